@@ -1,0 +1,99 @@
+#pragma once
+
+#include <concepts>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "header_format/split.h"
+
+namespace voromel::header_format {
+
+// A section kind: the title that selects it, its block value type, and the
+// grammar that reads a block body into a value and writes it back. `parse`
+// gets the body lines with blank edges removed and reports a failure on its
+// k-th line as `ParseError::at_line(k, ...)` (or `boxed` where the kind keeps
+// block-relative numbers). `serialize` appends the body lines, each ending in
+// '\n', with no heading and no blank line before the first.
+template <class Kind>
+concept Section = requires(std::span<const std::string> lines, const typename Kind::Value& value,
+                           std::string& out) {
+  { Kind::title } -> std::convertible_to<std::string_view>;
+  { Kind::parse(lines) } -> std::same_as<Result<typename Kind::Value, ParseError>>;
+  Kind::serialize(value, out);
+};
+
+// One block of a typed section.
+template <class Value>
+struct Named {
+  std::string name;
+  Value value;
+  // The heading of the block's first sub-block ("### x"), which nothing
+  // reads; remembered so that a rewrite can refuse to drop it.
+  std::optional<std::string> unread_sub_block;
+};
+
+// The canonical heading of a sub-block at `depth` below a block ("### x").
+std::string sub_block_heading(const Instance& child, std::size_t depth = 0);
+
+// One known section: its own lines before the first block, and its blocks.
+template <Section Kind>
+struct SectionList {
+  using Value = typename Kind::Value;
+
+  std::vector<std::string> lines;
+  std::vector<Named<Value>> items;
+
+  static Result<SectionList, ParseError> from_blocks(std::vector<Instance>& blocks) {
+    SectionList list;
+    if (auto appended = list.append_blocks(blocks); !appended) return std::move(appended).error();
+    return list;
+  }
+
+  // Parses the blocks in file order and appends them after the items held.
+  Result<Ok, ParseError> append_blocks(std::vector<Instance>& blocks) {
+    for (Instance& block : blocks) {
+      auto value = Kind::parse(block.lines);
+      if (!value) return value.error().shifted(block.first_line);
+      if constexpr (requires(Value & v) { Kind::set_name(v, block.name); }) {
+        Kind::set_name(value.value(), block.name);
+      }
+      std::optional<std::string> sub_block;
+      if (!block.children.empty()) sub_block = sub_block_heading(block.children.front());
+      items.push_back(
+          Named<Value>{std::move(block.name), std::move(value).value(), std::move(sub_block)});
+    }
+    return Ok{};
+  }
+
+  bool empty() const { return lines.empty() && items.empty(); }
+
+  void serialize(std::string& out) const {
+    if (empty()) return;
+    separate(out);
+    out += "# ";
+    out += Kind::title;
+    out += '\n';
+    if (!lines.empty()) {
+      out += '\n';
+      for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
+      }
+    }
+    for (const Named<Value>& item : items) {
+      separate(out);
+      out += "## ";
+      out += item.name;
+      out += '\n';
+      Kind::serialize(item.value, out);
+    }
+  }
+};
+
+}  // namespace voromel::header_format

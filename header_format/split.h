@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+
+namespace voromel::header_format {
+
+// One raw block: a heading of two or more '#', its body and deeper headings.
+struct Instance {
+  std::string name;
+  std::vector<std::string> lines;
+  std::vector<Instance> children;
+  // 1-based file line number of the first entry of `lines`.
+  std::size_t first_line = 0;
+};
+
+// One '#' section as split from the text.
+struct RawSection {
+  std::string title;
+  std::vector<std::string> lines;
+  std::vector<Instance> blocks;
+};
+
+struct SplitDocument {
+  std::vector<std::string> leading_lines;
+  std::vector<RawSection> sections;
+};
+
+Result<SplitDocument, ParseError> split_document(std::string_view text);
+
+// Drops blank lines at both edges of a block's body and of all its children,
+// keeping `first_line` on the first remaining line.
+void trim_blank_edges(Instance& block);
+
+// Appends '\n' unless the output is empty or already ends in a blank line.
+void separate(std::string& out);
+
+// Appends a block with a heading of depth + 2 '#', its lines and its children.
+void serialize_instance(std::string& out, const Instance& block, std::size_t depth);
+
+}  // namespace voromel::header_format

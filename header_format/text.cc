@@ -1,0 +1,122 @@
+#include "header_format/text.h"
+
+namespace voromel::header_format {
+
+namespace {
+
+constexpr char32_t replacement_character = 0xFFFD;
+
+bool is_continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+bool is_white_space(char32_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
+}
+
+char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  length = 1;
+  if (lead < 0x80) return lead;
+  std::size_t count = 0;
+  char32_t c = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    count = 2;
+    c = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    count = 3;
+    c = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    count = 4;
+    c = lead & 0x07;
+  } else {
+    return replacement_character;
+  }
+  if (at + count > text.size()) return replacement_character;
+  for (std::size_t i = 1; i < count; ++i) {
+    const auto byte = static_cast<unsigned char>(text[at + i]);
+    if (!is_continuation(byte)) return replacement_character;
+    c = (c << 6) | (byte & 0x3F);
+  }
+  length = count;
+  return c;
+}
+
+std::size_t white_space_length_at(std::string_view text, std::size_t at) {
+  if (at >= text.size()) return 0;
+  std::size_t length = 0;
+  const char32_t c = decode_at(text, at, length);
+  return is_white_space(c) ? length : 0;
+}
+
+std::size_t white_space_length_before(std::string_view text, std::size_t end) {
+  // Step back over continuation bytes to the start of the last character;
+  // white-space characters are at most three bytes long in UTF-8.
+  std::size_t start = end;
+  do {
+    if (start == 0 || end - start == 3) return 0;
+    --start;
+  } while (is_continuation(static_cast<unsigned char>(text[start])));
+  const std::size_t length = white_space_length_at(text.substr(0, end), start);
+  return length == end - start ? length : 0;
+}
+
+bool contains_white_space(std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = 0;
+    if (is_white_space(decode_at(text, at, length))) return true;
+    at += length;
+  }
+  return false;
+}
+
+std::string_view trim_start(std::string_view text) {
+  std::size_t at = 0;
+  while (const std::size_t length = white_space_length_at(text, at)) at += length;
+  return text.substr(at);
+}
+
+std::string_view trim_end(std::string_view text) {
+  std::size_t end = text.size();
+  while (const std::size_t length = white_space_length_before(text, end)) end -= length;
+  return text.substr(0, end);
+}
+
+std::string_view trim(std::string_view text) {
+  return trim_end(trim_start(text));
+}
+
+bool is_blank(std::string_view text) {
+  return trim_start(text).empty();
+}
+
+std::pair<std::string_view, std::optional<std::string_view>> split_at_first_white_space(
+    std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = 0;
+    if (is_white_space(decode_at(text, at, length))) {
+      return {text.substr(0, at), text.substr(at + length)};
+    }
+    at += length;
+  }
+  return {text, std::nullopt};
+}
+
+std::optional<std::string_view> Tokens::next() {
+  rest_ = trim_start(rest_);
+  if (rest_.empty()) return std::nullopt;
+  const auto [token, after] = split_at_first_white_space(rest_);
+  rest_ = after.value_or(std::string_view{});
+  return token;
+}
+
+std::optional<std::string_view> Tokens::peek() const {
+  Tokens copy = *this;
+  return copy.next();
+}
+
+}  // namespace voromel::header_format

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+// White space is Unicode white space (the White_Space property) everywhere in
+// the format, not ASCII isspace: every trim and token split goes through here.
+// Texts are UTF-8; the driver rejects anything else before parsing.
+namespace voromel::header_format {
+
+// Byte length of the white-space character starting at `at`, or 0.
+std::size_t white_space_length_at(std::string_view text, std::size_t at);
+// Byte length of the white-space character ending just before `end`, or 0.
+std::size_t white_space_length_before(std::string_view text, std::size_t end);
+
+// Decodes the character at `at` of a UTF-8 text; sets `length` to its byte
+// length. Ill-formed input decodes byte by byte as U+FFFD.
+char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length);
+bool is_white_space(char32_t c);
+bool contains_white_space(std::string_view text);
+
+std::string_view trim_start(std::string_view text);
+std::string_view trim_end(std::string_view text);
+std::string_view trim(std::string_view text);
+bool is_blank(std::string_view text);
+
+// Splits at the first white-space character: the text before it and the text
+// after that one character (not trimmed). Without white space, the whole text
+// and nothing.
+std::pair<std::string_view, std::optional<std::string_view>> split_at_first_white_space(
+    std::string_view text);
+
+// The pieces of a text between runs of white space; never yields empty tokens.
+class Tokens {
+ public:
+  explicit Tokens(std::string_view text) : rest_(text) {}
+
+  std::optional<std::string_view> next();
+  std::optional<std::string_view> peek() const;
+  bool empty() const { return !peek().has_value(); }
+  // What is left after the tokens taken so far, leading white space removed.
+  std::string_view rest() const { return trim_start(rest_); }
+
+ private:
+  std::string_view rest_;
+};
+
+}  // namespace voromel::header_format

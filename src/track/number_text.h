@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// How the writers print a 32-bit float.
+namespace voromel::track {
+
+// The canonical number text: a finite whole value as its exact integer
+// ("11000000512", negative zero as "0"); any other value as the shortest
+// decimal that reads back to the same float, without exponent ("0.0000001");
+// "inf", "-inf", "NaN".
+void append_number(std::string& out, float value);
+std::string number_text(float value);
+
+// The plain number form (the second rule alone): the shortest digits laid
+// out without exponent and padded with zeros ("11000000000" for 1.1e10,
+// "100000000000000000000" for 1e20), negative zero as "-0".
+void append_plain_number(std::string& out, float value);
+std::string plain_number_text(float value);
+
+}  // namespace voromel::track

@@ -1,0 +1,12 @@
+#include "track/parse_error.h"
+
+namespace voromel::track {
+
+std::string ParseError::text() const {
+  if (const auto* line = std::get_if<Line>(&variant_)) {
+    return "line " + std::to_string(line->line) + ": " + line->message;
+  }
+  return std::get<Document>(variant_).message;
+}
+
+}  // namespace voromel::track

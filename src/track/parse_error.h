@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <variant>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+
+namespace voromel::track {
+
+// The grammars' error: a message about one line, or about the whole document.
+class ParseError {
+ public:
+  struct Line {
+    std::size_t line;
+    std::string message;
+    friend bool operator==(const Line&, const Line&) = default;
+  };
+  struct Document {
+    std::string message;
+    friend bool operator==(const Document&, const Document&) = default;
+  };
+
+  static ParseError line(std::size_t line, std::string message) {
+    return ParseError(Line{line, std::move(message)});
+  }
+  static ParseError document(std::string message) {
+    return ParseError(Document{std::move(message)});
+  }
+
+  const std::variant<Line, Document>& variant() const { return variant_; }
+  std::string text() const;
+
+  friend bool operator==(const ParseError&, const ParseError&) = default;
+
+ private:
+  explicit ParseError(std::variant<Line, Document> variant) : variant_(std::move(variant)) {}
+
+  std::variant<Line, Document> variant_;
+};
+
+// Results of the line grammars.
+template <class T>
+using LineResult = header_format::Result<T, ParseError>;
+
+}  // namespace voromel::track

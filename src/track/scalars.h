@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "header_format/text.h"
+#include "track/parse_error.h"
+
+// The readers every grammar shares. Each takes the text, the line number for
+// its error and the value's name as messages show it.
+namespace voromel::track {
+
+using header_format::Tokens;
+
+// Whether the whole text is a number of the format: an optional sign, then a
+// decimal with optional exponent, or inf / infinity / nan in any case.
+bool is_number(std::string_view text);
+
+LineResult<float> parse_float(std::string_view text, std::size_t line, std::string_view name);
+LineResult<float> parse_next_float(Tokens& tokens, std::size_t line, std::string_view name);
+LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string_view name);
+LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line,
+                                         std::string_view name);
+LineResult<float> parse_ratio(std::string_view text, std::size_t line);
+
+// An unsigned 32-bit count: an optional '+' and one or more ASCII digits, at
+// most 4294967295. Nothing else is a count.
+std::optional<std::uint32_t> parse_count(std::string_view text);
+
+// The directives of a line: the texts after every '@' that is followed by an
+// ASCII letter, up to the next such '@', trimmed, empty ones dropped.
+std::vector<std::string_view> split_directives(std::string_view line);
+
+}  // namespace voromel::track

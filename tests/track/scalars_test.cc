@@ -1,0 +1,141 @@
+#include "track/scalars.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace voromel::track {
+namespace {
+
+std::string error_text(const ParseError& error) {
+  return error.text();
+}
+
+TEST(ParseFloat, AcceptsTheNumberSyntax) {
+  struct Case {
+    const char* text;
+    float value;
+  } cases[] = {
+      {"1e3", 1000.0f},
+      {"-.5", -0.5f},
+      {"+2.", 2.0f},
+      {"5", 5.0f},
+      {"0.25", 0.25f},
+      {"1E-2", 0.01f},
+      {"1e+2", 100.0f},
+      {"INF", INFINITY},
+      {"-Infinity", -INFINITY},
+      {"1e39", INFINITY},
+      {"-1e400", -INFINITY},
+      {"1e-50", 0.0f},
+      {"8e-46", 1e-45f},
+      {"16777217", 16777216},
+      {"3.4028236e38", INFINITY},
+      {"0.1", 0.1f},
+      {"1.1e10", 11000000512.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto result = parse_float(c.text, 1, "x");
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(result.value()), std::bit_cast<std::uint32_t>(c.value));
+  }
+}
+
+TEST(ParseFloat, TinyNegativeKeepsItsSign) {
+  const auto result = parse_float("-1e-60", 1, "x");
+  ASSERT_TRUE(result.has_value());
+  EXPECT_TRUE(std::signbit(result.value()));
+  EXPECT_EQ(result.value(), 0.0f);
+}
+
+TEST(ParseFloat, EveryNanIsPositive) {
+  for (const char* text : {"NaN", "nan", "-nan", "+NAN"}) {
+    SCOPED_TRACE(text);
+    const auto result = parse_float(text, 1, "x");
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(std::isnan(result.value()));
+    EXPECT_FALSE(std::signbit(result.value()));
+  }
+}
+
+TEST(ParseFloat, RejectsOtherForms) {
+  for (const char* text : {"", " 1", "1 ", "1,5", "0x10", "1_000", "e5", ".", "+", "-", "1e", "1e+",
+                           "nan(1)", "in", "infinit", "1.2.3", "--1", "+-1", "١"}) {
+    SCOPED_TRACE(text);
+    const auto result = parse_float(text, 7, "start");
+    ASSERT_FALSE(result.has_value());
+    EXPECT_EQ(error_text(result.error()),
+              std::string("line 7: invalid number for start: '") + text + "'");
+  }
+}
+
+TEST(ParseNextFloat, TakesTheNextTokenOrComplains) {
+  Tokens tokens("  2.5\u00a0x ");
+  EXPECT_EQ(parse_next_float(tokens, 3, "gain").value(), 2.5f);
+  EXPECT_EQ(error_text(parse_next_float(tokens, 3, "gain").error()),
+            "line 3: invalid number for gain: 'x'");
+  EXPECT_EQ(error_text(parse_next_float(tokens, 3, "gain").error()), "line 3: gain needs a value");
+}
+
+TEST(ParseBool, ExactWords) {
+  struct Case {
+    const char* text;
+    bool value;
+  } accepted[] = {{"true", true}, {"yes", true},  {"on", true}, {"1", true}, {"false", false},
+                  {"no", false},  {"off", false}, {"0", false}, {"", false}};
+  for (const Case& c : accepted) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(parse_bool(c.text, 1, "mute").value(), c.value);
+  }
+  for (const char* text : {"On", "TRUE", "y", " true"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(error_text(parse_bool(text, 2, "mute").error()),
+              std::string("line 2: invalid bool for mute: '") + text + "'");
+  }
+}
+
+TEST(ParsePositive, CountsFromOne) {
+  EXPECT_EQ(parse_positive("007", 1, "n").value(), 7u);
+  EXPECT_EQ(parse_positive("+3", 1, "n").value(), 3u);
+  EXPECT_EQ(parse_positive("4294967295", 1, "n").value(), 4294967295u);
+  for (const char* text : {"0", "-1", "+", "", "4294967296", " 1", "1.0", "99999999999999999999"}) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(error_text(parse_positive(text, 4, "beat_unit").error()),
+              std::string("line 4: invalid positive integer for beat_unit: '") + text + "'");
+  }
+}
+
+TEST(ParseRatio, PlainOrFraction) {
+  EXPECT_EQ(parse_ratio("3/2", 1).value(), 1.5f);
+  EXPECT_EQ(parse_ratio("2", 1).value(), 2.0f);
+  struct Case {
+    const char* text;
+    const char* message;
+  } failures[] = {
+      {"1/0", "line 5: ratio has zero denominator"},
+      {"1/-0", "line 5: ratio has zero denominator"},
+      {"a/2", "line 5: invalid number for ratio numerator: 'a'"},
+      {"1/2/3", "line 5: invalid number for ratio denominator: '2/3'"},
+      {"x", "line 5: invalid number for ratio: 'x'"},
+  };
+  for (const Case& c : failures) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(error_text(parse_ratio(c.text, 5).error()), c.message);
+  }
+}
+
+TEST(SplitDirectives, StartsAtAtFollowedByLetter) {
+  using List = std::vector<std::string_view>;
+  EXPECT_EQ(split_directives("x @gain 2 @pan -1"), (List{"gain 2", "pan -1"}));
+  EXPECT_EQ(split_directives("@label a@b"), (List{"label a", "b"}));
+  EXPECT_EQ(split_directives("@@a 1"), (List{"a 1"}));
+  EXPECT_EQ(split_directives("@ 1 @1 x@"), List{});
+  EXPECT_EQ(split_directives("@a\u3000@b"), (List{"a", "b"}));
+}
+
+}  // namespace
+}  // namespace voromel::track
