@@ -1,14 +1,24 @@
 #include "track/format/notes.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 
+#include "track/format/curves.h"
+#include "track/format/note_curves.h"
+#include "track/format/points.h"
+#include "track/number_text.h"
 #include "track/scalars.h"
 
 namespace voromel::track::format {
 
 namespace {
 
+using header_format::Ok;
 using header_format::Tokens;
+using song::Curve;
+using song::WavePoint;
 
 bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower) {
   if (text.size() != lower.size()) return false;
@@ -70,6 +80,237 @@ bool is_audio_filename(std::string_view text) {
     if (equals_ignoring_ascii_case(extension, known)) return true;
   }
   return false;
+}
+
+namespace {
+
+// The number after an option keyword, or `missing` when the line ends.
+LineResult<float> option_value(Tokens& tokens, std::size_t line, std::string_view label,
+                               std::string_view missing) {
+  const auto token = tokens.next();
+  if (!token) return ParseError::line(line, std::string(missing));
+  return parse_float(*token, line, label);
+}
+
+// The curve a glide (from 0) or a vol-ramp (from 1) option stands for.
+std::vector<WavePoint> two_point_curve(float from, float to, Curve curve) {
+  return {{0.0f, from, curve}, {1.0f, to, Curve::linear()}};
+}
+
+LineResult<Ok> read_note_text(std::string_view first_part, Tokens& tokens, std::size_t line,
+                              NoteOptions& options) {
+  auto text = read_quoted(first_part, tokens, line);
+  if (!text) return std::move(text).error();
+  options.text = std::move(text).value();
+  options.text_apostrophe = !options.text.empty() && options.text.front() == '\'';
+  if (options.text_apostrophe) options.text.erase(0, 1);
+  return Ok{};
+}
+
+LineResult<Ok> read_glide(Tokens& tokens, std::size_t line, NoteOptions& options) {
+  const auto offset = option_value(tokens, line, "glide", "glide needs an offset");
+  if (!offset) return offset.error();
+  const Curve curve = curve_token(tokens).value_or(Curve::ease());
+  options.pitch_curve.clear();
+  if (offset.value() != 0) options.pitch_curve = two_point_curve(0.0f, offset.value(), curve);
+  return Ok{};
+}
+
+LineResult<Ok> read_vol_ramp(Tokens& tokens, std::size_t line, NoteOptions& options) {
+  const auto target = option_value(tokens, line, "vol-ramp", "vol-ramp needs a target factor");
+  if (!target) return target.error();
+  const Curve curve = curve_token(tokens).value_or(Curve::ease());
+  options.volume_curve.clear();
+  if (target.value() != 1) options.volume_curve = two_point_curve(1.0f, target.value(), curve);
+  return Ok{};
+}
+
+LineResult<Ok> read_note_arpeggio(Tokens& tokens, std::size_t line, NoteOptions& options) {
+  const auto first = tokens.next();
+  if (!first) return ParseError::line(line, "arpeggio needs an offset");
+  auto arpeggio = parse_arpeggio(*first, tokens, line);
+  if (!arpeggio) return std::move(arpeggio).error();
+  options.arpeggio = std::move(arpeggio).value();
+  return Ok{};
+}
+
+LineResult<Ok> read_repeat(Tokens& tokens, std::size_t line, NoteOptions& options) {
+  const auto token = tokens.next();
+  if (!token) return ParseError::line(line, "repeat needs a count");
+  const auto count = parse_count(*token);
+  if (!count) return ParseError::line(line, "invalid repeat count '" + std::string(*token) + "'");
+  options.repeat = {*count, *count};
+  return Ok{};
+}
+
+LineResult<Ok> read_option(std::string_view token, Tokens& tokens, std::size_t line,
+                           NoteOptions& options) {
+  if (token.front() == '"') return read_note_text(token.substr(1), tokens, line, options);
+  if (token == "glide") return read_glide(tokens, line, options);
+  if (token == "volume") {
+    const auto volume = option_value(tokens, line, "volume", "volume needs a value");
+    if (!volume) return volume.error();
+    options.volume = volume.value();
+    return Ok{};
+  }
+  if (token == "vol-ramp") return read_vol_ramp(tokens, line, options);
+  if (token == "arpeggio") return read_note_arpeggio(tokens, line, options);
+  if (token == "repeat") return read_repeat(tokens, line, options);
+  return ParseError::line(line, "unexpected note token '" + std::string(token) + "'");
+}
+
+LineResult<float> note_field(Tokens& tokens, std::size_t line, std::string_view missing_prefix,
+                             std::string_view label) {
+  const auto token = tokens.next();
+  if (!token) {
+    return ParseError::line(line, std::string(missing_prefix) + " needs " + std::string(label));
+  }
+  return parse_float(*token, line, label);
+}
+
+}  // namespace
+
+LineResult<NoteOptions> parse_note_options(Tokens& tokens, std::size_t line) {
+  NoteOptions options;
+  while (const auto token = tokens.next()) {
+    auto read = read_option(*token, tokens, line, options);
+    if (!read) return std::move(read).error();
+  }
+  return options;
+}
+
+LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
+                                         std::string_view missing_prefix) {
+  const auto start = note_field(tokens, line, missing_prefix, "start");
+  if (!start) return start.error();
+  const auto pitch = note_field(tokens, line, missing_prefix, "pitch");
+  if (!pitch) return pitch.error();
+  const auto duration = note_field(tokens, line, missing_prefix, "duration");
+  if (!duration) return duration.error();
+  auto options = parse_note_options(tokens, line);
+  if (!options) return std::move(options).error();
+  NoteOptions& read = options.value();
+  song::Note note;
+  note.start = start.value();
+  note.pitch = pitch.value();
+  note.last_segment = {0.0f, duration.value(), Curve::ease()};
+  note.volume_curve = std::move(read.volume_curve);
+  note.text = std::move(read.text);
+  note.text_apostrophe = read.text_apostrophe;
+  note.arpeggio = std::move(read.arpeggio);
+  note.volume = read.volume;
+  note.repeat = read.repeat;
+  if (!read.pitch_curve.empty()) set_pitch_curve(note, read.pitch_curve);
+  return note;
+}
+
+LineResult<song::Note> parse_note_line(std::string_view sound, Tokens& tokens, std::size_t line) {
+  // A sound that starts with '#' could only have been reached past leading
+  // white space other than space and tab; written at column 0 it would read
+  // back as a heading.
+  if (sound.front() == '#') {
+    return ParseError::line(line,
+                            "note sound '" + std::string(sound) + "' would read back as a heading");
+  }
+  auto note = parse_note_fields(tokens, line, "note");
+  if (!note) return note;
+  note.value().sound = std::string(sound);
+  return note;
+}
+
+namespace {
+
+constexpr float epsilon = std::numeric_limits<float>::epsilon();
+
+bool within_epsilon_of_one(float x) {
+  return std::fabs(x - 1.0f) < epsilon;
+}
+
+// Two points from (0, `from`) to an x within epsilon of 1, whatever the
+// second value: the shape of a glide (from 0) or a vol-ramp (from 1).
+bool is_option_shape(const std::vector<WavePoint>& points, float from) {
+  return points.size() == 2 && points[0].x == 0 && points[0].y == from &&
+         within_epsilon_of_one(points[1].x);
+}
+
+void append_text_option(std::string& out, const std::string& text, bool text_apostrophe) {
+  if (!text_apostrophe && text.empty()) return;
+  out += " \"";
+  if (text_apostrophe) out += '\'';
+  out += text;
+  out += '"';
+}
+
+// " glide 2 linear": the target value, and the curve of the first point.
+void append_shape_option(std::string& out, std::string_view keyword,
+                         const std::vector<WavePoint>& points, float from) {
+  if (!is_option_shape(points, from) || points[1].y == from) return;
+  out += ' ';
+  out += keyword;
+  out += ' ';
+  append_number(out, points[1].y);
+  append_curve_suffix(out, points[0].curve);
+}
+
+void append_arpeggio_option(std::string& out, const song::Arpeggio& arpeggio) {
+  if (arpeggio.offsets.empty()) return;
+  out += " arpeggio";
+  for (const float offset : arpeggio.offsets) {
+    out += ' ';
+    append_number(out, offset);
+  }
+  out += " rate ";
+  append_number(out, arpeggio.rate);
+}
+
+void append_curve_line(std::string& out, std::string_view keyword,
+                       const std::vector<WavePoint>& points, float option_from) {
+  if (points.empty() || is_option_shape(points, option_from)) return;
+  out += "\n  ";
+  out += keyword;
+  out += ' ';
+  append_curve_points(out, points);
+}
+
+}  // namespace
+
+void append_note_options(std::string& out, float volume, const std::vector<WavePoint>& pitch_curve,
+                         const std::vector<WavePoint>& volume_curve, const std::string& text,
+                         bool text_apostrophe, const song::Arpeggio& arpeggio,
+                         std::uint32_t repeat_count) {
+  append_text_option(out, text, text_apostrophe);
+  append_shape_option(out, "glide", pitch_curve, 0.0f);
+  // Not-a-number is never more than epsilon away, so it is never written.
+  if (std::fabs(volume - 1.0f) > epsilon) {
+    out += " volume ";
+    append_number(out, volume);
+  }
+  append_shape_option(out, "vol-ramp", volume_curve, 1.0f);
+  append_arpeggio_option(out, arpeggio);
+  if (repeat_count > 1) {
+    out += " repeat ";
+    out += std::to_string(repeat_count);
+  }
+  append_curve_line(out, "pitch", pitch_curve, 0.0f);
+  append_curve_line(out, "volume", volume_curve, 1.0f);
+}
+
+void append_note_options(std::string& out, const song::Note& note) {
+  append_note_options(out, note.volume, pitch_curve(note), note.volume_curve, note.text,
+                      note.text_apostrophe, note.arpeggio,
+                      std::max(note.repeat.first, note.repeat.second));
+}
+
+std::string format_note(const song::Note& note) {
+  std::string out = note.sound;
+  out += ' ';
+  append_number(out, note.start);
+  out += ' ';
+  append_number(out, note.pitch);
+  out += ' ';
+  append_number(out, total_duration(note));
+  append_note_options(out, note);
+  return out;
 }
 
 }  // namespace voromel::track::format

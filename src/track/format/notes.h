@@ -1,11 +1,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "header_format/text.h"
 #include "song/note.h"
+#include "song/wave_point.h"
 #include "track/parse_error.h"
 
 // The note-line grammar, shared by layer and motif notes, and the small
@@ -24,5 +28,43 @@ LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset,
 
 // Whether the text ends in ".wav", ".mp3", ".ogg" or ".flac", in any case.
 bool is_audio_filename(std::string_view text);
+
+// The options that follow the fields of a note line, in any order.
+struct NoteOptions {
+  std::vector<song::WavePoint> pitch_curve;
+  std::vector<song::WavePoint> volume_curve;
+  std::string text;
+  song::Arpeggio arpeggio;
+  float volume = 1;
+  std::pair<std::uint32_t, std::uint32_t> repeat{0, 0};
+  bool text_apostrophe = false;
+};
+
+// Consumes every remaining token; a later option of a kind replaces an
+// earlier one.
+LineResult<NoteOptions> parse_note_options(header_format::Tokens& tokens, std::size_t line);
+
+// The start, pitch and duration fields and the options of a note line, from
+// the tokens after the sound (a layer note) or from the first (a motif note).
+// A missing field is "{missing_prefix} needs start" and so on.
+LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::size_t line,
+                                         std::string_view missing_prefix);
+
+// A layer note line whose first token, the sound, is `sound`.
+LineResult<song::Note> parse_note_line(std::string_view sound, header_format::Tokens& tokens,
+                                       std::size_t line);
+
+// The note line without line end, then any curve lines, each after "\n  ".
+std::string format_note(const song::Note& note);
+
+// The option clauses of a note line, then its indented curve lines.
+void append_note_options(std::string& out, float volume,
+                         const std::vector<song::WavePoint>& pitch_curve,
+                         const std::vector<song::WavePoint>& volume_curve, const std::string& text,
+                         bool text_apostrophe, const song::Arpeggio& arpeggio,
+                         std::uint32_t repeat_count);
+
+// The note's options as `format_note` writes them after the fields.
+void append_note_options(std::string& out, const song::Note& note);
 
 }  // namespace voromel::track::format

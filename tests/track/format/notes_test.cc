@@ -94,3 +94,171 @@ TEST(AudioFilename, LooksAtTheTextAfterTheLastDot) {
 
 }  // namespace
 }  // namespace voromel::track::format
+
+namespace voromel::track::format {
+namespace {
+
+// Reads a layer note line (the first token is the sound) and writes it back,
+// or gives the error text.
+std::string rewrite_note(std::string_view line, std::size_t line_number = 1) {
+  Tokens tokens(line);
+  const std::string_view sound = *tokens.next();
+  const auto note = parse_note_line(sound, tokens, line_number);
+  if (!note) return "error " + note.error().text();
+  return format_note(note.value());
+}
+
+TEST(NoteLine, FieldsAreWrittenInCanonicalNumbers) {
+  struct Case {
+    const char* line;
+    const char* written;
+  } cases[] = {
+      {"lead 0 60 1", "lead 0 60 1"},
+      {"lead 0.0 60.50 1e0", "lead 0 60.5 1"},
+      {"lead -0 -2.25 0.1", "lead 0 -2.25 0.1"},
+      {"lead nan INF -inf", "lead NaN inf -inf"},
+      {"lead\u00a00\t60   1", "lead 0 60 1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(rewrite_note(c.line), c.written);
+  }
+}
+
+TEST(NoteLine, FieldErrors) {
+  struct Case {
+    const char* line;
+    const char* error;
+  } cases[] = {
+      {"lead", "error line 4: note needs start"},
+      {"lead 0", "error line 4: note needs pitch"},
+      {"lead 0 60", "error line 4: note needs duration"},
+      {"lead x 60 1", "error line 4: invalid number for start: 'x'"},
+      {"lead 0 C4 1", "error line 4: invalid number for pitch: 'C4'"},
+      {"lead 0 60 1/2", "error line 4: invalid number for duration: '1/2'"},
+      // A bad field is reported before a bad option further on.
+      {"lead 0 x 1 fast", "error line 4: invalid number for pitch: 'x'"},
+      {"#lead 0 60 1", "error line 4: note sound '#lead' would read back as a heading"},
+      {"# x", "error line 4: note sound '#' would read back as a heading"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(rewrite_note(c.line, 4), c.error);
+  }
+}
+
+TEST(NoteOptions, AreWrittenInCanonicalOrder) {
+  struct Case {
+    const char* line;
+    const char* written;
+  } cases[] = {
+      {"lead 0 60 1 glide 2", "lead 0 60 1 glide 2"},
+      {"lead 0 60 1 glide 2 ease", "lead 0 60 1 glide 2"},
+      {"lead 0 60 1 glide 2 linear", "lead 0 60 1 glide 2 linear"},
+      {"lead 0 60 1 glide -1.5 ease-out", "lead 0 60 1 glide -1.5 ease-out"},
+      {"lead 0 60 1 glide 0", "lead 0 60 1"},
+      {"lead 0 60 1 glide -0 linear", "lead 0 60 1"},
+      {"lead 0 60 1 glide 2 volume 0.5", "lead 0 60 1 glide 2 volume 0.5"},
+      {"lead 0 60 1 glide 2 glide 0", "lead 0 60 1"},
+      {"lead 0 60 1 vol-ramp 1", "lead 0 60 1"},
+      {"lead 0 60 1 vol-ramp 0 ease-in", "lead 0 60 1 vol-ramp 0 ease-in"},
+      {"lead 0 60 1 volume 1", "lead 0 60 1"},
+      {"lead 0 60 1 volume 1.0000001", "lead 0 60 1"},
+      {"lead 0 60 1 volume 1.0000002", "lead 0 60 1 volume 1.0000002"},
+      {"lead 0 60 1 volume nan", "lead 0 60 1"},
+      {"lead 0 60 1 volume 0.2 volume 0.8", "lead 0 60 1 volume 0.8"},
+      {"lead 0 60 1 arpeggio 0 4 7 rate 8", "lead 0 60 1 arpeggio 0 4 7 rate 8"},
+      {"lead 0 60 1 arpeggio 0 rate 8 arpeggio 1 rate 2", "lead 0 60 1 arpeggio 1 rate 2"},
+      {"lead 0 60 1 repeat 0", "lead 0 60 1"},
+      {"lead 0 60 1 repeat 1", "lead 0 60 1"},
+      {"lead 0 60 1 repeat +3", "lead 0 60 1 repeat 3"},
+      {"lead 0 60 1 repeat 4294967295", "lead 0 60 1 repeat 4294967295"},
+      {"lead 0 60 1 repeat 3 vol-ramp 0.5 arpeggio 0 1 rate 4 volume 0.5 glide 1 \"hi\"",
+       "lead 0 60 1 \"hi\" glide 1 volume 0.5 vol-ramp 0.5 arpeggio 0 1 rate 4 repeat 3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(rewrite_note(c.line), c.written);
+  }
+}
+
+TEST(NoteOptions, QuotedText) {
+  struct Case {
+    const char* line;
+    const char* written;
+  } cases[] = {
+      {"lead 0 60 1 \"la   la\"", "lead 0 60 1 \"la la\""},
+      {"lead 0 60 1 \" la\"", "lead 0 60 1 \" la\""},
+      {"lead 0 60 1 \"la \"", "lead 0 60 1 \"la \""},
+      {"lead 0 60 1 \"'ah\"", "lead 0 60 1 \"'ah\""},
+      {"lead 0 60 1 \"''ah\"", "lead 0 60 1 \"''ah\""},
+      {"lead 0 60 1 \"\"", "lead 0 60 1"},
+      {"lead 0 60 1 \"'\"", "lead 0 60 1 \"'\""},
+      {"lead 0 60 1 volume 0.5 \"la\"", "lead 0 60 1 \"la\" volume 0.5"},
+      // A later text replaces the earlier one, apostrophe flag included.
+      {"lead 0 60 1 \"'a\" \"b\"", "lead 0 60 1 \"b\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(rewrite_note(c.line), c.written);
+  }
+}
+
+TEST(NoteOptions, TextAndApostropheFlagAreStoredApart) {
+  Tokens tokens("\"'ah\"");
+  const auto options = parse_note_options(tokens, 1);
+  ASSERT_TRUE(options.has_value());
+  EXPECT_EQ(options.value().text, "ah");
+  EXPECT_TRUE(options.value().text_apostrophe);
+}
+
+TEST(NoteOptions, Errors) {
+  struct Case {
+    const char* options;
+    const char* error;
+  } cases[] = {
+      {"glide", "line 9: glide needs an offset"},
+      {"glide up", "line 9: invalid number for glide: 'up'"},
+      {"volume", "line 9: volume needs a value"},
+      {"volume loud", "line 9: invalid number for volume: 'loud'"},
+      {"vol-ramp", "line 9: vol-ramp needs a target factor"},
+      {"vol-ramp x", "line 9: invalid number for vol-ramp: 'x'"},
+      {"arpeggio", "line 9: arpeggio needs an offset"},
+      {"arpeggio 0 4 7", "line 9: arpeggio needs 'rate <steps per second>'"},
+      {"arpeggio 0 rate 0", "line 9: arpeggio needs 'rate <steps per second>'"},
+      {"arpeggio rate 8", "line 9: invalid number for arpeggio offset: 'rate'"},
+      {"arpeggio 0 rate", "line 9: arpeggio rate needs a value"},
+      {"repeat", "line 9: repeat needs a count"},
+      {"repeat -1", "line 9: invalid repeat count '-1'"},
+      {"repeat +", "line 9: invalid repeat count '+'"},
+      {"repeat 3.0", "line 9: invalid repeat count '3.0'"},
+      {"repeat 4294967296", "line 9: invalid repeat count '4294967296'"},
+      {"\"open text", "line 9: unterminated note text (missing '\"')"},
+      {"Volume 1", "line 9: unexpected note token 'Volume'"},
+      {"glide 2 ease ease", "line 9: unexpected note token 'ease'"},
+      {"volume 0.5 fast", "line 9: unexpected note token 'fast'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    Tokens tokens(c.options);
+    const auto options = parse_note_options(tokens, 9);
+    ASSERT_FALSE(options.has_value());
+    EXPECT_EQ(options.error().text(), c.error);
+  }
+}
+
+TEST(NoteOptions, LongArpeggioIsReadAndWrittenInOnePass) {
+  std::string line = "lead 0 60 1 arpeggio";
+  std::string expected = line;
+  for (int i = 0; i < 100000; ++i) {
+    const std::string offset = " " + std::to_string(i % 24);
+    line += offset;
+    expected += offset;
+  }
+  line += " rate 16";
+  expected += " rate 16";
+  EXPECT_EQ(rewrite_note(line), expected);
+}
+
+}  // namespace
+}  // namespace voromel::track::format

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "song/note.h"
+#include "song/wave_point.h"
+#include "track/parse_error.h"
+
+// A note's indented pitch and volume curve lines, and the conversion between
+// a pitch curve (points over the note's length) and the pitch trajectory
+// (segments) that a note stores instead.
+namespace voromel::track::format {
+
+struct Trajectory {
+  std::vector<song::NoteSegment> segments;
+  song::NoteSegment last_segment;
+};
+
+// The sum of the segment durations, in order, starting from negative zero.
+float duration_sum(const std::vector<song::NoteSegment>& segments);
+// The segments' sum plus the last segment's duration.
+float total_duration(const song::Note& note);
+
+// "pitch <points>" or "volume <points>"; the note is unchanged on error.
+LineResult<header_format::Ok> apply_note_curve(song::Note& note, std::string_view line,
+                                               std::size_t line_number);
+
+// Replaces the trajectory by the one the points describe over the note's
+// current total duration.
+void set_pitch_curve(song::Note& note, const std::vector<song::WavePoint>& points);
+
+Trajectory trajectory_from_curve(float total_duration, const std::vector<song::WavePoint>& points);
+
+// The points of the note's trajectory; none when the pitch never moves.
+std::vector<song::WavePoint> pitch_curve(const song::Note& note);
+
+}  // namespace voromel::track::format

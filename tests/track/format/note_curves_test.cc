@@ -1,0 +1,205 @@
+#include "track/format/note_curves.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "header_format/text.h"
+#include "track/format/notes.h"
+
+namespace voromel::track::format {
+namespace {
+
+using song::Curve;
+using song::NoteSegment;
+using song::WavePoint;
+
+// A note line followed by curve lines, read and written back.
+std::string rewrite(std::string_view note_line, std::vector<std::string_view> curve_lines) {
+  header_format::Tokens tokens(note_line);
+  const std::string_view sound = *tokens.next();
+  auto note = parse_note_line(sound, tokens, 1);
+  if (!note) return "error " + note.error().text();
+  std::size_t line_number = 1;
+  for (const std::string_view curve_line : curve_lines) {
+    const auto applied = apply_note_curve(note.value(), curve_line, ++line_number);
+    if (!applied) return "error " + applied.error().text();
+  }
+  return format_note(note.value());
+}
+
+TEST(NoteCurveLine, IsNormalisedOnWriting) {
+  struct Case {
+    const char* note;
+    std::vector<std::string_view> curves;
+    const char* written;
+  } cases[] = {
+      {"lead 0 60 2",
+       {"pitch 0 0, 0.5 2 ease-in, 1 0"},
+       "lead 0 60 2\n  pitch 0 0, 0.5 2 ease-in, 1 0 linear"},
+      {"lead 0 60 2", {"pitch 0.5 1, 1 1"}, "lead 0 60 2\n  pitch 0 1, 0.5 1, 1 1 linear"},
+      {"lead 0 60 1", {"pitch 0 0, 1 2"}, "lead 0 60 1 glide 2"},
+      {"lead 0 60 1", {"pitch 0 0 linear, 1 2"}, "lead 0 60 1 glide 2 linear"},
+      {"lead 0 60 1", {"pitch 0 0, 1 0"}, "lead 0 60 1"},
+      {"lead 0 60 1", {"pitch 0 0, 2 5"}, "lead 0 60 2 glide 5"},
+      {"lead 0 60 1", {"pitch 0 3"}, "lead 0 60 1\n  pitch 0 3, 1 3 linear"},
+      {"lead 0 60 1", {"pitch 0 0 ,1 2"}, "lead 0 60 1 glide 2"},
+      {"lead 0 60 1", {"volume 0 1, 0.5 0.2, 1 1 ease"}, "lead 0 60 1\n  volume 0 1, 0.5 0.2, 1 1"},
+      {"lead 0 60 1", {"volume 0 1, 1 0.5"}, "lead 0 60 1 vol-ramp 0.5"},
+      {"lead 0 60 1", {"volume 0 1 ease-out, 1 0 ease-in"}, "lead 0 60 1 vol-ramp 0 ease-out"},
+      {"lead 0 60 1", {"volume 0 1, 1 1"}, "lead 0 60 1"},
+      {"lead 0 60 1", {"volume 0.5 1"}, "lead 0 60 1\n  volume 0.5 1"},
+      // A later curve line replaces the earlier one and what an option set.
+      {"lead 0 60 1 glide 2 vol-ramp 0",
+       {"pitch 0 0, 1 3", "volume 0 1, 0.5 2, 1 1"},
+       "lead 0 60 1 glide 3\n  volume 0 1, 0.5 2, 1 1"},
+      {"lead 0 60 1", {"pitch 0 1, 1 2", "pitch 0 0, 1 0"}, "lead 0 60 1"},
+      {"lead 0 60 2 repeat 3",
+       {"pitch 0 0, 0.5 2, 1 0"},
+       "lead 0 60 2 repeat 3\n  pitch 0 0, 0.5 2, 1 0 linear"},
+      {"lead 0 60 3",
+       {"pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1"},
+       "lead 0 60 3\n  pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1 linear"},
+      {"lead 0 60 1",
+       {"pitch 0 0, 0.5 2", "volume 0.25 0.5 linear, 1 2"},
+       "lead 0 60 1\n  pitch 0 0, 0.5 2, 1 2 linear\n  volume 0.25 0.5 linear, 1 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.note);
+    SCOPED_TRACE(c.curves.front());
+    EXPECT_EQ(rewrite(c.note, c.curves), c.written);
+  }
+}
+
+TEST(NoteCurveLine, Errors) {
+  struct Case {
+    const char* line;
+    const char* error;
+  } cases[] = {
+      {"pitch", "error line 2: note curve needs points"},
+      {"pitch 0 0,", "error line 2: envelope point needs '<x> <y> [curve]'"},
+      {"pitch 0 0 1 2", "error line 2: envelope point needs '<x> <y> [curve]'"},
+      {"pitch 0 x", "error line 2: invalid number for envelope y: 'x'"},
+      {"volume 0 1 fast",
+       "error line 2: unknown curve 'fast' (expected linear, ease-in, "
+       "ease-out or ease)"},
+      {"tempo 0 0", "error line 2: unknown note curve 'tempo'"},
+      // The points are read before the keyword is looked at.
+      {"tempo 0 x", "error line 2: invalid number for envelope y: 'x'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(rewrite("lead 0 60 1", {c.line}), c.error);
+  }
+}
+
+TEST(NoteCurveLine, FailureLeavesTheNoteUnchanged) {
+  header_format::Tokens tokens("0 60 1 glide 2 vol-ramp 0");
+  auto note = parse_note_fields(tokens, 1, "note");
+  ASSERT_TRUE(note.has_value());
+  const song::Note before = note.value();
+  EXPECT_FALSE(apply_note_curve(note.value(), "pitch 0 0, 1", 2).has_value());
+  EXPECT_FALSE(apply_note_curve(note.value(), "volume 0 0, 1 x", 3).has_value());
+  EXPECT_EQ(note.value(), before);
+}
+
+TEST(Trajectory, FromCurve) {
+  struct Case {
+    const char* name;
+    float total;
+    std::vector<WavePoint> points;
+    std::vector<NoteSegment> segments;
+    NoteSegment last;
+  } cases[] = {
+      {"no points", 2, {}, {}, {0, 2, Curve::ease()}},
+      {"glide",
+       4,
+       {{0, 0, Curve::ease_in_only()}, {1, 3, Curve::linear()}},
+       {},
+       {3, 4, Curve::ease_in_only()}},
+      {"jump and hold",
+       2,
+       {{0.5f, 1, Curve::ease_out_only()}, {1, 1, Curve::linear()}},
+       {{1, 0, Curve::linear()}, {0, 1, Curve::ease()}},
+       {0, 1, Curve::ease_out_only()}},
+      {"held to the end",
+       2,
+       {{0, 0, Curve::ease()}, {0.5f, 2, Curve::linear()}},
+       {{2, 1, Curve::ease()}},
+       {0, 1, Curve::ease()}},
+      {"single point",
+       3,
+       {{0, 3, Curve::ease()}},
+       {{3, 0, Curve::linear()}},
+       {0, 3, Curve::ease()}},
+      {"growing past the end",
+       1,
+       {{0, 0, Curve::ease()}, {2, 5, Curve::ease()}},
+       {},
+       {5, 2, Curve::ease()}},
+      {"going back, then held",
+       2,
+       {{0, 0, Curve::ease()}, {1, 1, Curve::ease_in_only()}, {0.5f, 2, Curve::linear()}},
+       {{1, 2, Curve::ease()}, {1, -1, Curve::ease_in_only()}},
+       {0, 1, Curve::ease()}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Trajectory trajectory = trajectory_from_curve(c.total, c.points);
+    EXPECT_EQ(trajectory.segments, c.segments);
+    EXPECT_EQ(trajectory.last_segment, c.last);
+  }
+}
+
+TEST(Trajectory, ToCurve) {
+  struct Case {
+    const char* name;
+    std::vector<NoteSegment> segments;
+    NoteSegment last;
+    std::vector<WavePoint> points;
+  } cases[] = {
+      {"still", {}, {0, 2, Curve::ease()}, {}},
+      {"still at negative zero", {}, {-0.0f, 2, Curve::ease()}, {}},
+      {"glide",
+       {},
+       {3, 4, Curve::ease_in_only()},
+       {{0, 0, Curve::ease_in_only()}, {1, 3, Curve::linear()}}},
+      {"jump drops the first point",
+       {{1, 0, Curve::linear()}},
+       {0, 2, Curve::ease()},
+       {{0, 1, Curve::ease()}, {1, 1, Curve::linear()}}},
+      {"zero duration",
+       {{2, 1, Curve::ease()}},
+       {0, -1, Curve::ease()},
+       {{0, 2, Curve::ease()}, {0, 2, Curve::linear()}}},
+      {"thirds",
+       {{1, 1, Curve::ease()}, {-1, 1, Curve::ease()}},
+       {1, 1, Curve::ease()},
+       {{0, 0, Curve::ease()},
+        {1.0f / 3.0f, 1, Curve::ease()},
+        {2.0f / 3.0f, 0, Curve::ease()},
+        {1, 1, Curve::linear()}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    song::Note note;
+    note.segments = c.segments;
+    note.last_segment = c.last;
+    EXPECT_EQ(pitch_curve(note), c.points);
+  }
+}
+
+TEST(Trajectory, SumsStartFromNegativeZero) {
+  EXPECT_TRUE(std::signbit(duration_sum({})));
+  song::Note note;
+  note.last_segment = {0, -0.0f, Curve::ease()};
+  EXPECT_TRUE(std::signbit(total_duration(note)));
+  // Re-applying a curve keeps the note's negative-zero length.
+  set_pitch_curve(note, {});
+  EXPECT_TRUE(std::signbit(note.last_segment.duration));
+}
+
+}  // namespace
+}  // namespace voromel::track::format
