@@ -1,0 +1,98 @@
+#include "track/multisong/motif.h"
+
+#include "header_format/text.h"
+#include "track/format/note_curves.h"
+#include "track/format/notes.h"
+#include "track/number_text.h"
+
+namespace voromel::track::multisong {
+
+using header_format::ParseError;
+
+std::string MotifBodyError::text() const {
+  switch (kind_) {
+    case Kind::NonCurveIndent:
+      return "indented motif line must be a 'pitch'/'volume' curve";
+    case Kind::CurveWithoutNote:
+      return "indented curve without a preceding motif note";
+  }
+  return {};
+}
+
+std::string_view MotifBodyError::debug_name() const {
+  switch (kind_) {
+    case Kind::NonCurveIndent:
+      return "NonCurveIndent";
+    case Kind::CurveWithoutNote:
+      return "CurveWithoutNote";
+  }
+  return {};
+}
+
+LineResult<song::Note> parse_motif_note(std::string_view line, std::size_t line_number) {
+  header_format::Tokens tokens(line);
+  return format::parse_note_fields(tokens, line_number, "motif note");
+}
+
+std::string format_motif_note(const song::Note& note) {
+  std::string out;
+  append_number(out, note.start);
+  out += ' ';
+  append_number(out, note.pitch);
+  out += ' ';
+  append_number(out, format::total_duration(note));
+  format::append_note_options(out, note);
+  return out;
+}
+
+namespace {
+
+bool is_indented(std::string_view line) {
+  return !line.empty() && (line.front() == ' ' || line.front() == '\t');
+}
+
+bool is_curve_line(std::string_view trimmed) {
+  const std::string_view keyword = header_format::split_at_first_white_space(trimmed).first;
+  return keyword == "pitch" || keyword == "volume";
+}
+
+// One indented line: a curve for the last note.
+header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<song::Note>& notes,
+                                                                    std::string_view trimmed,
+                                                                    std::size_t k) {
+  using Kind = MotifBodyError::Kind;
+  if (!is_curve_line(trimmed)) return ParseError::at_line(k, MotifBodyError(Kind::NonCurveIndent));
+  if (notes.empty()) return ParseError::at_line(k, MotifBodyError(Kind::CurveWithoutNote));
+  auto applied = format::apply_note_curve(notes.back(), trimmed, k);
+  if (!applied) return ParseError::at_line(k, applied.error());
+  return header_format::Ok{};
+}
+
+}  // namespace
+
+header_format::Result<Motif, ParseError> MotifSection::parse(std::span<const std::string> lines) {
+  Motif motif;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t k = i + 1;
+    const std::string_view trimmed = header_format::trim(lines[i]);
+    if (trimmed.empty()) continue;
+    if (is_indented(lines[i])) {
+      auto applied = apply_indented(motif.notes, trimmed, k);
+      if (!applied) return std::move(applied).error();
+      continue;
+    }
+    auto note = parse_motif_note(trimmed, k);
+    if (!note) return ParseError::at_line(k, note.error());
+    motif.notes.push_back(std::move(note).value());
+  }
+  return motif;
+}
+
+void MotifSection::serialize(const Motif& motif, std::string& out) {
+  for (const song::Note& note : motif.notes) {
+    out += format_motif_note(note);
+    out += '\n';
+  }
+}
+
+}  // namespace voromel::track::multisong
