@@ -41,6 +41,11 @@ struct Named {
 // The canonical heading of a sub-block at `depth` below a block ("### x").
 std::string sub_block_heading(const Instance& child, std::size_t depth = 0);
 
+// Writes "# title" after a separating blank line and, if there are any, one
+// blank line and the section's own lines.
+void serialize_section_head(std::string& out, std::string_view title,
+                            std::span<const std::string> lines);
+
 // One known section: its own lines before the first block, and its blocks.
 template <Section Kind>
 struct SectionList {
@@ -75,17 +80,7 @@ struct SectionList {
 
   void serialize(std::string& out) const {
     if (empty()) return;
-    separate(out);
-    out += "# ";
-    out += Kind::title;
-    out += '\n';
-    if (!lines.empty()) {
-      out += '\n';
-      for (const std::string& line : lines) {
-        out += line;
-        out += '\n';
-      }
-    }
+    serialize_section_head(out, Kind::title, lines);
     for (const Named<Value>& item : items) {
       separate(out);
       out += "## ";

@@ -10,11 +10,27 @@
 
 namespace voromel::header_format {
 
+struct Instance;
+
+// The nested blocks of a block. Headings may nest thousands deep, so
+// destroying a tree must not recurse once per level: the destructor takes the
+// descendants apart level by level instead.
+class Children : public std::vector<Instance> {
+ public:
+  using std::vector<Instance>::vector;
+  Children() = default;
+  Children(const Children&) = default;
+  Children(Children&&) noexcept = default;
+  Children& operator=(const Children&) = default;
+  Children& operator=(Children&&) noexcept = default;
+  ~Children();
+};
+
 // One raw block: a heading of two or more '#', its body and deeper headings.
 struct Instance {
   std::string name;
   std::vector<std::string> lines;
-  std::vector<Instance> children;
+  Children children;
   // 1-based file line number of the first entry of `lines`.
   std::size_t first_line = 0;
 };

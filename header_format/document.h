@@ -1,0 +1,95 @@
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "header_format/meta.h"
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "header_format/split.h"
+
+namespace voromel::header_format {
+
+// The answer of a section set offered a section.
+enum class Claim { Claimed, NotMine };
+
+// A document's set of typed sections. `try_parse_into` is offered every
+// section but Meta, with its title, own lines and blocks; it either claims it
+// (moving out what it keeps), answers NotMine (touching nothing), or fails.
+// `serialize` appends all typed sections in the set's fixed order.
+template <class Set>
+concept Sections = std::default_initializable<Set> &&
+    requires(Set& set, const Set& read, std::string_view title, std::vector<std::string>& lines,
+             std::vector<Instance>& blocks, std::string& out) {
+  { set.try_parse_into(title, lines, blocks) } -> std::same_as<Result<Claim, ParseError>>;
+  read.serialize(out);
+};
+
+// A section with a title nobody claims, kept and written back as split.
+struct UnknownSection {
+  std::string title;
+  std::vector<std::string> lines;
+  std::vector<Instance> blocks;
+
+  void serialize(std::string& out) const;
+};
+
+// One parsed file.
+template <Sections Set>
+struct Document {
+  // Lines before the first heading, carried verbatim.
+  std::vector<std::string> leading_lines;
+  // The last "# Meta" section; a later one replaces an earlier one entirely.
+  Meta meta;
+  // How many "# Meta" sections the text had.
+  std::size_t meta_sections = 0;
+  Set sections;
+  std::vector<UnknownSection> unknown;
+
+  static Result<Document, ParseError> parse_with(std::string_view text) {
+    auto split = split_document(text);
+    if (!split) return std::move(split).error();
+    Document document;
+    document.leading_lines = std::move(split.value().leading_lines);
+    for (RawSection& section : split.value().sections) {
+      if (auto added = document.add_section(section); !added) return std::move(added).error();
+    }
+    return document;
+  }
+
+  std::string serialize() const {
+    std::string out;
+    for (const std::string& line : leading_lines) {
+      out += line;
+      out += '\n';
+    }
+    meta.serialize(out);
+    sections.serialize(out);
+    for (const UnknownSection& section : unknown) section.serialize(out);
+    return out;
+  }
+
+ private:
+  Result<Ok, ParseError> add_section(RawSection& section) {
+    if (section.title == "Meta") {
+      auto read = Meta::from_block(section.lines, section.blocks);
+      if (!read) return std::move(read).error();
+      meta = std::move(read).value();
+      ++meta_sections;
+      return Ok{};
+    }
+    auto claim = sections.try_parse_into(section.title, section.lines, section.blocks);
+    if (!claim) return std::move(claim).error();
+    if (claim.value() == Claim::NotMine) {
+      unknown.push_back(UnknownSection{std::move(section.title), std::move(section.lines),
+                                       std::move(section.blocks)});
+    }
+    return Ok{};
+  }
+};
+
+}  // namespace voromel::header_format

@@ -1,0 +1,134 @@
+#include "header_format/meta.h"
+
+#include <string_view>
+
+#include "header_format/section_list.h"
+#include "header_format/text.h"
+
+namespace voromel::header_format {
+
+namespace {
+
+MetaError meta_error(MetaError::Kind kind, std::string_view text) {
+  return MetaError{kind, std::string(text)};
+}
+
+Result<Ok, MetaError> read_directive(Meta& meta, std::string_view raw_line) {
+  const std::string_view line = trim(raw_line);
+  if (line.empty()) return Ok{};
+  if (line.front() != '@') return meta_error(MetaError::Kind::NotADirective, line);
+  const auto [name, rest] = split_at_first_white_space(line.substr(1));
+  const std::string_view value = rest ? trim_start(*rest) : std::string_view();
+  // An empty value is reported before an unknown name.
+  if (value.empty()) return meta_error(MetaError::Kind::EmptyValue, name);
+  if (name == "title") {
+    meta.title = std::string(value);
+  } else if (name == "author") {
+    meta.author = std::string(value);
+  } else {
+    return meta_error(MetaError::Kind::UnknownDirective, name);
+  }
+  return Ok{};
+}
+
+std::vector<std::string> read_tags(std::span<const std::string> lines) {
+  std::vector<std::string> tags;
+  for (const std::string& line : lines) {
+    const std::string_view tag = trim(line);
+    if (!tag.empty()) tags.emplace_back(tag);
+  }
+  return tags;
+}
+
+std::string read_description(std::span<const std::string> lines) {
+  std::string description;
+  for (const std::string& line : lines) {
+    if (&line != &lines.front()) description += '\n';
+    description += line;
+  }
+  return description;
+}
+
+Result<Ok, MetaError> read_block(Meta& meta, const Instance& block) {
+  if (block.name == "Tags") {
+    meta.tags = read_tags(block.lines);
+  } else if (block.name == "Description") {
+    meta.description = read_description(block.lines);
+  } else {
+    return meta_error(MetaError::Kind::UnknownSubsection, block.name);
+  }
+  if (!meta.unread_sub_block && !block.children.empty()) {
+    meta.unread_sub_block = UnreadSubBlock{block.name, sub_block_heading(block.children.front())};
+  }
+  return Ok{};
+}
+
+void write_lines_of(std::string_view text, std::string& out) {
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string_view::npos;
+       start = end + 1, end = text.find('\n', start)) {
+    out.append(text.substr(start, end - start));
+    out += '\n';
+  }
+  out.append(text.substr(start));
+  out += '\n';
+}
+
+}  // namespace
+
+std::string MetaError::text() const {
+  switch (kind) {
+    case Kind::EmptyValue:
+      return "meta '@" + text_value + "' needs a value";
+    case Kind::UnknownDirective:
+      return "unknown meta directive '@" + text_value + "'";
+    case Kind::NotADirective:
+      return "expected a '@directive value' line, got '" + text_value + "'";
+    case Kind::UnknownSubsection:
+      return "unknown meta subsection '## " + text_value + "'";
+  }
+  return text_value;
+}
+
+Result<Meta, ParseError> Meta::from_block(std::span<const std::string> lines,
+                                          std::span<const Instance> blocks) {
+  Meta meta;
+  for (const std::string& line : lines) {
+    if (auto read = read_directive(meta, line); !read) return ParseError::boxed(read.error());
+  }
+  for (const Instance& block : blocks) {
+    if (auto read = read_block(meta, block); !read) return ParseError::boxed(read.error());
+  }
+  return meta;
+}
+
+bool Meta::empty() const {
+  return !title && !author && !description && tags.empty();
+}
+
+void Meta::serialize(std::string& out) const {
+  if (empty()) return;
+  separate(out);
+  out += "# Meta\n";
+  if (title || author) out += '\n';
+  if (title) out += "@title " + *title + "\n";
+  if (author) out += "@author " + *author + "\n";
+  if (description) {
+    separate(out);
+    out += "## Description\n\n";
+    write_lines_of(*description, out);
+  }
+  if (!tags.empty()) {
+    separate(out);
+    out += "## Tags\n\n";
+    for (const std::string& tag : tags) {
+      // A tag written at column 0 with a leading '#' would read back as a
+      // heading; the reader trims the indent away again.
+      if (tag.starts_with('#')) out += "  ";
+      out += tag;
+      out += '\n';
+    }
+  }
+}
+
+}  // namespace voromel::header_format

@@ -1,0 +1,26 @@
+#include "header_format/section_list.h"
+
+namespace voromel::header_format {
+
+std::string sub_block_heading(const Instance& child, std::size_t depth) {
+  std::string heading(depth + 3, '#');
+  heading += ' ';
+  heading += child.name;
+  return heading;
+}
+
+void serialize_section_head(std::string& out, std::string_view title,
+                            std::span<const std::string> lines) {
+  separate(out);
+  out += "# ";
+  out += title;
+  out += '\n';
+  if (lines.empty()) return;
+  out += '\n';
+  for (const std::string& line : lines) {
+    out += line;
+    out += '\n';
+  }
+}
+
+}  // namespace voromel::header_format

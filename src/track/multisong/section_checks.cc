@@ -1,0 +1,82 @@
+#include "track/multisong/section_checks.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "header_format/text.h"
+#include "track/parse_error.h"
+
+namespace voromel::track::multisong {
+
+using header_format::Ok;
+using header_format::Result;
+using header_format::SectionList;
+
+namespace {
+
+header_format::ParseError refusal(std::string message) {
+  return header_format::ParseError::boxed(ParseError::document(std::move(message)));
+}
+
+// Before 0.20 a sound was one line "name: harmonics settings"; such a line in
+// the Sounds section gets advice about the block that replaced it.
+std::string preamble_advice(std::string_view title, std::string_view line) {
+  if (title == "Sounds") {
+    const std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos) {
+      const std::string_view name = line.substr(0, colon);
+      if (!name.empty() && !header_format::contains_white_space(name)) {
+        return "the pre-0.20 one-line sound syntax was replaced by a '## " + std::string(name) +
+               "' block, one harmonic per line and every setting as its own '@' directive";
+      }
+    }
+  }
+  return "move it into a '## <name>' block under '# " + std::string(title) + "'";
+}
+
+std::string sub_block_message(std::string_view heading, std::string_view block,
+                              std::string_view title) {
+  return "'" + std::string(heading) + "' sits inside '## " + std::string(block) + "' of '# " +
+         std::string(title) +
+         "', where nothing reads it: move its lines into the block or into a '## <name>' block "
+         "of its own";
+}
+
+}  // namespace
+
+Result<Ok, header_format::ParseError> check_section_preambles(const TrackDocument& document) {
+  std::optional<std::string> message;
+  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
+    for (const std::string& raw_line : list.lines) {
+      const std::string_view line = header_format::trim(raw_line);
+      if (line.empty()) continue;
+      message = "'" + std::string(line) + "' sits before the first block of '# " +
+                std::string(Kind::title) +
+                "', where nothing reads it: " + preamble_advice(Kind::title, line);
+      return true;
+    }
+    return false;
+  });
+  if (message) return refusal(std::move(*message));
+  return Ok{};
+}
+
+Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& document) {
+  if (const auto& unread = document.meta.unread_sub_block) {
+    return refusal(sub_block_message(unread->heading, unread->block, "Meta"));
+  }
+  std::optional<std::string> message;
+  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
+    for (const auto& item : list.items) {
+      if (!item.unread_sub_block) continue;
+      message = sub_block_message(*item.unread_sub_block, item.name, Kind::title);
+      return true;
+    }
+    return false;
+  });
+  if (message) return refusal(std::move(*message));
+  return Ok{};
+}
+
+}  // namespace voromel::track::multisong

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <concepts>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+#include "header_format/document.h"
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "header_format/section_list.h"
+#include "header_format/split.h"
+#include "track/multisong/raw_block_section.h"
+
+namespace voromel::track::multisong {
+
+inline constexpr char songs_title[] = "Songs";
+inline constexpr char layers_title[] = "Layers";
+inline constexpr char sounds_title[] = "Sounds";
+inline constexpr char tunings_title[] = "Tunings";
+inline constexpr char waves_title[] = "Waves";
+inline constexpr char subtitles_title[] = "Subtitles";
+inline constexpr char motifs_title[] = "Motifs";
+inline constexpr char snapshots_title[] = "Snapshots";
+inline constexpr char reverb_title[] = "Reverb";
+
+// The nine known sections of a track document, in the order they are written
+// and checked.
+struct TrackSections {
+  header_format::SectionList<RawBlockSection<songs_title>> songs;
+  header_format::SectionList<RawBlockSection<layers_title>> layers;
+  header_format::SectionList<RawBlockSection<sounds_title>> sounds;
+  header_format::SectionList<RawBlockSection<tunings_title>> tunings;
+  header_format::SectionList<RawBlockSection<waves_title>> waves;
+  header_format::SectionList<RawBlockSection<subtitles_title>> subtitles;
+  header_format::SectionList<RawBlockSection<motifs_title>> motifs;
+  header_format::SectionList<RawBlockSection<snapshots_title>> snapshots;
+  header_format::SectionList<RawBlockSection<reverb_title>> reverb;
+
+  // Claims a section whose title is one of the nine, exactly: its blocks are
+  // parsed and appended after those already held, then its own lines.
+  header_format::Result<header_format::Claim, header_format::ParseError> try_parse_into(
+      std::string_view title, std::vector<std::string>& lines,
+      std::vector<header_format::Instance>& blocks);
+
+  void serialize(std::string& out) const;
+};
+
+// Calls `visit` with each list of the set in order until it answers true;
+// answers whether one did.
+template <class Set, class Visit>
+requires std::same_as<std::remove_const_t<Set>, TrackSections>
+bool any_list(Set& set, Visit&& visit) {
+  return visit(set.songs) || visit(set.layers) || visit(set.sounds) || visit(set.tunings) ||
+         visit(set.waves) || visit(set.subtitles) || visit(set.motifs) || visit(set.snapshots) ||
+         visit(set.reverb);
+}
+
+using TrackDocument = header_format::Document<TrackSections>;
+
+}  // namespace voromel::track::multisong

@@ -1,0 +1,89 @@
+#include "track/multisong/section_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace voromel::track::multisong {
+namespace {
+
+struct Case {
+  const char* name;
+  const char* text;
+  const char* message;  // empty: the check passes
+};
+
+template <class Check>
+void run_cases(std::span<const Case> cases, Check check) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto document = TrackDocument::parse_with(c.text);
+    ASSERT_TRUE(document.has_value()) << document.error().text();
+    auto checked = check(document.value());
+    if (std::string(c.message).empty()) {
+      EXPECT_TRUE(checked.has_value()) << checked.error().text();
+    } else {
+      ASSERT_FALSE(checked.has_value());
+      EXPECT_EQ(checked.error().kind(), header_format::ParseError::Kind::Boxed);
+      EXPECT_EQ(checked.error().text(), c.message);
+    }
+  }
+}
+
+TEST(CheckSectionPreambles, RefusesTextBeforeTheFirstBlock) {
+  const Case cases[] = {
+      {"old sound line", "# Sounds\n  lead: sine 440  \n## pad\nx\n",
+       "'lead: sine 440' sits before the first block of '# Sounds', where nothing reads it: the "
+       "pre-0.20 one-line sound syntax was replaced by a '## lead' block, one harmonic per line "
+       "and every setting as its own '@' directive"},
+      {"two words before the colon", "# Sounds\nbig lead: sine 440\n",
+       "'big lead: sine 440' sits before the first block of '# Sounds', where nothing reads it: "
+       "move it into a '## <name>' block under '# Sounds'"},
+      {"colon first", "# Sounds\n: sine\n",
+       "': sine' sits before the first block of '# Sounds', where nothing reads it: move it into "
+       "a '## <name>' block under '# Sounds'"},
+      {"name with non-breaking space", "# Sounds\nle\u00a0ad:x\n",
+       "'le\u00a0ad:x' sits before the first block of '# Sounds', where nothing reads it: move it "
+       "into a '## <name>' block under '# Sounds'"},
+      {"colon outside Sounds", "# Layers\n\tlead: sine\n## a\n",
+       "'lead: sine' sits before the first block of '# Layers', where nothing reads it: move it "
+       "into a '## <name>' block under '# Layers'"},
+      {"Songs before Sounds", "# Sounds\nsound text\n# Songs\nsong text\n",
+       "'song text' sits before the first block of '# Songs', where nothing reads it: move it "
+       "into a '## <name>' block under '# Songs'"},
+      {"repeated section", "# Waves\n## w\n# Waves\nlate\n",
+       "'late' sits before the first block of '# Waves', where nothing reads it: move it into a "
+       "'## <name>' block under '# Waves'"},
+      {"lower-case title is unknown", "# songs\ntext\n", ""},
+      {"meta and unknown sections", "# Meta\n@title T\n# Other\ntext\n", ""},
+      {"blank own lines", "# Songs\n \u3000\n\n## a\n", ""},
+      {"leading lines", "text\n# Songs\n## a\n", ""},
+  };
+  run_cases(cases, check_section_preambles);
+}
+
+TEST(CheckSubBlocks, RefusesTheFirstSubBlockNothingReads) {
+  const Case cases[] = {
+      {"in a song", "# Songs\n## main\nx\n### Part\ny\n",
+       "'### Part' sits inside '## main' of '# Songs', where nothing reads it: move its lines "
+       "into the block or into a '## <name>' block of its own"},
+      {"meta first", "# Songs\n## main\n### a\n# Meta\n## Tags\nt\n###   b  \n",
+       "'### b' sits inside '## Tags' of '# Meta', where nothing reads it: move its lines into "
+       "the block or into a '## <name>' block of its own"},
+      {"kinds in order", "# Reverb\n## r\n### x\n# Layers\n## l\n### y\n",
+       "'### y' sits inside '## l' of '# Layers', where nothing reads it: move its lines into the "
+       "block or into a '## <name>' block of its own"},
+      {"blocks in file order", "# Motifs\n## a\n## b\n### first\n## c\n### second\n",
+       "'### first' sits inside '## b' of '# Motifs', where nothing reads it: move its lines into "
+       "the block or into a '## <name>' block of its own"},
+      {"empty sub-block title", "# Waves\n## w\n###\n",
+       "'### ' sits inside '## w' of '# Waves', where nothing reads it: move its lines into the "
+       "block or into a '## <name>' block of its own"},
+      {"only the kept meta counts", "# Meta\n## Tags\n### x\n# Meta\n@title T\n", ""},
+      {"unknown sections keep theirs", "# Other\n## a\n### b\n", ""},
+  };
+  run_cases(cases, check_sub_blocks);
+}
+
+}  // namespace
+}  // namespace voromel::track::multisong

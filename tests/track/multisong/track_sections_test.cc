@@ -1,0 +1,69 @@
+#include "track/multisong/track_sections.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace voromel::track::multisong {
+namespace {
+
+std::string rewrite(std::string_view text) {
+  auto document = TrackDocument::parse_with(text);
+  EXPECT_TRUE(document.has_value()) << document.error().text();
+  if (!document) return "";
+  return document.value().serialize();
+}
+
+TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
+  const std::string text =
+      "# Reverb\n## r\nx\n"
+      "# Snapshots\n## s\nx\n"
+      "# Motifs\n## m\nx\n"
+      "# Subtitles\n## t\nx\n"
+      "# Waves\n## w\nx\n"
+      "# Tunings\n## u\nx\n"
+      "# Sounds\n## o\nx\n"
+      "# Layers\n## l\nx\n"
+      "# Songs\n## g\nx\n"
+      "# songs\n## lower\nx\n";
+  EXPECT_EQ(rewrite(text),
+            "# Songs\n\n## g\nx\n\n"
+            "# Layers\n\n## l\nx\n\n"
+            "# Sounds\n\n## o\nx\n\n"
+            "# Tunings\n\n## u\nx\n\n"
+            "# Waves\n\n## w\nx\n\n"
+            "# Subtitles\n\n## t\nx\n\n"
+            "# Motifs\n\n## m\nx\n\n"
+            "# Snapshots\n\n## s\nx\n\n"
+            "# Reverb\n\n## r\nx\n\n"
+            "# songs\n\n## lower\nx\n");
+}
+
+TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
+  auto document = TrackDocument::parse_with(
+      "# Layers\nfirst\n## a\n1\n# Other\n# Layers\nsecond\n## b\n2\n## a\n3\n");
+  ASSERT_TRUE(document.has_value());
+  const auto& layers = document.value().sections.layers;
+  EXPECT_EQ(layers.lines, (std::vector<std::string>{"first", "second"}));
+  ASSERT_EQ(layers.items.size(), 3u);
+  EXPECT_EQ(layers.items[0].name, "a");
+  EXPECT_EQ(layers.items[1].name, "b");
+  EXPECT_EQ(layers.items[2].name, "a");
+  EXPECT_EQ(layers.items[2].value.lines, (std::vector<std::string>{"3"}));
+  ASSERT_EQ(document.value().unknown.size(), 1u);
+}
+
+TEST(TrackSections, KeepsBlockBodiesVerbatim) {
+  const std::string text = "# Sounds\n\n## lead\n  sine 1\n\n\t@attack  0.01 \n";
+  EXPECT_EQ(rewrite(text), text);
+}
+
+TEST(TrackSections, RemembersTheFirstSubBlockOfABlock) {
+  auto document =
+      TrackDocument::parse_with("# Songs\n## main\nx\n### later\n#### deeper\n### two\n");
+  ASSERT_TRUE(document.has_value());
+  EXPECT_EQ(document.value().sections.songs.items[0].unread_sub_block, "### later");
+}
+
+}  // namespace
+}  // namespace voromel::track::multisong
