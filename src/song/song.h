@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "song/jump.h"
+
+namespace voromel::song {
+
+// A named beat on a song's timeline. Names are unique within a song and are
+// never numbers, so a position or target token that reads as a number is a beat.
+struct Marker {
+  std::string name;
+  float beat = 0;
+
+  friend bool operator==(const Marker&, const Marker&) = default;
+};
+
+// A tempo that follows a parameter, multiplied by `scale`.
+struct TempoParam {
+  std::string name;
+  float scale = 1;
+
+  friend bool operator==(const TempoParam&, const TempoParam&) = default;
+};
+
+// How a song is played.
+struct Song {
+  float tempo = 120;
+  // The end tempo divided by `tempo`; 1 for a steady tempo.
+  float tempo_ratio = 1;
+  std::optional<TempoParam> tempo_param;
+  std::uint32_t beats_per_bar = 4;
+  std::uint32_t beat_unit = 4;
+  std::optional<std::uint32_t> seed;
+  // Parameter defaults by name, in byte order of the names.
+  std::map<std::string, float> params;
+  std::optional<float> length;
+  std::vector<std::string> layers;
+  // Sorted by beat (total order, stable) once the song is read.
+  std::vector<Marker> markers;
+  std::vector<Jump> jumps;
+  std::vector<JumpAt> jump_ats;
+
+  friend bool operator==(const Song&, const Song&) = default;
+};
+
+}  // namespace voromel::song

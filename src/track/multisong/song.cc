@@ -1,0 +1,397 @@
+#include "track/multisong/song.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+#include "header_format/text.h"
+#include "track/format/jumps.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+using header_format::Tokens;
+using song::Jump;
+using song::JumpAt;
+using song::Marker;
+using song::Song;
+using song::SongPosition;
+using song::TempoParam;
+
+namespace {
+
+std::string quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// --- Reading one directive -------------------------------------------------
+
+LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line) {
+  const auto name = tokens.next();
+  if (!name) return ParseError::line(line, "@tempo param needs a parameter name");
+  TempoParam param{std::string(*name), 1.0f};
+  if (const auto scale_token = tokens.next()) {
+    auto scale = parse_float(*scale_token, line, "tempo scale");
+    if (!scale) return std::move(scale).error();
+    param.scale = scale.value();
+  }
+  return SongDirective(std::move(param));
+}
+
+// "<tempo> [<end tempo>]" or "param <name> [<scale>]"; later tokens are ignored.
+LineResult<SongDirective> parse_tempo(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto first = tokens.next();
+  if (!first) return ParseError::line(line, "@tempo needs a value or 'param <name>'");
+  if (*first == "param") return parse_tempo_param(tokens, line);
+  auto tempo = parse_float(*first, line, "tempo");
+  if (!tempo) return std::move(tempo).error();
+  TempoDirective directive{tempo.value(), 1.0f};
+  // A ramp needs a tempo above zero; otherwise the end tempo is not even read.
+  if (directive.tempo > 0.0f && !tokens.empty()) {
+    auto end = parse_next_float(tokens, line, "end tempo");
+    if (!end) return std::move(end).error();
+    directive.ratio = end.value() / directive.tempo;
+  }
+  return SongDirective(directive);
+}
+
+LineResult<SongDirective> parse_signature(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto beats_token = tokens.next();
+  if (!beats_token) return ParseError::line(line, "@signature needs <beats_per_bar> [beat_unit]");
+  auto beats = parse_positive(*beats_token, line, "beats_per_bar");
+  if (!beats) return std::move(beats).error();
+  SignatureDirective directive{beats.value(), 4};
+  if (const auto unit_token = tokens.next()) {
+    auto unit = parse_positive(*unit_token, line, "beat_unit");
+    if (!unit) return std::move(unit).error();
+    directive.beat_unit = unit.value();
+  }
+  if (!tokens.empty()) {
+    return ParseError::line(line, "@signature takes only <beats_per_bar> [beat_unit]");
+  }
+  return SongDirective(directive);
+}
+
+LineResult<SongDirective> parse_seed(std::string_view value, std::size_t line) {
+  const auto seed = parse_count(value);
+  if (!seed) return ParseError::line(line, "invalid seed " + quoted(value));
+  return SongDirective(SeedDirective{*seed});
+}
+
+LineResult<SongDirective> parse_param(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto name = tokens.next();
+  if (!name) return ParseError::line(line, "@param needs a name");
+  ParamDirective directive{std::string(*name), 0.0f};
+  if (const auto default_token = tokens.next()) {
+    auto default_value = parse_float(*default_token, line, "param default");
+    if (!default_value) return std::move(default_value).error();
+    directive.default_value = default_value.value();
+  }
+  if (!tokens.empty()) return ParseError::line(line, "@param takes only <name> [default]");
+  return SongDirective(std::move(directive));
+}
+
+LineResult<SongDirective> parse_length(std::string_view value, std::size_t line) {
+  auto length = parse_float(value, line, "length");
+  if (!length) return std::move(length).error();
+  return SongDirective(LengthDirective{length.value()});
+}
+
+// "<beat> <name>"; later tokens are ignored.
+LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto beat_token = tokens.next();
+  if (!beat_token) return ParseError::line(line, "@marker needs a beat");
+  auto beat = parse_float(*beat_token, line, "marker beat");
+  if (!beat) return std::move(beat).error();
+  const auto name = tokens.next();
+  if (!name) return ParseError::line(line, "@marker needs a name");
+  if (is_number(*name)) {
+    return ParseError::line(line, "marker name " + quoted(*name) +
+                                      " is a number, which a jump target could not tell apart "
+                                      "from a beat");
+  }
+  return SongDirective(Marker{std::string(*name), beat.value()});
+}
+
+LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto target = tokens.next();
+  if (!target) return ParseError::line(line, "@jump needs a target");
+  auto jump = format::parse_jump_clauses(tokens, line, "jump", std::string(*target));
+  if (!jump) return std::move(jump).error();
+  return SongDirective(std::move(jump).value());
+}
+
+// A position token that reads as a number is a beat, anything else a marker.
+SongPosition position_from_token(std::string_view token) {
+  if (is_number(token)) return SongPosition::at_beat(parse_float(token, 0, "").value());
+  return SongPosition::at_marker(std::string(token));
+}
+
+LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto position = tokens.next();
+  if (!position) return ParseError::line(line, "@jump-at needs a beat or marker name");
+  const auto target = tokens.next();
+  if (!target) return ParseError::line(line, "@jump-at needs a target");
+  auto jump = format::parse_jump_clauses(tokens, line, "jump-at", std::string(*target));
+  if (!jump) return std::move(jump).error();
+  return SongDirective(JumpAt{std::move(jump).value(), position_from_token(*position)});
+}
+
+// --- Applying directives to a song -----------------------------------------
+
+// Order of markers: IEEE total order of the beats, so -0 comes before +0.
+std::uint32_t total_order_key(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
+}
+
+class SongReader {
+ public:
+  LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line) {
+    const auto message =
+        std::visit([this](auto&& taken) { return take(std::move(taken)); }, std::move(directive));
+    if (message) return ParseError::line(line, *message);
+    return header_format::Ok{};
+  }
+
+  Song finish() && {
+    std::stable_sort(song_.markers.begin(), song_.markers.end(),
+                     [](const Marker& a, const Marker& b) {
+                       return total_order_key(a.beat) < total_order_key(b.beat);
+                     });
+    return std::move(song_);
+  }
+
+ private:
+  using Message = std::optional<std::string>;
+
+  Message take(TempoDirective tempo) {
+    song_.tempo = tempo.tempo;
+    song_.tempo_ratio = tempo.ratio;
+    song_.tempo_param.reset();
+    return std::nullopt;
+  }
+  Message take(TempoParam param) {
+    song_.tempo_param = std::move(param);
+    return std::nullopt;
+  }
+  Message take(LengthDirective length) {
+    song_.length = length.length;
+    return std::nullopt;
+  }
+  Message take(SignatureDirective signature) {
+    song_.beats_per_bar = signature.beats_per_bar;
+    song_.beat_unit = signature.beat_unit;
+    return std::nullopt;
+  }
+  Message take(Jump jump) {
+    song_.jumps.push_back(std::move(jump));
+    return std::nullopt;
+  }
+  Message take(JumpAt jump_at) {
+    song_.jump_ats.push_back(std::move(jump_at));
+    return std::nullopt;
+  }
+  Message take(Marker marker) {
+    if (!marker_names_.insert(marker.name).second) {
+      return "marker " + quoted(marker.name) + " is defined twice in this song";
+    }
+    song_.markers.push_back(std::move(marker));
+    return std::nullopt;
+  }
+  Message take(ParamDirective param) {
+    song_.params.insert_or_assign(std::move(param.name), param.default_value);
+    return std::nullopt;
+  }
+  Message take(ImportDirective) {
+    return "'@import' belongs in the document header, not inside a song";
+  }
+  Message take(SeedDirective seed) {
+    song_.seed = seed.seed;
+    return std::nullopt;
+  }
+  Message take(LayerDirective layer) {
+    song_.layers.push_back(std::move(layer.name));
+    return std::nullopt;
+  }
+
+  Song song_;
+  std::unordered_set<std::string> marker_names_;
+};
+
+// --- Writing ----------------------------------------------------------------
+
+bool differs_from_one(float value) {
+  return std::fabs(value - 1.0f) > std::numeric_limits<float>::epsilon();
+}
+
+void append_tempo(std::string& out, const Song& song) {
+  if (song.tempo_param) {
+    out += "@tempo param ";
+    out += song.tempo_param->name;
+    if (differs_from_one(song.tempo_param->scale)) {
+      out += ' ';
+      append_plain_number(out, song.tempo_param->scale);
+    }
+    out += '\n';
+    return;
+  }
+  out += "@tempo ";
+  append_plain_number(out, song.tempo);
+  if (differs_from_one(song.tempo_ratio)) {
+    out += ' ';
+    append_plain_number(out, written_end_tempo(song.tempo, song.tempo_ratio));
+  }
+  out += '\n';
+}
+
+void append_settings(std::string& out, const Song& song) {
+  if (song.beats_per_bar != 4 || song.beat_unit != 4) {
+    out += "@signature " + std::to_string(song.beats_per_bar) + ' ' +
+           std::to_string(song.beat_unit) + '\n';
+  }
+  if (song.seed) out += "@seed " + std::to_string(*song.seed) + '\n';
+  for (const auto& [name, default_value] : song.params) {
+    out += "@param " + name + ' ';
+    append_plain_number(out, default_value);
+    out += '\n';
+  }
+  if (song.length) {
+    out += "@length ";
+    append_plain_number(out, *song.length);
+    out += '\n';
+  }
+  for (const std::string& layer : song.layers) out += "@layer " + layer + '\n';
+}
+
+void append_position(std::string& out, const SongPosition& position) {
+  if (const float* beat = position.beat()) {
+    append_plain_number(out, *beat);
+  } else {
+    out += *position.marker();
+  }
+}
+
+void append_timeline(std::string& out, const Song& song) {
+  for (const Marker& marker : song.markers) {
+    out += "@marker ";
+    append_plain_number(out, marker.beat);
+    out += ' ' + marker.name + '\n';
+  }
+  for (const Jump& jump : song.jumps) {
+    out += "@jump " + jump.target;
+    format::append_jump_clauses(out, jump);
+    out += '\n';
+  }
+  for (const JumpAt& jump_at : song.jump_ats) {
+    out += "@jump-at ";
+    append_position(out, jump_at.position);
+    out += ' ' + jump_at.target;
+    format::append_jump_clauses(out, jump_at);
+    out += '\n';
+  }
+}
+
+// How a ramp's end tempo candidate ranks: shorter text first, then closer
+// to the product, then smaller.
+struct EndTempoRank {
+  std::size_t length;
+  float distance;
+  float value;
+
+  bool operator<(const EndTempoRank& other) const {
+    if (length != other.length) return length < other.length;
+    if (distance != other.distance) return distance < other.distance;
+    return value < other.value;
+  }
+};
+
+}  // namespace
+
+LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
+                                               std::size_t line) {
+  if (name == "tempo") return parse_tempo(value, line);
+  if (name == "signature") return parse_signature(value, line);
+  if (name == "seed") return parse_seed(value, line);
+  if (name == "param") return parse_param(value, line);
+  if (name == "length") return parse_length(value, line);
+  if (name == "layer") return SongDirective(LayerDirective{std::string(value)});
+  if (name == "marker") return parse_marker(value, line);
+  if (name == "jump") return parse_jump(value, line);
+  if (name == "jump-at") return parse_jump_at(value, line);
+  if (name == "import") return SongDirective(ImportDirective{});
+  return ParseError::line(line, "unknown global directive " + quoted(name));
+}
+
+LineResult<Song> parse_song_body(std::span<const std::string> lines) {
+  SongReader reader;
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const std::size_t line = index + 1;
+    const std::string_view text = header_format::trim(lines[index]);
+    if (text.empty()) continue;
+    const auto [first, rest] = header_format::split_at_first_white_space(text);
+    if (!first.starts_with('@')) {
+      return ParseError::line(line, "expected an '@' directive, got " + quoted(first));
+    }
+    const std::string_view value = rest ? header_format::trim(*rest) : std::string_view();
+    auto directive = parse_song_directive(first.substr(1), value, line);
+    if (!directive) return std::move(directive).error();
+    auto applied = reader.apply(std::move(directive).value(), line);
+    if (!applied) return std::move(applied).error();
+  }
+  return std::move(reader).finish();
+}
+
+void append_song(std::string& out, const Song& song) {
+  append_tempo(out, song);
+  append_settings(out, song);
+  append_timeline(out, song);
+}
+
+float written_end_tempo(float tempo, float ratio) {
+  const float product = tempo * ratio;
+  std::optional<EndTempoRank> best;
+  const auto consider = [&](float candidate) {
+    if (std::bit_cast<std::uint32_t>(candidate / tempo) != std::bit_cast<std::uint32_t>(ratio)) {
+      return;
+    }
+    // Neighbouring floats subtract exactly; only an infinite product needs care.
+    const float distance = candidate == product ? 0.0f : std::fabs(candidate - product);
+    const EndTempoRank rank{plain_number_text(candidate).size(), distance, candidate};
+    if (!best || rank < *best) best = rank;
+  };
+  consider(product);
+  float below = product;
+  float above = product;
+  for (int step = 0; step < 4; ++step) {
+    below = std::nextafter(below, -std::numeric_limits<float>::infinity());
+    above = std::nextafter(above, std::numeric_limits<float>::infinity());
+    consider(below);
+    consider(above);
+  }
+  return best ? best->value : product;
+}
+
+header_format::Result<Song, header_format::ParseError> SongSection::parse(
+    std::span<const std::string> lines) {
+  auto song = parse_song_body(lines);
+  if (!song) return header_format::ParseError::boxed(song.error());
+  return std::move(song).value();
+}
+
+void SongSection::serialize(const Song& song, std::string& out) {
+  append_song(out, song);
+}
+
+}  // namespace voromel::track::multisong
