@@ -12,6 +12,7 @@
 #include "header_format/section_list.h"
 #include "header_format/split.h"
 #include "track/multisong/raw_block_section.h"
+#include "track/multisong/song.h"
 
 namespace voromel::track::multisong {
 
@@ -28,7 +29,7 @@ inline constexpr char reverb_title[] = "Reverb";
 // The nine known sections of a track document, in the order they are written
 // and checked.
 struct TrackSections {
-  header_format::SectionList<RawBlockSection<songs_title>> songs;
+  header_format::SectionList<SongSection> songs;
   header_format::SectionList<RawBlockSection<layers_title>> layers;
   header_format::SectionList<RawBlockSection<sounds_title>> sounds;
   header_format::SectionList<RawBlockSection<tunings_title>> tunings;

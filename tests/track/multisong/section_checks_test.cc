@@ -64,7 +64,7 @@ TEST(CheckSectionPreambles, RefusesTextBeforeTheFirstBlock) {
 
 TEST(CheckSubBlocks, RefusesTheFirstSubBlockNothingReads) {
   const Case cases[] = {
-      {"in a song", "# Songs\n## main\nx\n### Part\ny\n",
+      {"in a song", "# Songs\n## main\n@tempo 120\n### Part\ny\n",
        "'### Part' sits inside '## main' of '# Songs', where nothing reads it: move its lines "
        "into the block or into a '## <name>' block of its own"},
       {"meta first", "# Songs\n## main\n### a\n# Meta\n## Tags\nt\n###   b  \n",

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "header_format/section_list.h"
+#include "track/multisong/track_sections.h"
 #include "track/number_text.h"
 
 namespace voromel::track::multisong {
@@ -325,6 +326,23 @@ TEST(Song, DuplicateMarkerFoundAmongMany) {
   body += "@marker 1 m49999\n";
   EXPECT_EQ(parse(body).error().text(),
             "line 50001: marker 'm49999' is defined twice in this song");
+}
+
+TEST(Song, InADocument) {
+  const auto document = TrackDocument::parse_with(
+      "# Layers\n## bass\nx\n\n# Songs\n\n## main\n@layer bass\n@tempo 90 100\n"
+      "# Songs\n## b\n");
+  ASSERT_TRUE(document.has_value()) << document.error().text();
+  EXPECT_EQ(document.value().serialize(),
+            "# Songs\n\n## main\n@tempo 90 100\n@layer bass\n\n## b\n@tempo 120\n\n"
+            "# Layers\n\n## bass\nx\n");
+}
+
+TEST(Song, ErrorsInADocumentKeepBlockLineNumbers) {
+  const auto document =
+      TrackDocument::parse_with("# Meta\n@title t\n# Songs\n## a\n\n@tempo 90\n\n@temp 1\n");
+  ASSERT_FALSE(document.has_value());
+  EXPECT_EQ(document.error().text(), "line 3: unknown global directive 'temp'");
 }
 
 }  // namespace

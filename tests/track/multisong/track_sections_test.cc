@@ -24,10 +24,10 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
       "# Tunings\n## u\nx\n"
       "# Sounds\n## o\nx\n"
       "# Layers\n## l\nx\n"
-      "# Songs\n## g\nx\n"
+      "# Songs\n## g\n@tempo 120\n"
       "# songs\n## lower\nx\n";
   EXPECT_EQ(rewrite(text),
-            "# Songs\n\n## g\nx\n\n"
+            "# Songs\n\n## g\n@tempo 120\n\n"
             "# Layers\n\n## l\nx\n\n"
             "# Sounds\n\n## o\nx\n\n"
             "# Tunings\n\n## u\nx\n\n"
@@ -60,7 +60,7 @@ TEST(TrackSections, KeepsBlockBodiesVerbatim) {
 
 TEST(TrackSections, RemembersTheFirstSubBlockOfABlock) {
   auto document =
-      TrackDocument::parse_with("# Songs\n## main\nx\n### later\n#### deeper\n### two\n");
+      TrackDocument::parse_with("# Songs\n## main\n@tempo 120\n### later\n#### deeper\n### two\n");
   ASSERT_TRUE(document.has_value());
   EXPECT_EQ(document.value().sections.songs.items[0].unread_sub_block, "### later");
 }
