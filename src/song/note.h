@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,56 @@ struct Note {
   bool text_apostrophe = false;
 
   friend bool operator==(const Note&, const Note&) = default;
+};
+
+// A range of the placed notes: the first index and the number of notes.
+struct Trim {
+  std::uint64_t from = 0;
+  std::uint64_t count = 0;
+
+  friend bool operator==(const Trim&, const Trim&) = default;
+};
+
+// A change to one note of a placed motif or subtrack. Overrides are not
+// merged: two for the same index are two entries.
+struct NoteOverride {
+  std::uint64_t index = 0;
+  bool skip = false;
+  std::optional<float> pitch;
+  std::optional<float> start;
+  std::optional<float> duration;
+  std::optional<float> glide;
+  std::optional<float> volume;
+  std::optional<std::string> text;
+  std::optional<std::vector<WavePoint>> pitch_curve;
+
+  friend bool operator==(const NoteOverride&, const NoteOverride&) = default;
+};
+
+// A motif placed at `start`, its notes played by `sound`.
+struct MotifInstance {
+  std::string name;
+  float start = 0;
+  std::string sound;
+  float transpose = 0;
+  std::optional<std::string> tuning;
+  std::vector<NoteOverride> overrides;
+  std::optional<Trim> trim;
+
+  friend bool operator==(const MotifInstance&, const MotifInstance&) = default;
+};
+
+// A subtrack placed at `start`. The qualifier is one word kept verbatim.
+struct SubtrackInstance {
+  std::string name;
+  float start = 0;
+  std::optional<std::string> qualifier;
+  float transpose = 0;
+  std::optional<std::string> tuning;
+  std::vector<NoteOverride> overrides;
+  std::optional<Trim> trim;
+
+  friend bool operator==(const SubtrackInstance&, const SubtrackInstance&) = default;
 };
 
 }  // namespace voromel::song

@@ -1,0 +1,318 @@
+#include "track/format/clips.h"
+
+#include <limits>
+
+#include "header_format/text.h"
+#include "track/format/notes.h"
+#include "track/format/points.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::format {
+
+namespace {
+
+using header_format::Ok;
+using header_format::Tokens;
+
+std::string quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// "transpose <value>" or "tuning <name>", shared by both placements.
+// Answers whether the token started such a clause.
+LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens, std::size_t line,
+                                       float& transpose, std::optional<std::string>& tuning) {
+  if (token == "transpose") {
+    const auto value = tokens.next();
+    if (!value) return ParseError::line(line, "transpose needs a value");
+    const auto number = parse_float(*value, line, "transpose");
+    if (!number) return number.error();
+    transpose = number.value();
+    return true;
+  }
+  if (token == "tuning") {
+    const auto name = tokens.next();
+    if (!name) return ParseError::line(line, "tuning needs a name");
+    tuning = std::string(*name);
+    return true;
+  }
+  return false;
+}
+
+// The clauses up to the end of the line; `kind` names the placement in the
+// message about a token that starts no clause.
+LineResult<Ok> read_placement_clauses(Tokens& tokens, std::size_t line, std::string_view kind,
+                                      float& transpose, std::optional<std::string>& tuning) {
+  while (const auto token = tokens.next()) {
+    const auto clause = read_placement_clause(*token, tokens, line, transpose, tuning);
+    if (!clause) return clause.error();
+    if (!clause.value()) {
+      return ParseError::line(line, "unexpected " + std::string(kind) + " token " + quoted(*token));
+    }
+  }
+  return Ok{};
+}
+
+// The name and start that both placements begin with.
+LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line, std::string_view kind,
+                                   std::string& name, float& start) {
+  const auto name_token = tokens.next();
+  if (!name_token) return ParseError::line(line, std::string(kind) + " needs a name");
+  name = std::string(*name_token);
+  const auto start_token = tokens.next();
+  if (!start_token) return ParseError::line(line, std::string(kind) + " needs start");
+  const auto value = parse_float(*start_token, line, "start");
+  if (!value) return value.error();
+  start = value.value();
+  return Ok{};
+}
+
+LineResult<TrackLine> parse_motif_instance(Tokens& tokens, std::size_t line) {
+  song::MotifInstance placement;
+  auto head = read_name_and_start(tokens, line, "motif", placement.name, placement.start);
+  if (!head) return std::move(head).error();
+  const auto sound = tokens.next();
+  if (!sound) return ParseError::line(line, "motif needs a sound");
+  placement.sound = std::string(*sound);
+  auto clauses =
+      read_placement_clauses(tokens, line, "motif", placement.transpose, placement.tuning);
+  if (!clauses) return std::move(clauses).error();
+  return TrackLine(std::move(placement));
+}
+
+LineResult<TrackLine> parse_subtrack_instance(Tokens& tokens, std::size_t line) {
+  song::SubtrackInstance placement;
+  auto head = read_name_and_start(tokens, line, "subtrack", placement.name, placement.start);
+  if (!head) return std::move(head).error();
+  const auto next = tokens.peek();
+  if (next && *next != "transpose" && *next != "tuning") {
+    placement.qualifier = std::string(*tokens.next());
+  }
+  auto clauses =
+      read_placement_clauses(tokens, line, "subtrack", placement.transpose, placement.tuning);
+  if (!clauses) return std::move(clauses).error();
+  return TrackLine(std::move(placement));
+}
+
+}  // namespace
+
+LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_number) {
+  Tokens tokens(line);
+  const auto first = tokens.next();
+  if (!first) return ParseError::line(line_number, "empty track line");
+  if (*first == "motif") return parse_motif_instance(tokens, line_number);
+  if (*first == "subtrack") return parse_subtrack_instance(tokens, line_number);
+  if (is_audio_filename(*first)) {
+    return ParseError::line(
+        line_number, "audio clips were replaced by sampler sounds: define '<name>: sample \"" +
+                         std::string(*first) + "\"' under '# Sounds' and place it as a note");
+  }
+  auto note = parse_note_line(*first, tokens, line_number);
+  if (!note) return std::move(note).error();
+  return TrackLine(std::move(note).value());
+}
+
+LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,
+                                      std::string_view label) {
+  const auto invalid = [&] {
+    return ParseError::line(line_number,
+                            "invalid index for " + std::string(label) + ": " + quoted(token));
+  };
+  std::string_view digits = token;
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  if (digits.empty()) return invalid();
+  constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return invalid();
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return invalid();
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+namespace {
+
+// The rest of the line after "pitch-curve": every token, joined by spaces.
+LineResult<std::vector<song::WavePoint>> read_override_curve(Tokens& tokens, std::size_t line) {
+  std::string text;
+  while (const auto token = tokens.next()) {
+    if (!text.empty()) text += ' ';
+    text += *token;
+  }
+  return parse_wave_points(text, line);
+}
+
+LineResult<std::string> read_override_text(std::string_view value, Tokens& tokens,
+                                           std::size_t line) {
+  if (value.front() != '"') return ParseError::line(line, "override text must be quoted");
+  auto text = read_quoted(value.substr(1), tokens, line);
+  if (!text) return text;
+  std::string& read = text.value();
+  read.erase(0, read.find_first_not_of('\''));
+  return text;
+}
+
+// A numeric field. The value is read before the name is looked up, so an
+// unknown name with a value that is no number reports the number.
+LineResult<Ok> read_override_number(song::NoteOverride& note_override, std::string_view field,
+                                    std::string_view value, std::size_t line) {
+  const auto number = parse_float(value, line, field);
+  if (!number) return number.error();
+  if (field == "pitch") {
+    note_override.pitch = number.value();
+  } else if (field == "start") {
+    note_override.start = number.value();
+  } else if (field == "duration") {
+    note_override.duration = number.value();
+  } else if (field == "glide") {
+    note_override.glide = number.value();
+  } else if (field == "volume") {
+    note_override.volume = number.value();
+  } else {
+    return ParseError::line(line, "unknown override field " + quoted(field));
+  }
+  return Ok{};
+}
+
+LineResult<Ok> read_override_field(song::NoteOverride& note_override, std::string_view field,
+                                   Tokens& tokens, std::size_t line) {
+  if (field == "skip") {
+    note_override.skip = true;
+    return Ok{};
+  }
+  if (field == "pitch-curve") {
+    auto points = read_override_curve(tokens, line);
+    if (!points) return std::move(points).error();
+    note_override.pitch_curve = std::move(points).value();
+    return Ok{};
+  }
+  const auto value = tokens.next();
+  if (!value) return ParseError::line(line, "override " + quoted(field) + " needs a value");
+  if (field == "text") {
+    auto text = read_override_text(*value, tokens, line);
+    if (!text) return std::move(text).error();
+    note_override.text = std::move(text).value();
+    return Ok{};
+  }
+  return read_override_number(note_override, field, *value, line);
+}
+
+LineResult<song::NoteOverride> parse_note_override(Tokens& tokens, std::size_t line) {
+  const auto index = tokens.next();
+  if (!index) return ParseError::line(line, "note override needs an index");
+  song::NoteOverride note_override;
+  const auto value = parse_index(*index, line, "note index");
+  if (!value) return value.error();
+  note_override.index = value.value();
+  while (const auto field = tokens.next()) {
+    auto read = read_override_field(note_override, *field, tokens, line);
+    if (!read) return std::move(read).error();
+  }
+  return note_override;
+}
+
+LineResult<song::Trim> parse_trim(Tokens& tokens, std::size_t line) {
+  const auto from = tokens.next();
+  const auto count = tokens.next();
+  if (!from || !count) return ParseError::line(line, "trim needs <from> <count>");
+  const auto from_value = parse_index(*from, line, "trim from");
+  if (!from_value) return from_value.error();
+  const auto count_value = parse_index(*count, line, "trim count");
+  if (!count_value) return count_value.error();
+  if (!tokens.empty()) return ParseError::line(line, "trim takes only <from> <count>");
+  return song::Trim{from_value.value(), count_value.value()};
+}
+
+}  // namespace
+
+LineResult<Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,
+                                        std::optional<song::Trim>& trim, std::string_view line,
+                                        std::size_t line_number) {
+  Tokens tokens(line);
+  const auto first = tokens.next();
+  if (!first) return ParseError::line(line_number, "empty placement override");
+  if (*first == "trim") {
+    const auto read = parse_trim(tokens, line_number);
+    if (!read) return read.error();
+    trim = read.value();
+    return Ok{};
+  }
+  if (*first == "note") {
+    auto read = parse_note_override(tokens, line_number);
+    if (!read) return std::move(read).error();
+    overrides.push_back(std::move(read).value());
+    return Ok{};
+  }
+  return ParseError::line(line_number,
+                          "placement override must be 'note' or 'trim', got " + quoted(*first));
+}
+
+namespace {
+
+void append_placement_clauses(std::string& out, float transpose,
+                              const std::optional<std::string>& tuning) {
+  if (transpose != 0) {
+    out += " transpose ";
+    append_number(out, transpose);
+  }
+  if (tuning) {
+    out += " tuning ";
+    out += *tuning;
+  }
+}
+
+void append_optional_field(std::string& out, std::string_view name,
+                           const std::optional<float>& value) {
+  if (!value) return;
+  out += ' ';
+  out += name;
+  out += ' ';
+  append_number(out, *value);
+}
+
+}  // namespace
+
+std::string format_motif_instance(const song::MotifInstance& placement) {
+  std::string out = "motif " + placement.name + " ";
+  append_number(out, placement.start);
+  out += ' ';
+  out += placement.sound;
+  append_placement_clauses(out, placement.transpose, placement.tuning);
+  return out;
+}
+
+std::string format_subtrack_instance(const song::SubtrackInstance& placement) {
+  std::string out = "subtrack " + placement.name + " ";
+  append_number(out, placement.start);
+  if (placement.qualifier) {
+    out += ' ';
+    out += *placement.qualifier;
+  }
+  append_placement_clauses(out, placement.transpose, placement.tuning);
+  return out;
+}
+
+std::string format_note_override(const song::NoteOverride& note_override) {
+  std::string out = "note " + std::to_string(note_override.index);
+  if (note_override.skip) out += " skip";
+  append_optional_field(out, "pitch", note_override.pitch);
+  append_optional_field(out, "start", note_override.start);
+  append_optional_field(out, "duration", note_override.duration);
+  append_optional_field(out, "glide", note_override.glide);
+  append_optional_field(out, "volume", note_override.volume);
+  if (note_override.text) {
+    out += " text \"";
+    out += *note_override.text;
+    out += '"';
+  }
+  if (note_override.pitch_curve) {
+    out += " pitch-curve ";
+    append_curve_points(out, *note_override.pitch_curve);
+  }
+  return out;
+}
+
+}  // namespace voromel::track::format

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "header_format/result.h"
+#include "song/note.h"
+#include "track/parse_error.h"
+
+// Clip lines of a layer (a note, or a motif or subtrack placement) and the
+// indented override and trim lines under a placement.
+namespace voromel::track::format {
+
+using TrackLine = std::variant<song::Note, song::MotifInstance, song::SubtrackInstance>;
+
+// A trimmed clip line: "motif ...", "subtrack ...", or a note line.
+LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_number);
+
+// "note <index> <fields>" appends an override; "trim <from> <count>" sets
+// the trim. Both are left unchanged on error.
+LineResult<header_format::Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,
+                                                       std::optional<song::Trim>& trim,
+                                                       std::string_view line,
+                                                       std::size_t line_number);
+
+// An unsigned 64-bit integer: an optional '+' and ASCII digits.
+LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,
+                                      std::string_view label);
+
+std::string format_motif_instance(const song::MotifInstance& placement);
+std::string format_subtrack_instance(const song::SubtrackInstance& placement);
+std::string format_note_override(const song::NoteOverride& note_override);
+
+}  // namespace voromel::track::format
