@@ -11,6 +11,7 @@
 #include "header_format/result.h"
 #include "header_format/section_list.h"
 #include "header_format/split.h"
+#include "track/multisong/motif.h"
 #include "track/multisong/raw_block_section.h"
 #include "track/multisong/song.h"
 
@@ -35,7 +36,7 @@ struct TrackSections {
   header_format::SectionList<RawBlockSection<tunings_title>> tunings;
   header_format::SectionList<RawBlockSection<waves_title>> waves;
   header_format::SectionList<RawBlockSection<subtitles_title>> subtitles;
-  header_format::SectionList<RawBlockSection<motifs_title>> motifs;
+  header_format::SectionList<MotifSection> motifs;
   header_format::SectionList<RawBlockSection<snapshots_title>> snapshots;
   header_format::SectionList<RawBlockSection<reverb_title>> reverb;
 

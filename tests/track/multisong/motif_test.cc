@@ -1,5 +1,7 @@
 #include "track/multisong/motif.h"
 
+#include "track/multisong/track_sections.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -77,6 +79,23 @@ TEST(MotifBody, Errors) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     EXPECT_EQ(rewrite(c.body), c.error);
+  }
+}
+
+TEST(MotifBody, DocumentErrorsNameTheFileLine) {
+  struct Case {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"# Motifs\n## hook\n\n0 60\n", "line 4: line 1: motif note needs duration"},
+      {"# Motifs\n\n## hook\n0 60 1\n\n  note 1\n",
+       "line 6: indented motif line must be a 'pitch'/'volume' curve"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto document = TrackDocument::parse_with(c.text);
+    ASSERT_FALSE(document.has_value());
+    EXPECT_EQ(document.error().text(), c.error);
   }
 }
 

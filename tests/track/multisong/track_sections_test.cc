@@ -18,7 +18,7 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
   const std::string text =
       "# Reverb\n## r\nx\n"
       "# Snapshots\n## s\nx\n"
-      "# Motifs\n## m\nx\n"
+      "# Motifs\n## m\n0 60 1\n"
       "# Subtitles\n## t\nx\n"
       "# Waves\n## w\nx\n"
       "# Tunings\n## u\nx\n"
@@ -33,7 +33,7 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
             "# Tunings\n\n## u\nx\n\n"
             "# Waves\n\n## w\nx\n\n"
             "# Subtitles\n\n## t\nx\n\n"
-            "# Motifs\n\n## m\nx\n\n"
+            "# Motifs\n\n## m\n0 60 1\n\n"
             "# Snapshots\n\n## s\nx\n\n"
             "# Reverb\n\n## r\nx\n\n"
             "# songs\n\n## lower\nx\n");
