@@ -1,0 +1,63 @@
+#include "cli/driver.h"
+
+#include <vector>
+
+#include "cli/file_steps.h"
+#include "cli/rewrite.h"
+#include "cli/utf8.h"
+
+namespace voromel::cli {
+
+namespace {
+
+struct Arguments {
+  bool upgrade = false;
+  std::vector<std::string> files;
+};
+
+// "--upgrade" may stand anywhere, any number of times; everything else, "-h"
+// included, names a file.
+Arguments read_arguments(std::span<const std::string> args) {
+  Arguments arguments;
+  for (const std::string& arg : args) {
+    if (arg == "--upgrade") {
+      arguments.upgrade = true;
+    } else {
+      arguments.files.push_back(arg);
+    }
+  }
+  return arguments;
+}
+
+// Stands in for the upgrade command until it is built.
+FileOutcome upgrade_file(const std::string& path) {
+  return FileFailure{"Upgrading " + display_path(path) +
+                     ": the pre-0.20 upgrade is not available yet"};
+}
+
+void print(std::ostream& err, std::string_view message) {
+  err << escape_control_characters(message) << '\n';
+  err.flush();
+}
+
+}  // namespace
+
+int run(std::span<const std::string> args, std::ostream& err) {
+  const Arguments arguments = read_arguments(args);
+  if (arguments.files.empty()) {
+    err << usage_text;
+    err.flush();
+    return 1;
+  }
+  for (const std::string& path : arguments.files) {
+    const FileOutcome outcome = arguments.upgrade ? upgrade_file(path) : rewrite_file(path);
+    if (!outcome) {
+      print(err, outcome.error().message);
+      return 1;
+    }
+    if (outcome.value().report) print(err, *outcome.value().report);
+  }
+  return 0;
+}
+
+}  // namespace voromel::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "header_format/result.h"
+
+namespace voromel::cli {
+
+// A failed file operation, as the system describes it:
+// "No such file or directory (os error 2)".
+struct SystemError {
+  std::string text;
+};
+
+// The system's description of an error number followed by " (os error N)".
+SystemError os_error(int number);
+
+// The whole content of a regular file, which must be valid UTF-8. Anything
+// but a regular file is refused without blocking on it.
+header_format::Result<std::string, SystemError> read_text_file(const std::string& path);
+
+// Replaces the content of an existing file without ever leaving it damaged:
+// the text goes to a new temporary file beside it, which gets the original's
+// permission bits (and owner and group where permitted), is synced and then
+// renamed over it. Through a symbolic link the file it points to is replaced
+// and the link stays. On failure the original is untouched and the temporary
+// file removed.
+header_format::Result<header_format::Ok, SystemError> replace_file(const std::string& path,
+                                                                   std::string_view text);
+
+}  // namespace voromel::cli

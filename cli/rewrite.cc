@@ -1,0 +1,49 @@
+#include "cli/rewrite.h"
+
+#include "cli/file_io.h"
+#include "track/multisong/section_checks.h"
+
+namespace voromel::cli {
+
+using header_format::Ok;
+using header_format::Result;
+using track::multisong::TrackDocument;
+
+namespace {
+
+// Every "# Meta" section but the last would be dropped by a rewrite.
+Result<Ok, std::string> check_single_meta(const TrackDocument& document) {
+  if (document.meta_sections <= 1) return Ok{};
+  return "'# Meta' appears " + std::to_string(document.meta_sections) +
+         " times and only the last would be kept: merge them into one '# Meta' section";
+}
+
+Result<Ok, std::string> check_nothing_unread_or_lost(const TrackDocument& document) {
+  if (auto checked = track::multisong::check_section_preambles(document); !checked) {
+    return checked.error().text();
+  }
+  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
+    return checked.error().text();
+  }
+  return check_single_meta(document);
+}
+
+}  // namespace
+
+FileOutcome rewrite_file(const std::string& path) {
+  auto text = read_step(path);
+  if (!text) return text.error();
+  auto document = parse_step(path, text.value());
+  if (!document) return document.error();
+  if (auto checked = check_nothing_unread_or_lost(document.value()); !checked) {
+    return FileFailure{"Refusing " + display_path(path) + ": " + checked.error()};
+  }
+  const std::string canonical = document.value().serialize();
+  if (canonical == text.value()) return FileDone{};
+  if (auto written = replace_file(path, canonical); !written) {
+    return FileFailure{"Writing " + display_path(path) + ": " + written.error().text};
+  }
+  return FileDone{"Reformatted " + display_path(path)};
+}
+
+}  // namespace voromel::cli
