@@ -1,0 +1,119 @@
+#include "tool_run.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace voromel::cli::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path make_temp_dir() {
+  std::string pattern = (fs::temp_directory_path() / "voromel-test-XXXXXX").string();
+  const char* made = ::mkdtemp(pattern.data());
+  EXPECT_NE(made, nullptr);
+  return made ? fs::path(made) : fs::path();
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// In the child: the directory, no standard input, both outputs to files.
+[[noreturn]] void exec_tool(const fs::path& dir, const fs::path& out, const fs::path& err,
+                            const std::vector<std::string>& args, rlim_t file_size_limit) {
+  std::vector<char*> argv;
+  std::string program = VOROMEL_BINARY;
+  argv.push_back(program.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const int null_in = ::open("/dev/null", O_RDONLY);
+  const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const int err_fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (null_in < 0 || out_fd < 0 || err_fd < 0 || ::chdir(dir.c_str()) != 0) ::_exit(127);
+  ::dup2(null_in, 0);
+  ::dup2(out_fd, 1);
+  ::dup2(err_fd, 2);
+  const rlimit limit{file_size_limit, file_size_limit};
+  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+  ::execv(argv[0], argv.data());
+  ::_exit(127);
+}
+
+int wait_for(pid_t child) {
+  using namespace std::chrono;
+  const auto deadline = steady_clock::now() + seconds(60);
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (steady_clock::now() > deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      ADD_FAILURE() << "the tool did not finish within a minute";
+      return -1;
+    }
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  if (!WIFEXITED(status)) {
+    ADD_FAILURE() << "the tool did not exit normally";
+    return -1;
+  }
+  return WEXITSTATUS(status);
+}
+
+}  // namespace
+
+TempDir::TempDir() : path_(make_temp_dir()) {}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+void TempDir::write(const std::string& name, const std::string& content) const {
+  std::ofstream out(path_ / name, std::ios::binary);
+  out << content;
+}
+
+std::string TempDir::read(const std::string& name) const {
+  return read_file(path_ / name);
+}
+
+std::vector<std::string> TempDir::entries() const {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args, rlim_t file_size_limit) {
+  // The outputs go to a directory of their own, so that `dir` holds only
+  // what the tool leaves there.
+  const TempDir outputs;
+  const fs::path out = outputs / "stdout";
+  const fs::path err = outputs / "stderr";
+  const pid_t child = ::fork();
+  if (child == 0) exec_tool(dir.path(), out, err, args, file_size_limit);
+  EXPECT_GT(child, 0);
+  const int status = child > 0 ? wait_for(child) : -1;
+  return {status, read_file(out), read_file(err)};
+}
+
+}  // namespace voromel::cli::testing
