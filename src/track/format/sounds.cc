@@ -1,0 +1,429 @@
+#include "track/format/sounds.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "header_format/text.h"
+#include "track/format/curves.h"
+#include "track/format/notes.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::format {
+
+namespace {
+
+using header_format::Ok;
+using header_format::Tokens;
+using song::Sound;
+using song::VoiceParameter;
+
+constexpr float epsilon = 1.1920929e-7f;
+
+ParseError failure(std::size_t line, std::string message) {
+  return ParseError::line(line, std::move(message));
+}
+
+std::string quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+struct NumberSetting {
+  std::string_view name;
+  float Sound::*field;
+};
+constexpr NumberSetting number_settings[] = {
+    {"noise", &Sound::noise},           {"volume", &Sound::volume},
+    {"detune", &Sound::detune},         {"sustain", &Sound::sustain},
+    {"distortion", &Sound::distortion}, {"vol-jitter", &Sound::vol_jitter},
+    {"duty_sweep", &Sound::duty_sweep},
+};
+
+struct StageSetting {
+  std::string_view name;
+  song::EnvelopeStage Sound::*field;
+};
+constexpr StageSetting stage_settings[] = {
+    {"attack", &Sound::attack}, {"decay", &Sound::decay}, {"release", &Sound::release}};
+
+struct ModulationSetting {
+  std::string_view name;
+  song::Modulation Sound::*field;
+};
+constexpr ModulationSetting modulation_settings[] = {{"vibrato", &Sound::vibrato},
+                                                     {"tremolo", &Sound::tremolo}};
+
+struct VoiceKeyword {
+  std::string_view name;
+  VoiceParameter parameter;
+};
+constexpr VoiceKeyword voice_keywords[] = {
+    {"formant-shift", VoiceParameter::FormantShift},
+    {"tilt", VoiceParameter::Tilt},
+    {"breathiness", VoiceParameter::Breathiness},
+    {"vibrato", VoiceParameter::Vibrato},
+};
+
+std::optional<VoiceParameter> voice_parameter(std::string_view token) {
+  for (const VoiceKeyword& keyword : voice_keywords) {
+    if (keyword.name == token) return keyword.parameter;
+  }
+  return std::nullopt;
+}
+
+std::string_view voice_parameter_name(VoiceParameter parameter) {
+  for (const VoiceKeyword& keyword : voice_keywords) {
+    if (keyword.parameter == parameter) return keyword.name;
+  }
+  return {};
+}
+
+// An unsigned 64-bit decimal: an optional '+' and one or more ASCII digits.
+std::optional<std::uint64_t> parse_u64(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+LineResult<Ok> apply_number(float& field, std::string_view name, Tokens& tokens, std::size_t line) {
+  auto value = parse_next_float(tokens, line, name);
+  if (!value) return value.error();
+  field = value.value();
+  return Ok{};
+}
+
+LineResult<Ok> apply_stage(song::EnvelopeStage& field, std::string_view name, Tokens& tokens,
+                           std::size_t line) {
+  const auto duration = tokens.next();
+  if (!duration) return failure(line, std::string(name) + " needs a duration");
+  auto stage = parse_envelope(*duration, tokens.next(), line);
+  if (!stage) return stage.error();
+  field = stage.value();
+  return Ok{};
+}
+
+LineResult<Ok> apply_modulation(song::Modulation& field, std::string_view name, Tokens& tokens,
+                                std::size_t line) {
+  const auto rate = tokens.next();
+  if (!rate) return failure(line, std::string(name) + " needs <rate> <depth>");
+  auto modulation = parse_lfo(*rate, tokens, line, name);
+  if (!modulation) return modulation.error();
+  field = std::move(modulation).value();
+  return Ok{};
+}
+
+LineResult<std::uint64_t> ensemble_count(Tokens& tokens, std::size_t line) {
+  const auto count = tokens.next();
+  if (!count) return failure(line, "voice 'ensemble' needs a singer count");
+  const auto value = parse_u64(*count);
+  if (!value) return failure(line, "invalid ensemble count " + quoted(*count));
+  return *value;
+}
+
+// The preset replaces the earlier one; overrides are appended to the earlier
+// ones.
+LineResult<Ok> apply_voice(Sound& sound, Tokens& tokens, std::size_t line) {
+  const auto preset = tokens.next();
+  if (!preset) return failure(line, "voice needs a preset name");
+  std::vector<song::VoiceOverride> overrides;
+  std::optional<std::uint64_t> ensemble;
+  while (const auto token = tokens.next()) {
+    if (*token == "ensemble") {
+      auto count = ensemble_count(tokens, line);
+      if (!count) return count.error();
+      ensemble = count.value();
+    } else if (const auto parameter = voice_parameter(*token)) {
+      auto value = parse_next_float(tokens, line, *token);
+      if (!value) return value.error();
+      overrides.push_back({*parameter, value.value()});
+    } else {
+      return failure(line, "unknown voice parameter " + quoted(*token));
+    }
+  }
+  sound.voice = std::string(*preset);
+  sound.voice_overrides.insert(sound.voice_overrides.end(), overrides.begin(), overrides.end());
+  if (ensemble) sound.ensemble = *ensemble;
+  return Ok{};
+}
+
+LineResult<Ok> apply_steps(Sound& sound, Tokens& tokens, std::size_t line) {
+  const auto token = tokens.next();
+  if (!token) return failure(line, "steps needs a value");
+  const auto count = parse_count(*token);
+  if (!count) return failure(line, "invalid steps count " + quoted(*token));
+  sound.steps = *count;
+  return Ok{};
+}
+
+LineResult<Ok> apply_slide(Sound& sound, Tokens& tokens, std::size_t line) {
+  auto amount = parse_next_float(tokens, line, "slide amount");
+  if (!amount) return amount.error();
+  auto time = parse_next_float(tokens, line, "slide time");
+  if (!time) return time.error();
+  sound.slide_amount = amount.value();
+  sound.slide_time = time.value();
+  return Ok{};
+}
+
+// "cutoff [env [duration [curve]]]": only the values given are set.
+LineResult<Ok> apply_filter(Sound& sound, Tokens& tokens, std::size_t line) {
+  auto cutoff = parse_next_float(tokens, line, "filter cutoff");
+  if (!cutoff) return cutoff.error();
+  std::optional<float> env;
+  std::optional<song::EnvelopeStage> envelope;
+  if (!tokens.empty()) {
+    auto amount = parse_next_float(tokens, line, "filter env");
+    if (!amount) return amount.error();
+    env = amount.value();
+  }
+  if (const auto duration = tokens.next()) {
+    auto stage = parse_envelope(*duration, tokens.next(), line);
+    if (!stage) return stage.error();
+    envelope = stage.value();
+  }
+  sound.filter_cutoff = cutoff.value();
+  if (env) sound.filter_env = *env;
+  if (envelope) sound.filter_envelope = *envelope;
+  return Ok{};
+}
+
+LineResult<Ok> apply_arpeggio(Sound& sound, Tokens& tokens, std::size_t line) {
+  const auto first = tokens.next();
+  if (!first) return failure(line, "arpeggio needs offsets");
+  auto arpeggio = parse_arpeggio(*first, tokens, line);
+  if (!arpeggio) return arpeggio.error();
+  sound.arpeggio = std::move(arpeggio).value();
+  return Ok{};
+}
+
+// "@<low>..<high>" or "@ <low>..<high>" after the quoted file.
+LineResult<Ok> read_sample_range(song::SampleZone& zone, std::string_view marker, Tokens& tokens,
+                                 std::size_t line) {
+  if (!marker.starts_with('@')) return failure(line, "unexpected sample token " + quoted(marker));
+  std::string_view range = marker.substr(1);
+  if (range.empty()) {
+    const auto next = tokens.next();
+    if (!next) return failure(line, "sample range needs '<low>..<high>' after '@'");
+    range = *next;
+  }
+  const std::size_t dots = range.find("..");
+  if (dots == std::string_view::npos) {
+    return failure(line, "sample range must be '<low>..<high>'");
+  }
+  auto low = parse_float(range.substr(0, dots), line, "sample range low");
+  if (!low) return low.error();
+  auto high = parse_float(range.substr(dots + 2), line, "sample range high");
+  if (!high) return high.error();
+  zone.low = low.value();
+  zone.high = high.value();
+  return Ok{};
+}
+
+LineResult<Ok> apply_sample(Sound& sound, Tokens& tokens, std::size_t line) {
+  const auto first = tokens.next();
+  if (!first || !first->starts_with('"')) {
+    return failure(line, "sample needs a quoted file: sample \"kick.wav\"");
+  }
+  auto file = read_quoted(first->substr(1), tokens, line);
+  if (!file) return file.error();
+  song::SampleZone zone;
+  zone.file = std::move(file).value();
+  if (const auto marker = tokens.next()) {
+    if (auto ranged = read_sample_range(zone, *marker, tokens, line); !ranged) return ranged;
+  }
+  sound.samples.push_back(std::move(zone));
+  return Ok{};
+}
+
+// The directives whose value lands in one field of a table above.
+std::optional<LineResult<Ok>> apply_field_directive(Sound& sound, std::string_view name,
+                                                    Tokens& tokens, std::size_t line) {
+  for (const NumberSetting& setting : number_settings) {
+    if (name == setting.name) return apply_number(sound.*setting.field, name, tokens, line);
+  }
+  for (const StageSetting& setting : stage_settings) {
+    if (name == setting.name) return apply_stage(sound.*setting.field, name, tokens, line);
+  }
+  for (const ModulationSetting& setting : modulation_settings) {
+    if (name == setting.name) return apply_modulation(sound.*setting.field, name, tokens, line);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
+                                     std::string_view arguments, std::size_t line) {
+  Tokens tokens(arguments);
+  if (auto applied = apply_field_directive(sound, name, tokens, line)) return *applied;
+  if (name == "voice") return apply_voice(sound, tokens, line);
+  if (name == "steps") return apply_steps(sound, tokens, line);
+  if (name == "slide") return apply_slide(sound, tokens, line);
+  if (name == "filter") return apply_filter(sound, tokens, line);
+  if (name == "arpeggio") return apply_arpeggio(sound, tokens, line);
+  if (name == "sample") return apply_sample(sound, tokens, line);
+  return failure(line, "unknown sound directive " + quoted(name));
+}
+
+LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line) {
+  const std::string_view trimmed = header_format::trim(text);
+  if (trimmed.empty()) return Ok{};
+  if (!trimmed.starts_with('@')) return apply_harmonic_line(sound, trimmed, line);
+  const auto [name, rest] = header_format::split_at_first_white_space(trimmed.substr(1));
+  return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line);
+}
+
+header_format::Result<Sound, header_format::ParseError> parse_sound(
+    std::span<const std::string> lines) {
+  Sound sound;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto applied = apply_sound_line(sound, lines[i], i + 1);
+    if (!applied) return header_format::ParseError::at_line(i + 1, applied.error());
+  }
+  return sound;
+}
+
+namespace {
+
+// Not-a-number differs from every default.
+bool differs_from_one(float value) {
+  return !(std::fabs(value - 1.0f) <= epsilon);
+}
+
+void append_unsigned(std::string& out, std::uint64_t value) {
+  char digits[20];
+  const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, written.ptr);
+}
+
+void append_setting(std::string& out, std::string_view name, float value) {
+  out += '@';
+  out += name;
+  out += ' ';
+  append_number(out, value);
+  out += '\n';
+}
+
+void append_line(std::string& out, const std::string& text) {
+  out += '@';
+  out += text;
+  out += '\n';
+}
+
+void append_sample(std::string& out, const song::SampleZone& zone) {
+  out += "@sample \"";
+  out += zone.file;
+  out += '"';
+  const float infinity = std::numeric_limits<float>::infinity();
+  if (zone.low != -infinity || zone.high != infinity) {
+    out += " @ ";
+    append_number(out, zone.low);
+    out += "..";
+    append_number(out, zone.high);
+  }
+  out += '\n';
+}
+
+void append_voice(std::string& out, const Sound& sound) {
+  out += "@voice ";
+  out += sound.voice;
+  for (const song::VoiceOverride& entry : sound.voice_overrides) {
+    out += ' ';
+    out += voice_parameter_name(entry.parameter);
+    out += ' ';
+    append_number(out, entry.value);
+  }
+  if (sound.ensemble > 1) {
+    out += " ensemble ";
+    append_unsigned(out, sound.ensemble);
+  }
+  out += '\n';
+}
+
+void append_arpeggio(std::string& out, const song::Arpeggio& arpeggio) {
+  out += "@arpeggio";
+  for (const float offset : arpeggio.offsets) {
+    out += ' ';
+    append_number(out, offset);
+  }
+  out += " rate ";
+  append_number(out, arpeggio.rate);
+  out += '\n';
+}
+
+void append_filter(std::string& out, const Sound& sound) {
+  out += "@filter ";
+  append_number(out, sound.filter_cutoff);
+  if (sound.filter_env != 0) {
+    out += ' ';
+    append_number(out, sound.filter_env);
+    if (sound.filter_envelope.duration > 0) {
+      out += ' ';
+      append_number(out, sound.filter_envelope.duration);
+      append_curve_suffix(out, sound.filter_envelope.curve);
+    }
+  }
+  out += '\n';
+}
+
+// Rows 1 to 8 of the fixed order: what the sound is made of.
+void append_sources(std::string& out, const Sound& sound) {
+  for (const song::Harmonic& harmonic : sound.harmonics) append_harmonic_line(out, harmonic);
+  for (const song::SampleZone& zone : sound.samples) append_sample(out, zone);
+  if (!sound.voice.empty()) append_voice(out, sound);
+  if (!sound.arpeggio.offsets.empty()) append_arpeggio(out, sound.arpeggio);
+  if (sound.distortion != 0) append_setting(out, "distortion", sound.distortion);
+  if (sound.detune != 0) append_setting(out, "detune", sound.detune);
+  if (sound.vol_jitter != 0) append_setting(out, "vol-jitter", sound.vol_jitter);
+  if (sound.steps != 0) {
+    out += "@steps ";
+    append_unsigned(out, sound.steps);
+    out += '\n';
+  }
+}
+
+// Rows 9 to 19: how it is shaped over time.
+void append_shaping(std::string& out, const Sound& sound) {
+  for (const StageSetting& setting : stage_settings) {
+    const song::EnvelopeStage& stage = sound.*setting.field;
+    if (stage.duration > 0) append_line(out, format_envelope(setting.name, stage));
+  }
+  if (differs_from_one(sound.sustain)) append_setting(out, "sustain", sound.sustain);
+  if (sound.noise != 0) append_setting(out, "noise", sound.noise);
+  for (const ModulationSetting& setting : modulation_settings) {
+    const song::Modulation& modulation = sound.*setting.field;
+    if (modulation.depth > 0) append_line(out, format_modulation(setting.name, modulation));
+  }
+  if (sound.slide_time > 0) {
+    out += "@slide ";
+    append_number(out, sound.slide_amount);
+    out += ' ';
+    append_number(out, sound.slide_time);
+    out += '\n';
+  }
+  if (sound.filter_cutoff > 0) append_filter(out, sound);
+  if (sound.duty_sweep != 0) append_setting(out, "duty_sweep", sound.duty_sweep);
+  if (differs_from_one(sound.volume)) append_setting(out, "volume", sound.volume);
+}
+
+}  // namespace
+
+std::string format_sound(const Sound& sound) {
+  std::string out;
+  append_sources(out, sound);
+  append_shaping(out, sound);
+  return out;
+}
+
+}  // namespace voromel::track::format

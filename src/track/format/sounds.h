@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "song/sound.h"
+#include "track/format/harmonics.h"
+#include "track/parse_error.h"
+
+// The body of a sound block: harmonic lines and "@" directives, read into a
+// `Sound` and written back in one fixed order without the defaults.
+namespace voromel::track::format {
+
+// Applies one "@" line: `name` is the text after the '@' up to the first
+// white space, `arguments` the trimmed rest of the line.
+LineResult<header_format::Ok> apply_sound_directive(song::Sound& sound, std::string_view name,
+                                                    std::string_view arguments, std::size_t line);
+
+// Applies one body line, numbered `line`: blank lines are skipped, lines
+// beginning with '@' are directives, the others harmonic lines.
+LineResult<header_format::Ok> apply_sound_line(song::Sound& sound, std::string_view text,
+                                               std::size_t line);
+
+// Reads a whole body. A failure on the k-th line is reported at line k,
+// holding the line error of that same k.
+header_format::Result<song::Sound, header_format::ParseError> parse_sound(
+    std::span<const std::string> lines);
+
+// The canonical body: one line per written item, each ending in '\n'.
+std::string format_sound(const song::Sound& sound);
+
+}  // namespace voromel::track::format
