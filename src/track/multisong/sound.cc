@@ -1,0 +1,16 @@
+#include "track/multisong/sound.h"
+
+#include "track/format/sounds.h"
+
+namespace voromel::track::multisong {
+
+header_format::Result<song::Sound, header_format::ParseError> SoundSection::parse(
+    std::span<const std::string> lines) {
+  return format::parse_sound(lines);
+}
+
+void SoundSection::serialize(const song::Sound& sound, std::string& out) {
+  out += format::format_sound(sound);
+}
+
+}  // namespace voromel::track::multisong
