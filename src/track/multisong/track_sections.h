@@ -14,6 +14,7 @@
 #include "track/multisong/motif.h"
 #include "track/multisong/raw_block_section.h"
 #include "track/multisong/song.h"
+#include "track/multisong/sound.h"
 
 namespace voromel::track::multisong {
 
@@ -32,7 +33,7 @@ inline constexpr char reverb_title[] = "Reverb";
 struct TrackSections {
   header_format::SectionList<SongSection> songs;
   header_format::SectionList<RawBlockSection<layers_title>> layers;
-  header_format::SectionList<RawBlockSection<sounds_title>> sounds;
+  header_format::SectionList<SoundSection> sounds;
   header_format::SectionList<RawBlockSection<tunings_title>> tunings;
   header_format::SectionList<RawBlockSection<waves_title>> waves;
   header_format::SectionList<RawBlockSection<subtitles_title>> subtitles;

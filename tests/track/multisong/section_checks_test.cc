@@ -32,7 +32,7 @@ void run_cases(std::span<const Case> cases, Check check) {
 
 TEST(CheckSectionPreambles, RefusesTextBeforeTheFirstBlock) {
   const Case cases[] = {
-      {"old sound line", "# Sounds\n  lead: sine 440  \n## pad\nx\n",
+      {"old sound line", "# Sounds\n  lead: sine 440  \n## pad\nsine 1\n",
        "'lead: sine 440' sits before the first block of '# Sounds', where nothing reads it: the "
        "pre-0.20 one-line sound syntax was replaced by a '## lead' block, one harmonic per line "
        "and every setting as its own '@' directive"},

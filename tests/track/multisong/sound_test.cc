@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "header_format/section_list.h"
+#include "track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -76,6 +77,47 @@ TEST(SoundSection, ErrorsNameTheFileLineAndTheBlockLine) {
   ASSERT_FALSE(sound.has_value());
   EXPECT_EQ(sound.error().shifted(10).text(),
             "line 12: line 3: invalid number for duration: 'soon'");
+}
+
+TEST(SoundSection, DocumentRewriteKeepsEverySound) {
+  const char* text =
+      "# Sounds\n"
+      "## bass\n"
+      "  octave 0.5\n"
+      "@volume 1\n"
+      "@attack 0.01 ease\n"
+      "  #saw 1\n"
+      "wave sub 0.3\n"
+      "## lead\n"
+      "\n"
+      "@voice choir tilt 0.5\n"
+      "@voice alto ensemble 3\n";
+  const char* canonical =
+      "# Sounds\n"
+      "\n"
+      "## bass\n"
+      "sine@2 0.5\n"
+      "  #saw 1\n"
+      "sub@1 0.3\n"
+      "@attack 0.01\n"
+      "\n"
+      "## lead\n"
+      "@voice alto tilt 0.5 ensemble 3\n";
+  auto document = TrackDocument::parse_with(text);
+  ASSERT_TRUE(document.has_value()) << document.error().text();
+  EXPECT_EQ(document.value().serialize(), canonical);
+  auto again = TrackDocument::parse_with(canonical);
+  ASSERT_TRUE(again.has_value()) << again.error().text();
+  const auto& sounds = document.value().sections.sounds.items;
+  const auto& read_back = again.value().sections.sounds.items;
+  ASSERT_EQ(read_back.size(), 2u);
+  EXPECT_EQ(read_back[0].value, sounds[0].value);
+  EXPECT_EQ(read_back[1].value, sounds[1].value);
+  EXPECT_EQ(again.value().serialize(), canonical);
+
+  const auto failed = TrackDocument::parse_with("# Sounds\n\n## bass\nsine 1\n\n@attack fast\n");
+  ASSERT_FALSE(failed.has_value());
+  EXPECT_EQ(failed.error().text(), "line 6: line 3: invalid number for duration: 'fast'");
 }
 
 // What the writer leaves out or rewrites, applied to a value: a rewrite may

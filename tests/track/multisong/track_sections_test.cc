@@ -22,14 +22,14 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
       "# Subtitles\n## t\nx\n"
       "# Waves\n## w\nx\n"
       "# Tunings\n## u\nx\n"
-      "# Sounds\n## o\nx\n"
+      "# Sounds\n## o\nsine 1\n"
       "# Layers\n## l\nx\n"
       "# Songs\n## g\n@tempo 120\n"
       "# songs\n## lower\nx\n";
   EXPECT_EQ(rewrite(text),
             "# Songs\n\n## g\n@tempo 120\n\n"
             "# Layers\n\n## l\nx\n\n"
-            "# Sounds\n\n## o\nx\n\n"
+            "# Sounds\n\n## o\nsine 1\n\n"
             "# Tunings\n\n## u\nx\n\n"
             "# Waves\n\n## w\nx\n\n"
             "# Subtitles\n\n## t\nx\n\n"
@@ -54,7 +54,7 @@ TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
 }
 
 TEST(TrackSections, KeepsBlockBodiesVerbatim) {
-  const std::string text = "# Sounds\n\n## lead\n  sine 1\n\n\t@attack  0.01 \n";
+  const std::string text = "# Waves\n\n## lead\n  sine 1\n\n\t@attack  0.01 \n";
   EXPECT_EQ(rewrite(text), text);
 }
 
