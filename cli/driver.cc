@@ -4,6 +4,7 @@
 
 #include "cli/file_steps.h"
 #include "cli/rewrite.h"
+#include "cli/upgrade.h"
 #include "cli/utf8.h"
 
 namespace voromel::cli {
@@ -27,12 +28,6 @@ Arguments read_arguments(std::span<const std::string> args) {
     }
   }
   return arguments;
-}
-
-// Stands in for the upgrade command until it is built.
-FileOutcome upgrade_file(const std::string& path) {
-  return FileFailure{"Upgrading " + display_path(path) +
-                     ": the pre-0.20 upgrade is not available yet"};
 }
 
 void print(std::ostream& err, std::string_view message) {

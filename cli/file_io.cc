@@ -155,6 +155,26 @@ Result<std::string, SystemError> read_text_file(const std::string& path) {
   return content;
 }
 
+Result<Ok, CreateFailure> create_new_file(const std::string& path, std::string_view text,
+                                          const std::string& permissions_from) {
+  struct stat source;
+  if (::stat(permissions_from.c_str(), &source) != 0) return CreateFailure{false, last_error()};
+  // O_EXCL with O_CREAT never follows a symbolic link: whatever is at the
+  // path, the tool writes nowhere else.
+  FileDescriptor file(
+      ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, source.st_mode & 0777));
+  if (file.get() < 0) return CreateFailure{errno == EEXIST, last_error()};
+  Result<Ok, SystemError> written = write_all(file.get(), text);
+  if (written && ::fsync(file.get()) != 0) written = last_error();
+  if (written && !file.close()) written = last_error();
+  if (!written) {
+    ::unlink(path.c_str());
+    return CreateFailure{false, written.error()};
+  }
+  sync_directory(path);
+  return Ok{};
+}
+
 Result<Ok, SystemError> replace_file(const std::string& path, std::string_view text) {
   auto target = replaced_file(path);
   if (!target) return target.error();

@@ -29,4 +29,17 @@ header_format::Result<std::string, SystemError> read_text_file(const std::string
 header_format::Result<header_format::Ok, SystemError> replace_file(const std::string& path,
                                                                    std::string_view text);
 
+// Why a new file could not be made: something is already at the path (a
+// symbolic link counts, dangling or not), or the system's error.
+struct CreateFailure {
+  bool exists = false;
+  SystemError error;
+};
+
+// Creates a file that must not exist yet and writes the whole text to it,
+// with the permission bits of the file at `permissions_from` (the umask
+// still applies). On a failure after creating it, the partial file is removed.
+header_format::Result<header_format::Ok, CreateFailure> create_new_file(
+    const std::string& path, std::string_view text, const std::string& permissions_from);
+
 }  // namespace voromel::cli

@@ -41,7 +41,7 @@ TEST(Driver, EveryOtherArgumentIsAFile) {
     const char* err;
   } cases[] = {
       {{"--help"}, "Reading --help: No such file or directory (os error 2)\n"},
-      {{"-h", "--upgrade"}, "Upgrading -h: the pre-0.20 upgrade is not available yet\n"},
+      {{"-h", "--upgrade"}, "Reading -h: No such file or directory (os error 2)\n"},
       {{"--Upgrade"}, "Reading --Upgrade: No such file or directory (os error 2)\n"},
       {{""}, "Reading : No such file or directory (os error 2)\n"},
       {{"missing\x1b[2J\xff.track"},
