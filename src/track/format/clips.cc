@@ -16,7 +16,10 @@ using header_format::Ok;
 using header_format::Tokens;
 
 std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
+  std::string out = "'";
+  out += text;
+  out += '\'';
+  return out;
 }
 
 // "transpose <value>" or "tuning <name>", shared by both placements.

@@ -295,7 +295,12 @@ void append_note_options(std::string& out, float volume, const std::vector<WaveP
   append_curve_line(out, "volume", volume_curve, 1.0f);
 }
 
-void append_note_options(std::string& out, const song::Note& note) {
+void append_note_body(std::string& out, const song::Note& note) {
+  append_number(out, note.start);
+  out += ' ';
+  append_number(out, note.pitch);
+  out += ' ';
+  append_number(out, total_duration(note));
   append_note_options(out, note.volume, pitch_curve(note), note.volume_curve, note.text,
                       note.text_apostrophe, note.arpeggio,
                       std::max(note.repeat.first, note.repeat.second));
@@ -304,12 +309,7 @@ void append_note_options(std::string& out, const song::Note& note) {
 std::string format_note(const song::Note& note) {
   std::string out = note.sound;
   out += ' ';
-  append_number(out, note.start);
-  out += ' ';
-  append_number(out, note.pitch);
-  out += ' ';
-  append_number(out, total_duration(note));
-  append_note_options(out, note);
+  append_note_body(out, note);
   return out;
 }
 

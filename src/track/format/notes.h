@@ -64,7 +64,8 @@ void append_note_options(std::string& out, float volume,
                          bool text_apostrophe, const song::Arpeggio& arpeggio,
                          std::uint32_t repeat_count);
 
-// The note's options as `format_note` writes them after the fields.
-void append_note_options(std::string& out, const song::Note& note);
+// Everything of a note after its sound: the start, pitch and total duration,
+// the options, then the curve lines. A motif note is written as this alone.
+void append_note_body(std::string& out, const song::Note& note);
 
 }  // namespace voromel::track::format

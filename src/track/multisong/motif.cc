@@ -3,7 +3,7 @@
 #include "header_format/text.h"
 #include "track/format/note_curves.h"
 #include "track/format/notes.h"
-#include "track/number_text.h"
+#include "track/multisong/indented_lines.h"
 
 namespace voromel::track::multisong {
 
@@ -36,25 +36,11 @@ LineResult<song::Note> parse_motif_note(std::string_view line, std::size_t line_
 
 std::string format_motif_note(const song::Note& note) {
   std::string out;
-  append_number(out, note.start);
-  out += ' ';
-  append_number(out, note.pitch);
-  out += ' ';
-  append_number(out, format::total_duration(note));
-  format::append_note_options(out, note);
+  format::append_note_body(out, note);
   return out;
 }
 
 namespace {
-
-bool is_indented(std::string_view line) {
-  return !line.empty() && (line.front() == ' ' || line.front() == '\t');
-}
-
-bool is_curve_line(std::string_view trimmed) {
-  const std::string_view keyword = header_format::split_at_first_white_space(trimmed).first;
-  return keyword == "pitch" || keyword == "volume";
-}
 
 // One indented line: a curve for the last note.
 header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<song::Note>& notes,

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "header_format/text.h"
+#include "song/total_order.h"
 #include "track/format/jumps.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
@@ -150,12 +151,6 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
 
 // --- Applying directives to a song -----------------------------------------
 
-// Order of markers: IEEE total order of the beats, so -0 comes before +0.
-std::uint32_t total_order_key(float value) {
-  const auto bits = std::bit_cast<std::uint32_t>(value);
-  return (bits & 0x80000000u) != 0 ? ~bits : bits | 0x80000000u;
-}
-
 class SongReader {
  public:
   LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line) {
@@ -168,7 +163,7 @@ class SongReader {
   Song finish() && {
     std::stable_sort(song_.markers.begin(), song_.markers.end(),
                      [](const Marker& a, const Marker& b) {
-                       return total_order_key(a.beat) < total_order_key(b.beat);
+                       return song::total_order_key(a.beat) < song::total_order_key(b.beat);
                      });
     return std::move(song_);
   }

@@ -11,6 +11,7 @@
 #include "header_format/result.h"
 #include "header_format/section_list.h"
 #include "header_format/split.h"
+#include "track/multisong/layer.h"
 #include "track/multisong/motif.h"
 #include "track/multisong/raw_block_section.h"
 #include "track/multisong/song.h"
@@ -32,7 +33,7 @@ inline constexpr char reverb_title[] = "Reverb";
 // and checked.
 struct TrackSections {
   header_format::SectionList<SongSection> songs;
-  header_format::SectionList<RawBlockSection<layers_title>> layers;
+  header_format::SectionList<LayerSection> layers;
   header_format::SectionList<SoundSection> sounds;
   header_format::SectionList<RawBlockSection<tunings_title>> tunings;
   header_format::SectionList<RawBlockSection<waves_title>> waves;

@@ -1,26 +1,17 @@
 #include "track/multisong/motif.h"
 
-#include "track/multisong/track_sections.h"
-
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
+
+#include "body_support.h"
+#include "track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {
 
-std::vector<std::string> lines_of(std::string_view body) {
-  std::vector<std::string> lines;
-  while (!body.empty()) {
-    const std::size_t end = body.find('\n');
-    lines.emplace_back(body.substr(0, end));
-    if (end == std::string_view::npos) break;
-    body.remove_prefix(end + 1);
-  }
-  return lines;
-}
+using testing::lines_of;
 
 // The canonical body, or the error as the user reads it for a block whose
 // first body line is file line 20.
@@ -130,9 +121,9 @@ TEST(MotifBody, RoundTripIsStable) {
 // only sure to come back unchanged when those sums are exact: pitch curves
 // here use binary fractions, growing positions from 0 to 1 and positive
 // lengths. Other curves are left to the fixed cases above.
-class BodyMaker {
+class BodyMaker : testing::Picker {
  public:
-  explicit BodyMaker(unsigned seed) : random_(seed) {}
+  using Picker::Picker;
 
   std::string body() {
     std::string out;
@@ -142,13 +133,6 @@ class BodyMaker {
   }
 
  private:
-  int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
-
-  template <std::size_t n>
-  std::string one_of(const char* const (&texts)[n]) {
-    return texts[pick(static_cast<int>(n))];
-  }
-
   std::string number() {
     static const char* const numbers[] = {"0",   "1",  "2",   "0.5",    "0.25", "-1",   "3.75",
                                           "0.1", "12", "0.3", "-0.125", "7",    "1e-3", "0.7"};
@@ -212,8 +196,6 @@ class BodyMaker {
     if (pick(2) == 0) out += "  volume " + points(false) + "\n";
     return out;
   }
-
-  std::mt19937 random_;
 };
 
 TEST(MotifBody, RandomBodiesRoundTrip) {

@@ -330,12 +330,12 @@ TEST(Song, DuplicateMarkerFoundAmongMany) {
 
 TEST(Song, InADocument) {
   const auto document = TrackDocument::parse_with(
-      "# Layers\n## bass\nx\n\n# Songs\n\n## main\n@layer bass\n@tempo 90 100\n"
+      "# Layers\n## bass\nbass 0 36 1\n\n# Songs\n\n## main\n@layer bass\n@tempo 90 100\n"
       "# Songs\n## b\n");
   ASSERT_TRUE(document.has_value()) << document.error().text();
   EXPECT_EQ(document.value().serialize(),
             "# Songs\n\n## main\n@tempo 90 100\n@layer bass\n\n## b\n@tempo 120\n\n"
-            "# Layers\n\n## bass\nx\n");
+            "# Layers\n\n## bass\nbass 0 36 1\n");
 }
 
 TEST(Song, ErrorsInADocumentKeepBlockLineNumbers) {

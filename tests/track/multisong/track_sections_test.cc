@@ -23,12 +23,12 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
       "# Waves\n## w\nx\n"
       "# Tunings\n## u\nx\n"
       "# Sounds\n## o\nsine 1\n"
-      "# Layers\n## l\nx\n"
+      "# Layers\n## l\nlead 0 60 1\n"
       "# Songs\n## g\n@tempo 120\n"
       "# songs\n## lower\nx\n";
   EXPECT_EQ(rewrite(text),
             "# Songs\n\n## g\n@tempo 120\n\n"
-            "# Layers\n\n## l\nx\n\n"
+            "# Layers\n\n## l\nlead 0 60 1\n\n"
             "# Sounds\n\n## o\nsine 1\n\n"
             "# Tunings\n\n## u\nx\n\n"
             "# Waves\n\n## w\nx\n\n"
@@ -41,7 +41,7 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
 
 TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
   auto document = TrackDocument::parse_with(
-      "# Layers\nfirst\n## a\n1\n# Other\n# Layers\nsecond\n## b\n2\n## a\n3\n");
+      "# Layers\nfirst\n## a\n@pan 1\n# Other\n# Layers\nsecond\n## b\n@pan 2\n## a\n@pan 3\n");
   ASSERT_TRUE(document.has_value());
   const auto& layers = document.value().sections.layers;
   EXPECT_EQ(layers.lines, (std::vector<std::string>{"first", "second"}));
@@ -49,7 +49,8 @@ TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
   EXPECT_EQ(layers.items[0].name, "a");
   EXPECT_EQ(layers.items[1].name, "b");
   EXPECT_EQ(layers.items[2].name, "a");
-  EXPECT_EQ(layers.items[2].value.lines, (std::vector<std::string>{"3"}));
+  EXPECT_EQ(layers.items[2].value.pan, 3);
+  EXPECT_EQ(layers.items[2].value.name, "a");
   ASSERT_EQ(document.value().unknown.size(), 1u);
 }
 

@@ -1,0 +1,343 @@
+#include "track/multisong/layer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "header_format/text.h"
+#include "song/total_order.h"
+#include "track/format/clips.h"
+#include "track/format/effects.h"
+#include "track/format/note_curves.h"
+#include "track/format/notes.h"
+#include "track/multisong/indented_lines.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+using header_format::Ok;
+using header_format::Tokens;
+using song::Layer;
+
+std::string LayerBodyError::text() const {
+  switch (kind_) {
+    case Kind::CurveWithoutNote:
+      return "indented pitch/volume curve without a preceding note";
+    case Kind::OverrideWithoutPlacement:
+      return "indented override without a preceding motif or subtrack instance";
+  }
+  return {};
+}
+
+std::string_view LayerBodyError::debug_name() const {
+  switch (kind_) {
+    case Kind::CurveWithoutNote:
+      return "CurveWithoutNote";
+    case Kind::OverrideWithoutPlacement:
+      return "OverrideWithoutPlacement";
+  }
+  return {};
+}
+
+LineResult<ClipKind> add_clip_line(Layer& layer, std::string_view line, std::size_t line_number) {
+  auto clip = format::parse_track_line(line, line_number);
+  if (!clip) return std::move(clip).error();
+  if (auto* note = std::get_if<song::Note>(&clip.value())) {
+    layer.notes.push_back(std::move(*note));
+    return ClipKind::Note;
+  }
+  if (auto* motif = std::get_if<song::MotifInstance>(&clip.value())) {
+    layer.motif_instances.push_back(std::move(*motif));
+    return ClipKind::Motif;
+  }
+  layer.subtrack_instances.push_back(std::get<song::SubtrackInstance>(std::move(clip).value()));
+  return ClipKind::Subtrack;
+}
+
+namespace {
+
+std::string quoted(std::string_view text) {
+  std::string out = "'";
+  out += text;
+  out += '\'';
+  return out;
+}
+
+// "@volume <value>" or "@volume param <name> [<scale>]"; tokens after those
+// are ignored.
+LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto first = tokens.next();
+  if (!first) return ParseError::line(line, "@volume needs a value or 'param <name>'");
+  if (*first != "param") {
+    const auto volume = parse_float(*first, line, "volume");
+    if (!volume) return volume.error();
+    layer.volume = volume.value();
+    layer.volume_param.reset();
+    return Ok{};
+  }
+  const auto name = tokens.next();
+  if (!name) return ParseError::line(line, "@volume param needs a parameter name");
+  song::VolumeParam param{std::string(*name), 1.0f};
+  if (const auto scale_token = tokens.next()) {
+    const auto scale = parse_float(*scale_token, line, "volume scale");
+    if (!scale) return scale.error();
+    param.scale = scale.value();
+  }
+  layer.volume_param = std::move(param);
+  return Ok{};
+}
+
+// "@loop <length> [skip <skip>]".
+LineResult<Ok> apply_loop(Layer& layer, std::string_view value, std::size_t line) {
+  Tokens tokens(value);
+  const auto length_token = tokens.next();
+  if (!length_token) return ParseError::line(line, "loop needs a length");
+  const auto length = parse_float(*length_token, line, "loop");
+  if (!length) return length.error();
+  float skip = 0.0f;
+  if (const auto keyword = tokens.next()) {
+    if (*keyword != "skip")
+      return ParseError::line(line, "unexpected loop token " + quoted(*keyword));
+    const auto skip_token = tokens.next();
+    if (!skip_token) return ParseError::line(line, "loop skip needs a value");
+    const auto skip_value = parse_float(*skip_token, line, "skip");
+    if (!skip_value) return skip_value.error();
+    if (!tokens.empty()) return ParseError::line(line, "extra tokens after loop skip");
+    skip = skip_value.value();
+  }
+  layer.loop_length = length.value();
+  layer.loop_skip = skip;
+  return Ok{};
+}
+
+// The whole value as one number, so "0.5 0.7" is not a number.
+LineResult<Ok> set_number(float& field, std::string_view value, std::size_t line,
+                          std::string_view label) {
+  const auto number = parse_float(value, line, label);
+  if (!number) return number.error();
+  field = number.value();
+  return Ok{};
+}
+
+LineResult<Ok> set_flag(bool& field, std::string_view value, std::size_t line,
+                        std::string_view label) {
+  const auto flag = parse_bool(value, line, label);
+  if (!flag) return flag.error();
+  field = flag.value();
+  return Ok{};
+}
+
+LineResult<Ok> add_effect(Layer& layer, std::string_view value, std::size_t line) {
+  auto effect = format::parse_effect(value, line);
+  if (!effect) return std::move(effect).error();
+  layer.effects.push_back(std::move(effect).value());
+  return Ok{};
+}
+
+}  // namespace
+
+LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::string_view value,
+                                     std::size_t line_number) {
+  if (name == "volume") return apply_volume(layer, value, line_number);
+  if (name == "pan") return set_number(layer.pan, value, line_number, "pan");
+  if (name == "mute") return set_flag(layer.mute, value, line_number, "mute");
+  if (name == "solo") return set_flag(layer.solo, value, line_number, "solo");
+  if (name == "loop") return apply_loop(layer, value, line_number);
+  if (name == "root") return set_number(layer.root, value, line_number, "root");
+  if (name == "tuning") {
+    layer.tuning = std::string(value);
+    return Ok{};
+  }
+  if (name == "effect") return add_effect(layer, value, line_number);
+  return ParseError::line(line_number, "unknown layer directive " + quoted(name));
+}
+
+namespace {
+
+constexpr float epsilon = std::numeric_limits<float>::epsilon();
+
+// Pieces of the directive line, separated by single spaces.
+class DirectiveLine {
+ public:
+  std::string& piece() {
+    if (!text_.empty()) text_ += ' ';
+    return text_;
+  }
+  std::string take() && { return std::move(text_); }
+
+ private:
+  std::string text_;
+};
+
+void append_volume(DirectiveLine& line, const Layer& layer) {
+  if (layer.volume_param) {
+    std::string& out = line.piece();
+    out += "@volume param " + layer.volume_param->name;
+    // A scale within epsilon of 1, or not a number, is left out.
+    if (std::fabs(layer.volume_param->scale - 1.0f) > epsilon) {
+      out += ' ';
+      append_number(out, layer.volume_param->scale);
+    }
+  } else if (layer.volume != 1) {
+    append_number(line.piece() += "@volume ", layer.volume);
+  }
+}
+
+void append_loop(DirectiveLine& line, const Layer& layer) {
+  if (!layer.loop_length) return;
+  std::string& out = line.piece();
+  out += "@loop ";
+  append_number(out, *layer.loop_length);
+  if (layer.loop_skip != 0) {
+    out += " skip ";
+    append_number(out, layer.loop_skip);
+  }
+}
+
+}  // namespace
+
+std::string layer_directives(const Layer& layer) {
+  DirectiveLine line;
+  append_volume(line, layer);
+  if (layer.pan != 0) append_number(line.piece() += "@pan ", layer.pan);
+  if (layer.mute) line.piece() += "@mute true";
+  if (layer.solo) line.piece() += "@solo true";
+  append_loop(line, layer);
+  if (layer.tuning) line.piece() += "@tuning " + *layer.tuning;
+  if (layer.root != 440) append_number(line.piece() += "@root ", layer.root);
+  for (const song::Effect& effect : layer.effects) {
+    format::append_effect(line.piece() += "@effect ", effect);
+  }
+  return std::move(line).take();
+}
+
+namespace {
+
+using BodyResult = header_format::Result<Ok, header_format::ParseError>;
+
+// Every directive of a line that starts with '@'.
+BodyResult apply_directive_line(Layer& layer, std::string_view trimmed, std::size_t k) {
+  for (const std::string_view directive : split_directives(trimmed)) {
+    const auto [name, rest] = header_format::split_at_first_white_space(directive);
+    const std::string_view value = rest ? header_format::trim(*rest) : std::string_view();
+    const auto applied = apply_layer_directive(layer, name, value, k);
+    if (!applied) return header_format::ParseError::at_line(k, applied.error());
+  }
+  return Ok{};
+}
+
+// An indented line: a curve for the note above, or an override or trim for
+// the placement above.
+BodyResult apply_indented_line(Layer& layer, std::optional<ClipKind> last, std::string_view trimmed,
+                               std::size_t k) {
+  using Kind = LayerBodyError::Kind;
+  LineResult<Ok> applied = Ok{};
+  if (is_curve_line(trimmed)) {
+    if (last != ClipKind::Note) {
+      return header_format::ParseError::at_line(k, LayerBodyError(Kind::CurveWithoutNote));
+    }
+    applied = format::apply_note_curve(layer.notes.back(), trimmed, k);
+  } else if (last == ClipKind::Motif) {
+    song::MotifInstance& placement = layer.motif_instances.back();
+    applied = format::apply_placement_override(placement.overrides, placement.trim, trimmed, k);
+  } else if (last == ClipKind::Subtrack) {
+    song::SubtrackInstance& placement = layer.subtrack_instances.back();
+    applied = format::apply_placement_override(placement.overrides, placement.trim, trimmed, k);
+  } else {
+    return header_format::ParseError::at_line(k, LayerBodyError(Kind::OverrideWithoutPlacement));
+  }
+  if (!applied) return header_format::ParseError::at_line(k, applied.error());
+  return Ok{};
+}
+
+// The indices of the notes in order of start, in the IEEE total order;
+// notes with equal starts keep their order.
+std::vector<std::size_t> order_by_start(const std::vector<song::Note>& notes) {
+  std::vector<std::pair<std::uint32_t, std::size_t>> keys;
+  keys.reserve(notes.size());
+  for (std::size_t i = 0; i < notes.size(); ++i) {
+    keys.emplace_back(song::total_order_key(notes[i].start), i);
+  }
+  // The index breaks ties, which makes the sort stable.
+  std::sort(keys.begin(), keys.end());
+  std::vector<std::size_t> order;
+  order.reserve(keys.size());
+  for (const auto& key : keys) order.push_back(key.second);
+  return order;
+}
+
+void sort_by_start(std::vector<song::Note>& notes) {
+  std::vector<song::Note> sorted;
+  sorted.reserve(notes.size());
+  for (const std::size_t i : order_by_start(notes)) sorted.push_back(std::move(notes[i]));
+  notes = std::move(sorted);
+}
+
+}  // namespace
+
+header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
+    std::span<const std::string> lines) {
+  Layer layer;
+  // The clip that indented lines attach to; directive and blank lines
+  // leave it as it is.
+  std::optional<ClipKind> last;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t k = i + 1;
+    const std::string_view trimmed = header_format::trim(lines[i]);
+    if (trimmed.empty()) continue;
+    BodyResult read = Ok{};
+    if (trimmed.front() == '@') {
+      read = apply_directive_line(layer, trimmed, k);
+    } else if (is_indented(lines[i])) {
+      read = apply_indented_line(layer, last, trimmed, k);
+    } else {
+      const auto kind = add_clip_line(layer, trimmed, k);
+      if (!kind) return header_format::ParseError::at_line(k, kind.error());
+      last = kind.value();
+    }
+    if (!read) return std::move(read).error();
+  }
+  sort_by_start(layer.notes);
+  return layer;
+}
+
+namespace {
+
+template <class Placement>
+void append_placement(std::string& out, const Placement& placement, std::string line) {
+  out += line;
+  out += '\n';
+  for (const song::NoteOverride& note_override : placement.overrides) {
+    out += "  " + format::format_note_override(note_override) + "\n";
+  }
+  if (placement.trim) {
+    out += "  trim " + std::to_string(placement.trim->from) + " " +
+           std::to_string(placement.trim->count) + "\n";
+  }
+}
+
+}  // namespace
+
+void LayerSection::serialize(const Layer& layer, std::string& out) {
+  const std::string directives = layer_directives(layer);
+  if (!directives.empty()) out += directives + "\n";
+  // Notes are written in order of start whatever order the value holds.
+  for (const std::size_t i : order_by_start(layer.notes)) {
+    out += format::format_note(layer.notes[i]);
+    out += '\n';
+  }
+  for (const song::MotifInstance& placement : layer.motif_instances) {
+    append_placement(out, placement, format::format_motif_instance(placement));
+  }
+  for (const song::SubtrackInstance& placement : layer.subtrack_instances) {
+    append_placement(out, placement, format::format_subtrack_instance(placement));
+  }
+}
+
+}  // namespace voromel::track::multisong
