@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "header_format/text.h"
+#include "track/parse_error.h"
+
+namespace voromel::track {
+
+// How a section grammar hands a line error to the framework. Both keep the
+// line number within the block in the message; `AtLine` also lets the
+// framework put the file line number in front of it.
+enum class LineErrorWrap { Boxed, AtLine };
+
+// Reads a block body line by line: each line trimmed, blank ones skipped,
+// numbered from 1 with blank lines counted. `read(line, number)` returns
+// `LineResult<Ok>`; the first error ends the reading.
+template <class Read>
+header_format::Result<header_format::Ok, header_format::ParseError> read_body_lines(
+    std::span<const std::string> lines, LineErrorWrap wrap, Read&& read) {
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const std::string_view line = header_format::trim(lines[index]);
+    if (line.empty()) continue;
+    const std::size_t number = index + 1;
+    const LineResult<header_format::Ok> applied = read(line, number);
+    if (applied) continue;
+    if (wrap == LineErrorWrap::Boxed) return header_format::ParseError::boxed(applied.error());
+    return header_format::ParseError::at_line(number, applied.error());
+  }
+  return header_format::Ok{};
+}
+
+}  // namespace voromel::track

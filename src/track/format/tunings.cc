@@ -1,0 +1,184 @@
+#include "track/format/tunings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "header_format/text.h"
+#include "track/body_lines.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::format {
+
+using header_format::Ok;
+using header_format::Tokens;
+
+namespace {
+
+// The budget of the document being read or written, if any.
+EqualRatioBudget* active_budget = nullptr;
+
+constexpr float float_epsilon = std::numeric_limits<float>::epsilon();
+
+// An unsigned 64-bit decimal with an optional '+'.
+std::optional<std::uint64_t> parse_step_count(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+std::string too_large(std::string_view token, std::uint64_t at_most, std::string_view where) {
+  return "step count '" + std::string(token) + "' is too large (at most " +
+         std::to_string(at_most) + std::string(where) + ")";
+}
+
+// Replaces the whole tuning, period included.
+LineResult<Ok> apply_equal(song::Tuning& tuning, Tokens& tokens, std::size_t number,
+                           EqualRatioBudget& budget) {
+  const auto token = tokens.next();
+  if (!token) return ParseError::line(number, "equal needs a step count");
+  const auto steps = parse_step_count(*token);
+  if (!steps) return ParseError::line(number, "invalid step count '" + std::string(*token) + "'");
+  if (*steps > max_equal_steps) {
+    return ParseError::line(number, too_large(*token, max_equal_steps, ""));
+  }
+  const std::uint64_t left = budget.left();
+  if (!budget.take(std::max<std::uint64_t>(*steps, 1))) {
+    return ParseError::line(number, too_large(*token, left, " more steps in this document"));
+  }
+  tuning = song::Tuning::equal(*steps);
+  return Ok{};
+}
+
+LineResult<Ok> apply_period(song::Tuning& tuning, Tokens& tokens, std::size_t number) {
+  const auto token = tokens.next();
+  if (!token) return ParseError::line(number, "period needs a ratio");
+  auto period = parse_ratio(*token, number);
+  if (!period) return std::move(period).error();
+  tuning.period = period.value();
+  return Ok{};
+}
+
+LineResult<Ok> append_ratios(song::Tuning& tuning, Tokens& tokens, std::size_t number) {
+  while (const auto token = tokens.next()) {
+    auto ratio = parse_ratio(*token, number);
+    if (!ratio) return std::move(ratio).error();
+    tuning.ratios.push_back(ratio.value());
+  }
+  return Ok{};
+}
+
+// After the last line the scale starts at 1: every ratio is divided by the
+// first. A first ratio of 0 or 1 leaves the list as it is, and so does an
+// infinite one, which would turn the first ratio into NaN and make the next
+// reading divide the written list once more.
+void finish_tuning(song::Tuning& tuning) {
+  if (tuning.ratios.empty()) {
+    tuning.ratios.push_back(1);
+    return;
+  }
+  const float first = tuning.ratios.front();
+  if (first == 0 || first == 1 || std::isinf(first)) return;
+  for (float& ratio : tuning.ratios) ratio /= first;
+}
+
+bool writes_as_equal(const song::Tuning& tuning, EqualRatioBudget& budget) {
+  const std::size_t steps = tuning.ratios.size();
+  return steps >= 2 && steps <= max_equal_steps && is_equal_temperament(tuning.ratios) &&
+         budget.take(steps);
+}
+
+void append_ratio_line(std::string& out, const std::vector<float>& ratios) {
+  if (ratios.empty()) return;
+  for (std::size_t i = 0; i < ratios.size(); ++i) {
+    if (i > 0) out += ' ';
+    append_number(out, ratios[i]);
+  }
+  out += '\n';
+}
+
+}  // namespace
+
+bool EqualRatioBudget::take(std::uint64_t ratios) {
+  if (ratios > left_) return false;
+  left_ -= ratios;
+  return true;
+}
+
+EqualRatioBudget::Scope::Scope(EqualRatioBudget& budget) : previous_(active_budget) {
+  active_budget = &budget;
+}
+
+EqualRatioBudget::Scope::~Scope() {
+  active_budget = previous_;
+}
+
+LineResult<Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line, std::size_t number,
+                                 EqualRatioBudget& budget) {
+  Tokens tokens(line);
+  const auto keyword = tokens.peek();
+  if (!keyword) return ParseError::line(number, "empty tuning line");
+  if (*keyword == "equal") {
+    tokens.next();
+    return apply_equal(tuning, tokens, number, budget);
+  }
+  if (*keyword == "period") {
+    tokens.next();
+    return apply_period(tuning, tokens, number);
+  }
+  return append_ratios(tuning, tokens, number);
+}
+
+bool is_equal_temperament(const std::vector<float>& ratios) {
+  const std::size_t steps = ratios.size();
+  for (std::size_t i = 0; i < steps; ++i) {
+    const float expected = song::equal_step_ratio(i, steps);
+    if (!(std::fabs(ratios[i] - expected) <= expected * 1e-5f)) return false;
+  }
+  return true;
+}
+
+void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudget& budget) {
+  // NaN never equals the default, so a NaN period is written.
+  if (!(std::fabs(tuning.period - 2.0f) <= float_epsilon)) {
+    out += "period ";
+    append_number(out, tuning.period);
+    out += '\n';
+  } else if (writes_as_equal(tuning, budget)) {
+    out += "equal ";
+    out += std::to_string(tuning.ratios.size());
+    out += '\n';
+    return;
+  }
+  append_ratio_line(out, tuning.ratios);
+}
+
+header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
+    std::span<const std::string> lines) {
+  EqualRatioBudget own_budget;
+  EqualRatioBudget& budget = active_budget != nullptr ? *active_budget : own_budget;
+  song::Tuning tuning;
+  auto read =
+      read_body_lines(lines, LineErrorWrap::AtLine, [&](std::string_view line, std::size_t number) {
+        return apply_tuning_line(tuning, line, number, budget);
+      });
+  if (!read) return std::move(read).error();
+  finish_tuning(tuning);
+  return tuning;
+}
+
+void TuningSection::serialize(const song::Tuning& tuning, std::string& out) {
+  EqualRatioBudget own_budget;
+  append_tuning(out, tuning, active_budget != nullptr ? *active_budget : own_budget);
+}
+
+}  // namespace voromel::track::format

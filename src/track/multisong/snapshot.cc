@@ -1,0 +1,49 @@
+#include "track/multisong/snapshot.h"
+
+#include "header_format/text.h"
+#include "track/body_lines.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+namespace {
+
+LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::string_view line,
+                                                   std::size_t number) {
+  const auto [name, rest] = header_format::split_at_first_white_space(line);
+  if (!rest) return ParseError::line(number, "snapshot entry needs '<param> <value>'");
+  const auto value = parse_float(header_format::trim(*rest), number, "snapshot value");
+  if (!value) {
+    return ParseError::line(number, "invalid snapshot value '" + std::string(*rest) + "'");
+  }
+  snapshot.values.insert_or_assign(std::string(name), value.value());
+  return header_format::Ok{};
+}
+
+}  // namespace
+
+header_format::Result<Snapshot, header_format::ParseError> SnapshotSection::parse(
+    std::span<const std::string> lines) {
+  Snapshot snapshot;
+  auto read =
+      read_body_lines(lines, LineErrorWrap::Boxed, [&](std::string_view line, std::size_t number) {
+        return apply_snapshot_entry(snapshot, line, number);
+      });
+  if (!read) return std::move(read).error();
+  return snapshot;
+}
+
+void SnapshotSection::serialize(const Snapshot& snapshot, std::string& out) {
+  for (const auto& [name, value] : snapshot.values) {
+    // A line that starts with '#' would read back as a heading; the reader
+    // trims, so the indented name reads back the same.
+    if (name.starts_with('#')) out += "  ";
+    out += name;
+    out += ' ';
+    append_plain_number(out, value);
+    out += '\n';
+  }
+}
+
+}  // namespace voromel::track::multisong

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+
+// Snapshot blocks: one "<param> <value>" entry per line.
+namespace voromel::track::multisong {
+
+// A set of parameter values, ordered by name byte by byte.
+struct Snapshot {
+  std::map<std::string, float> values;
+
+  friend bool operator==(const Snapshot&, const Snapshot&) = default;
+};
+
+struct SnapshotSection {
+  using Value = Snapshot;
+  static constexpr std::string_view title = "Snapshots";
+
+  // Errors carry the line number within the block and are not moved to the
+  // file line.
+  static header_format::Result<Snapshot, header_format::ParseError> parse(
+      std::span<const std::string> lines);
+  static void serialize(const Snapshot& snapshot, std::string& out);
+};
+
+}  // namespace voromel::track::multisong

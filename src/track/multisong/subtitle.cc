@@ -1,0 +1,69 @@
+#include "track/multisong/subtitle.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "header_format/text.h"
+#include "track/body_lines.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+namespace {
+
+// A key whose integer order is the IEEE 754 total order of floats: negative
+// zero before positive zero, NaN after infinity.
+std::int32_t total_order_key(float value) {
+  const auto bits = std::bit_cast<std::int32_t>(value);
+  return bits < 0 ? bits ^ 0x7fffffff : bits;
+}
+
+void sort_by_beat(std::vector<song::Subtitle>& subtitles) {
+  std::stable_sort(subtitles.begin(), subtitles.end(),
+                   [](const song::Subtitle& a, const song::Subtitle& b) {
+                     return total_order_key(a.beat) < total_order_key(b.beat);
+                   });
+}
+
+}  // namespace
+
+LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t number) {
+  const auto [beat_text, rest] = header_format::split_at_first_white_space(line);
+  auto beat = parse_float(beat_text, number, "subtitle beat");
+  if (!beat) return std::move(beat).error();
+  return song::Subtitle{std::string(header_format::trim(rest.value_or(""))), beat.value()};
+}
+
+void write_subtitle_line(std::string& out, const song::Subtitle& subtitle) {
+  append_number(out, subtitle.beat);
+  if (subtitle.text.empty()) return;
+  out += ' ';
+  out += subtitle.text;
+}
+
+header_format::Result<SubtitleTrack, header_format::ParseError> SubtitleSection::parse(
+    std::span<const std::string> lines) {
+  SubtitleTrack track;
+  auto read = read_body_lines(
+      lines, LineErrorWrap::Boxed,
+      [&](std::string_view line, std::size_t number) -> LineResult<header_format::Ok> {
+        auto subtitle = parse_subtitle_line(line, number);
+        if (!subtitle) return std::move(subtitle).error();
+        track.subtitles.push_back(std::move(subtitle).value());
+        return header_format::Ok{};
+      });
+  if (!read) return std::move(read).error();
+  sort_by_beat(track.subtitles);
+  return track;
+}
+
+void SubtitleSection::serialize(const SubtitleTrack& track, std::string& out) {
+  for (const song::Subtitle& subtitle : track.subtitles) {
+    write_subtitle_line(out, subtitle);
+    out += '\n';
+  }
+}
+
+}  // namespace voromel::track::multisong

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "song/subtitle.h"
+#include "track/parse_error.h"
+
+// Subtitle blocks: one "<beat> <text>" line per subtitle.
+namespace voromel::track::multisong {
+
+// Timed lines of text, sorted by beat after reading.
+struct SubtitleTrack {
+  std::vector<song::Subtitle> subtitles;
+
+  friend bool operator==(const SubtitleTrack&, const SubtitleTrack&) = default;
+};
+
+// Reads one trimmed, non-blank line: the beat, then the text (possibly empty).
+LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t number);
+
+// Appends the canonical line of one subtitle, without its line end.
+void write_subtitle_line(std::string& out, const song::Subtitle& subtitle);
+
+struct SubtitleSection {
+  using Value = SubtitleTrack;
+  static constexpr std::string_view title = "Subtitles";
+
+  // Errors carry the line number within the block and are not moved to the
+  // file line.
+  static header_format::Result<SubtitleTrack, header_format::ParseError> parse(
+      std::span<const std::string> lines);
+  static void serialize(const SubtitleTrack& track, std::string& out);
+};
+
+}  // namespace voromel::track::multisong

@@ -1,0 +1,82 @@
+#include "track/multisong/wave.h"
+
+#include "header_format/text.h"
+#include "track/body_lines.h"
+#include "track/format/curves.h"
+#include "track/number_text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+namespace {
+
+constexpr std::size_t max_vertex_tokens = 3;
+
+// The tokens of a vertex line, counted before any of them is read.
+LineResult<std::vector<std::string_view>> vertex_tokens(std::string_view line, std::size_t number) {
+  header_format::Tokens tokens(line);
+  std::vector<std::string_view> parts;
+  while (const auto token = tokens.next()) {
+    if (parts.size() == max_vertex_tokens) break;
+    parts.push_back(*token);
+  }
+  if (parts.size() < 2 || !tokens.empty()) {
+    return ParseError::line(number, "wave vertex needs '<x> <y>' plus an optional curve");
+  }
+  return parts;
+}
+
+}  // namespace
+
+LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, std::string_view line,
+                                             std::size_t number) {
+  auto tokens = vertex_tokens(line, number);
+  if (!tokens) return std::move(tokens).error();
+  const std::vector<std::string_view>& parts = tokens.value();
+  auto x = parse_float(parts[0], number, "wave x");
+  if (!x) return std::move(x).error();
+  auto y = parse_float(parts[1], number, "wave y");
+  if (!y) return std::move(y).error();
+  // Written so that NaN fails too: a vertex position must lie within 0..=1.
+  if (!(x.value() >= 0 && x.value() <= 1)) {
+    return ParseError::line(number, "wave x must be within 0..=1");
+  }
+  if (previous != nullptr && previous->x > x.value()) {
+    return ParseError::line(number, "wave vertices must run in non-decreasing x");
+  }
+  song::WavePoint point{x.value(), y.value(), song::Curve::ease()};
+  if (parts.size() == max_vertex_tokens) {
+    auto curve = format::parse_curve(parts[2], number);
+    if (!curve) return std::move(curve).error();
+    point.curve = curve.value();
+  }
+  return point;
+}
+
+header_format::Result<Wave, header_format::ParseError> WaveSection::parse(
+    std::span<const std::string> lines) {
+  Wave wave;
+  auto read = read_body_lines(
+      lines, LineErrorWrap::AtLine,
+      [&](std::string_view line, std::size_t number) -> LineResult<header_format::Ok> {
+        const song::WavePoint* previous = wave.points.empty() ? nullptr : &wave.points.back();
+        auto point = parse_wave_point(previous, line, number);
+        if (!point) return std::move(point).error();
+        wave.points.push_back(point.value());
+        return header_format::Ok{};
+      });
+  if (!read) return std::move(read).error();
+  return wave;
+}
+
+void WaveSection::serialize(const Wave& wave, std::string& out) {
+  for (const song::WavePoint& point : wave.points) {
+    append_number(out, point.x);
+    out += ' ';
+    append_number(out, point.y);
+    format::append_curve_suffix(out, point.curve);
+    out += '\n';
+  }
+}
+
+}  // namespace voromel::track::multisong

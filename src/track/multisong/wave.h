@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+#include "song/wave_point.h"
+#include "track/parse_error.h"
+
+// Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
+// line each.
+namespace voromel::track::multisong {
+
+// The vertices of a wave shape: every x within 0 to 1, never decreasing.
+struct Wave {
+  std::vector<song::WavePoint> points;
+
+  friend bool operator==(const Wave&, const Wave&) = default;
+};
+
+// Reads one trimmed, non-blank vertex line that follows `previous` (null for
+// the first vertex).
+LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, std::string_view line,
+                                             std::size_t number);
+
+struct WaveSection {
+  using Value = Wave;
+  static constexpr std::string_view title = "Waves";
+
+  // Errors are placed at their line, so the file line number goes in front
+  // of the line number within the block.
+  static header_format::Result<Wave, header_format::ParseError> parse(
+      std::span<const std::string> lines);
+  static void serialize(const Wave& wave, std::string& out);
+};
+
+}  // namespace voromel::track::multisong
