@@ -16,10 +16,7 @@ constexpr std::size_t max_vertex_tokens = 3;
 LineResult<std::vector<std::string_view>> vertex_tokens(std::string_view line, std::size_t number) {
   header_format::Tokens tokens(line);
   std::vector<std::string_view> parts;
-  while (const auto token = tokens.next()) {
-    if (parts.size() == max_vertex_tokens) break;
-    parts.push_back(*token);
-  }
+  while (parts.size() < max_vertex_tokens && !tokens.empty()) parts.push_back(*tokens.next());
   if (parts.size() < 2 || !tokens.empty()) {
     return ParseError::line(number, "wave vertex needs '<x> <y>' plus an optional curve");
   }
