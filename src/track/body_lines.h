@@ -17,22 +17,24 @@ namespace voromel::track {
 // framework put the file line number in front of it.
 enum class LineErrorWrap { Boxed, AtLine };
 
-// Reads a block body line by line: each line trimmed, blank ones skipped,
-// numbered from 1 with blank lines counted. `read(line, number)` returns
-// `LineResult<Ok>`; the first error ends the reading.
-template <class Read>
-header_format::Result<header_format::Ok, header_format::ParseError> read_body_lines(
-    std::span<const std::string> lines, LineErrorWrap wrap, Read&& read) {
+// Reads a block body into a fresh value, line by line: each line trimmed,
+// blank ones skipped, numbered from 1 with blank lines counted.
+// `apply(value, line, number)` returns `LineResult<Ok>`; the first error ends
+// the reading and no value is returned.
+template <class Value, class Apply>
+header_format::Result<Value, header_format::ParseError> parse_body(
+    std::span<const std::string> lines, LineErrorWrap wrap, Apply&& apply) {
+  Value value;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = header_format::trim(lines[index]);
     if (line.empty()) continue;
     const std::size_t number = index + 1;
-    const LineResult<header_format::Ok> applied = read(line, number);
+    const LineResult<header_format::Ok> applied = apply(value, line, number);
     if (applied) continue;
     if (wrap == LineErrorWrap::Boxed) return header_format::ParseError::boxed(applied.error());
     return header_format::ParseError::at_line(number, applied.error());
   }
-  return header_format::Ok{};
+  return value;
 }
 
 }  // namespace voromel::track

@@ -166,13 +166,12 @@ header_format::Result<song::Tuning, header_format::ParseError> TuningSection::pa
     std::span<const std::string> lines) {
   EqualRatioBudget own_budget;
   EqualRatioBudget& budget = active_budget != nullptr ? *active_budget : own_budget;
-  song::Tuning tuning;
-  auto read =
-      read_body_lines(lines, LineErrorWrap::AtLine, [&](std::string_view line, std::size_t number) {
-        return apply_tuning_line(tuning, line, number, budget);
-      });
-  if (!read) return std::move(read).error();
-  finish_tuning(tuning);
+  auto tuning =
+      parse_body<song::Tuning>(lines, LineErrorWrap::AtLine,
+                               [&](song::Tuning& read, std::string_view line, std::size_t number) {
+                                 return apply_tuning_line(read, line, number, budget);
+                               });
+  if (tuning) finish_tuning(tuning.value());
   return tuning;
 }
 

@@ -57,13 +57,7 @@ LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::strin
 
 header_format::Result<ReverbPreset, header_format::ParseError> ReverbSection::parse(
     std::span<const std::string> lines) {
-  ReverbPreset preset;
-  auto read =
-      read_body_lines(lines, LineErrorWrap::Boxed, [&](std::string_view line, std::size_t number) {
-        return apply_reverb_line(preset, line, number);
-      });
-  if (!read) return std::move(read).error();
-  return preset;
+  return parse_body<ReverbPreset>(lines, LineErrorWrap::Boxed, apply_reverb_line);
 }
 
 void ReverbSection::serialize(const ReverbPreset& preset, std::string& out) {

@@ -25,13 +25,7 @@ LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::stri
 
 header_format::Result<Snapshot, header_format::ParseError> SnapshotSection::parse(
     std::span<const std::string> lines) {
-  Snapshot snapshot;
-  auto read =
-      read_body_lines(lines, LineErrorWrap::Boxed, [&](std::string_view line, std::size_t number) {
-        return apply_snapshot_entry(snapshot, line, number);
-      });
-  if (!read) return std::move(read).error();
-  return snapshot;
+  return parse_body<Snapshot>(lines, LineErrorWrap::Boxed, apply_snapshot_entry);
 }
 
 void SnapshotSection::serialize(const Snapshot& snapshot, std::string& out) {

@@ -27,6 +27,14 @@ void sort_by_beat(std::vector<song::Subtitle>& subtitles) {
                    });
 }
 
+LineResult<header_format::Ok> append_subtitle(SubtitleTrack& track, std::string_view line,
+                                              std::size_t number) {
+  auto subtitle = parse_subtitle_line(line, number);
+  if (!subtitle) return std::move(subtitle).error();
+  track.subtitles.push_back(std::move(subtitle).value());
+  return header_format::Ok{};
+}
+
 }  // namespace
 
 LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t number) {
@@ -45,17 +53,8 @@ void write_subtitle_line(std::string& out, const song::Subtitle& subtitle) {
 
 header_format::Result<SubtitleTrack, header_format::ParseError> SubtitleSection::parse(
     std::span<const std::string> lines) {
-  SubtitleTrack track;
-  auto read = read_body_lines(
-      lines, LineErrorWrap::Boxed,
-      [&](std::string_view line, std::size_t number) -> LineResult<header_format::Ok> {
-        auto subtitle = parse_subtitle_line(line, number);
-        if (!subtitle) return std::move(subtitle).error();
-        track.subtitles.push_back(std::move(subtitle).value());
-        return header_format::Ok{};
-      });
-  if (!read) return std::move(read).error();
-  sort_by_beat(track.subtitles);
+  auto track = parse_body<SubtitleTrack>(lines, LineErrorWrap::Boxed, append_subtitle);
+  if (track) sort_by_beat(track.value().subtitles);
   return track;
 }
 

@@ -27,6 +27,7 @@ Result<Claim, ParseError> claim_section(SectionList<Kind>& list, std::vector<std
 Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
                                                         std::vector<std::string>& lines,
                                                         std::vector<Instance>& blocks) {
+  const format::EqualRatioBudget::Scope equal_ratios(equal_ratios_read);
   std::optional<Result<Claim, ParseError>> answer;
   any_list(*this, [&]<class Kind>(SectionList<Kind>& list) {
     if (Kind::title != title) return false;
@@ -38,6 +39,10 @@ Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
 }
 
 void TrackSections::serialize(std::string& out) const {
+  // Equal-tempered tunings are written as "equal" lines only while the
+  // document's allowance lasts, so that the text reads back.
+  format::EqualRatioBudget equal_ratios_written;
+  const format::EqualRatioBudget::Scope equal_ratios(equal_ratios_written);
   any_list(*this, [&](const auto& list) {
     list.serialize(out);
     return false;

@@ -11,11 +11,16 @@
 #include "header_format/result.h"
 #include "header_format/section_list.h"
 #include "header_format/split.h"
+#include "track/format/tunings.h"
 #include "track/multisong/layer.h"
 #include "track/multisong/motif.h"
 #include "track/multisong/raw_block_section.h"
+#include "track/multisong/reverb.h"
+#include "track/multisong/snapshot.h"
 #include "track/multisong/song.h"
 #include "track/multisong/sound.h"
+#include "track/multisong/subtitle.h"
+#include "track/multisong/wave.h"
 
 namespace voromel::track::multisong {
 
@@ -35,12 +40,12 @@ struct TrackSections {
   header_format::SectionList<SongSection> songs;
   header_format::SectionList<LayerSection> layers;
   header_format::SectionList<SoundSection> sounds;
-  header_format::SectionList<RawBlockSection<tunings_title>> tunings;
-  header_format::SectionList<RawBlockSection<waves_title>> waves;
-  header_format::SectionList<RawBlockSection<subtitles_title>> subtitles;
+  header_format::SectionList<format::TuningSection> tunings;
+  header_format::SectionList<WaveSection> waves;
+  header_format::SectionList<SubtitleSection> subtitles;
   header_format::SectionList<MotifSection> motifs;
-  header_format::SectionList<RawBlockSection<snapshots_title>> snapshots;
-  header_format::SectionList<RawBlockSection<reverb_title>> reverb;
+  header_format::SectionList<SnapshotSection> snapshots;
+  header_format::SectionList<ReverbSection> reverb;
 
   // Claims a section whose title is one of the nine, exactly: its blocks are
   // parsed and appended after those already held, then its own lines.
@@ -49,6 +54,9 @@ struct TrackSections {
       std::vector<header_format::Instance>& blocks);
 
   void serialize(std::string& out) const;
+
+  // The ratios that "equal" lines of this document's tunings have made so far.
+  format::EqualRatioBudget equal_ratios_read;
 };
 
 // Calls `visit` with each list of the set in order until it answers true;

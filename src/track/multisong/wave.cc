@@ -23,6 +23,15 @@ LineResult<std::vector<std::string_view>> vertex_tokens(std::string_view line, s
   return parts;
 }
 
+LineResult<header_format::Ok> append_wave_point(Wave& wave, std::string_view line,
+                                                std::size_t number) {
+  const song::WavePoint* previous = wave.points.empty() ? nullptr : &wave.points.back();
+  auto point = parse_wave_point(previous, line, number);
+  if (!point) return std::move(point).error();
+  wave.points.push_back(point.value());
+  return header_format::Ok{};
+}
+
 }  // namespace
 
 LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, std::string_view line,
@@ -52,18 +61,7 @@ LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, st
 
 header_format::Result<Wave, header_format::ParseError> WaveSection::parse(
     std::span<const std::string> lines) {
-  Wave wave;
-  auto read = read_body_lines(
-      lines, LineErrorWrap::AtLine,
-      [&](std::string_view line, std::size_t number) -> LineResult<header_format::Ok> {
-        const song::WavePoint* previous = wave.points.empty() ? nullptr : &wave.points.back();
-        auto point = parse_wave_point(previous, line, number);
-        if (!point) return std::move(point).error();
-        wave.points.push_back(point.value());
-        return header_format::Ok{};
-      });
-  if (!read) return std::move(read).error();
-  return wave;
+  return parse_body<Wave>(lines, LineErrorWrap::AtLine, append_wave_point);
 }
 
 void WaveSection::serialize(const Wave& wave, std::string& out) {

@@ -16,12 +16,12 @@ std::string rewrite(std::string_view text) {
 
 TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
   const std::string text =
-      "# Reverb\n## r\nx\n"
-      "# Snapshots\n## s\nx\n"
+      "# Reverb\n## r\nmix 1\n"
+      "# Snapshots\n## s\nx 1\n"
       "# Motifs\n## m\n0 60 1\n"
-      "# Subtitles\n## t\nx\n"
-      "# Waves\n## w\nx\n"
-      "# Tunings\n## u\nx\n"
+      "# Subtitles\n## t\n1 x\n"
+      "# Waves\n## w\n1 0\n"
+      "# Tunings\n## u\n1\n"
       "# Sounds\n## o\nsine 1\n"
       "# Layers\n## l\nlead 0 60 1\n"
       "# Songs\n## g\n@tempo 120\n"
@@ -30,12 +30,12 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
             "# Songs\n\n## g\n@tempo 120\n\n"
             "# Layers\n\n## l\nlead 0 60 1\n\n"
             "# Sounds\n\n## o\nsine 1\n\n"
-            "# Tunings\n\n## u\nx\n\n"
-            "# Waves\n\n## w\nx\n\n"
-            "# Subtitles\n\n## t\nx\n\n"
+            "# Tunings\n\n## u\n1\n\n"
+            "# Waves\n\n## w\n1 0\n\n"
+            "# Subtitles\n\n## t\n1 x\n\n"
             "# Motifs\n\n## m\n0 60 1\n\n"
-            "# Snapshots\n\n## s\nx\n\n"
-            "# Reverb\n\n## r\nx\n\n"
+            "# Snapshots\n\n## s\nx 1\n\n"
+            "# Reverb\n\n## r\nroom_size 0.5\ndecay 0.7\nmix 1\npredelay 0.01\n\n"
             "# songs\n\n## lower\nx\n");
 }
 
