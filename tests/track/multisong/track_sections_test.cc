@@ -55,7 +55,7 @@ TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
 }
 
 TEST(TrackSections, KeepsBlockBodiesVerbatim) {
-  const std::string text = "# Waves\n\n## lead\n  sine 1\n\n\t@attack  0.01 \n";
+  const std::string text = "# Notes\n\n## lead\n  sine 1\n\n\t@attack  0.01 \n";
   EXPECT_EQ(rewrite(text), text);
 }
 
