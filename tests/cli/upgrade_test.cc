@@ -148,5 +148,22 @@ TEST(UpgradeCommand, WriteFailureRemovesThePartialCopy) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"big.track"}));
 }
 
+// The upgrade never writes its input, so it runs none of the rewrite's
+// refusals: text before a first block stays, the last "# Meta" wins.
+TEST(UpgradeCommand, RunsNoneOfTheRewriteRefusals) {
+  TempDir dir;
+  const std::string text =
+      "@tempo 90\n# Meta\n@title A\n# Layers\nstray text\n## bass\n### verse\nx\n"
+      "# Meta\n@title B\n";
+  dir.write("a.track", text);
+  const auto run = run_tool(dir, {"--upgrade", "a.track"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "Upgraded a.track to a_upgraded.track as song 'a'\n");
+  EXPECT_EQ(dir.read("a_upgraded.track"),
+            "# Meta\n\n@title B\n\n# Songs\n\n## a\n@tempo 90\n@layer bass\n\n"
+            "# Layers\n\nstray text\n\n## bass\n");
+  EXPECT_EQ(dir.read("a.track"), text);
+}
+
 }  // namespace
 }  // namespace voromel::cli

@@ -45,6 +45,32 @@ TEST(ParseFloat, AcceptsTheNumberSyntax) {
   }
 }
 
+// Exact halfway texts round to the even neighbour; a last digit past the
+// half rounds up. Reading through a double would round twice and miss both.
+TEST(ParseFloat, RoundsOnceToTheNearestFloatTiesToEven) {
+  struct Case {
+    const char* text;
+    std::uint32_t bits;
+  } cases[] = {
+      {"1.000000059604644775390625", 0x3f800000},
+      {"1.000000059604644775390626", 0x3f800001},
+      {"1.000000178813934326171875", 0x3f800002},
+      {"340282356779733661637539395458142568447", 0x7f7fffff},
+      {"340282356779733661637539395458142568448", 0x7f800000},
+      {"7.00649232162408535461864791644958065640130970938257885878534141944895541342930300743319"
+       "094181060791015625e-46",
+       0x00000000},
+      {"7.0064923216240854e-46", 0x00000001},
+      {"-2.1019476964872257e-45", 0x80000002},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto result = parse_float(c.text, 1, "x");
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(result.value()), c.bits);
+  }
+}
+
 TEST(ParseFloat, TinyNegativeKeepsItsSign) {
   const auto result = parse_float("-1e-60", 1, "x");
   ASSERT_TRUE(result.has_value());
