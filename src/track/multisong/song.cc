@@ -375,6 +375,10 @@ float written_end_tempo(float tempo, float ratio) {
     consider(below);
     consider(above);
   }
+  // From an infinite tempo every finite end tempo gives a ratio of zero, but
+  // tempo × ratio is not a number and would read back as another ramp: a
+  // zero of the ratio's sign reads back as that very ratio.
+  if (!best) consider(std::copysign(0.0f, ratio));
   return best ? best->value : product;
 }
 

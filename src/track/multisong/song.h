@@ -58,6 +58,8 @@ void append_song(std::string& out, const song::Song& song);
 // The end tempo a ramp is written with: among tempo × ratio and its four
 // nearest floats on each side, the one with the shortest text that divides
 // back to exactly `ratio`, so that a typed end tempo comes back as typed.
+// When none does, a zero of the ratio's sign if that divides back (a ramp
+// from an infinite tempo), and tempo × ratio otherwise.
 float written_end_tempo(float tempo, float ratio);
 
 // The "# Songs" section kind. Its errors keep block-relative line numbers.
