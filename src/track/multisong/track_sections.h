@@ -14,7 +14,6 @@
 #include "track/format/tunings.h"
 #include "track/multisong/layer.h"
 #include "track/multisong/motif.h"
-#include "track/multisong/raw_block_section.h"
 #include "track/multisong/reverb.h"
 #include "track/multisong/snapshot.h"
 #include "track/multisong/song.h"
@@ -23,16 +22,6 @@
 #include "track/multisong/wave.h"
 
 namespace voromel::track::multisong {
-
-inline constexpr char songs_title[] = "Songs";
-inline constexpr char layers_title[] = "Layers";
-inline constexpr char sounds_title[] = "Sounds";
-inline constexpr char tunings_title[] = "Tunings";
-inline constexpr char waves_title[] = "Waves";
-inline constexpr char subtitles_title[] = "Subtitles";
-inline constexpr char motifs_title[] = "Motifs";
-inline constexpr char snapshots_title[] = "Snapshots";
-inline constexpr char reverb_title[] = "Reverb";
 
 // The nine known sections of a track document, in the order they are written
 // and checked.
