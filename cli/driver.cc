@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "cli/file_steps.h"
 #include "cli/rewrite.h"
 #include "cli/upgrade.h"
 #include "cli/utf8.h"
@@ -37,7 +36,7 @@ void print(std::ostream& err, std::string_view message) {
 
 }  // namespace
 
-int run(std::span<const std::string> args, std::ostream& err) {
+int run(std::span<const std::string> args, std::ostream& err, Serializer serialize) {
   const Arguments arguments = read_arguments(args);
   if (arguments.files.empty()) {
     err << usage_text;
@@ -45,7 +44,8 @@ int run(std::span<const std::string> args, std::ostream& err) {
     return 1;
   }
   for (const std::string& path : arguments.files) {
-    const FileOutcome outcome = arguments.upgrade ? upgrade_file(path) : rewrite_file(path);
+    const FileOutcome outcome =
+        arguments.upgrade ? upgrade_file(path, serialize) : rewrite_file(path, serialize);
     if (!outcome) {
       print(err, outcome.error().message);
       return 1;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/file_steps.h"
+
 namespace voromel::cli {
 
 inline constexpr std::string_view usage_text =
@@ -14,7 +16,8 @@ inline constexpr std::string_view usage_text =
     "<name>_upgraded.track and leaving the original alone\n";
 
 // Runs the tool on the arguments (without the program name), writing every
-// message to `err`; returns the exit status.
-int run(std::span<const std::string> args, std::ostream& err);
+// message to `err`; returns the exit status. Only tests pass a serializer.
+int run(std::span<const std::string> args, std::ostream& err,
+        Serializer serialize = canonical_text);
 
 }  // namespace voromel::cli

@@ -5,7 +5,12 @@
 
 namespace voromel::cli {
 
+using header_format::Ok;
 using header_format::Result;
+
+std::string canonical_text(const track::multisong::TrackDocument& document) {
+  return document.serialize();
+}
 
 std::string display_path(std::string_view path) {
   return lossy_utf8(path);
@@ -24,6 +29,15 @@ Result<track::multisong::TrackDocument, FileFailure> parse_step(const std::strin
     return FileFailure{"Parsing " + display_path(path) + ": " + document.error().text()};
   }
   return std::move(document).value();
+}
+
+Result<Ok, FileFailure> read_back_step(const std::string& path, const std::string& written,
+                                       Serializer serialize) {
+  auto reread = track::multisong::TrackDocument::parse_with(written);
+  if (reread && serialize(reread.value()) == written) return Ok{};
+  return FileFailure{"Refusing " + display_path(path) +
+                     ": internal error: the canonical form does not read back the same; the file "
+                     "was left untouched"};
 }
 
 }  // namespace voromel::cli

@@ -24,6 +24,13 @@ struct FileFailure {
 
 using FileOutcome = header_format::Result<FileDone, FileFailure>;
 
+// How the tool turns a document into text. The tool always writes
+// `canonical_text`; tests substitute a faulty serializer to see the
+// read-back check fire.
+using Serializer = std::string (*)(const track::multisong::TrackDocument&);
+
+std::string canonical_text(const track::multisong::TrackDocument& document);
+
 // The path as typed, with ill-formed UTF-8 shown as U+FFFD.
 std::string display_path(std::string_view path);
 
@@ -33,5 +40,12 @@ header_format::Result<std::string, FileFailure> read_step(const std::string& pat
 // "Parsing {}: {}"
 header_format::Result<track::multisong::TrackDocument, FileFailure> parse_step(
     const std::string& path, std::string_view text);
+
+// The last step before anything is written: the text must parse and give
+// itself back when written again with `serialize`. Otherwise "Refusing {}:
+// internal error: ..." with the path as typed.
+header_format::Result<header_format::Ok, FileFailure> read_back_step(const std::string& path,
+                                                                     const std::string& written,
+                                                                     Serializer serialize);
 
 }  // namespace voromel::cli

@@ -30,7 +30,7 @@ Result<Ok, std::string> check_nothing_unread_or_lost(const TrackDocument& docume
 
 }  // namespace
 
-FileOutcome rewrite_file(const std::string& path) {
+FileOutcome rewrite_file(const std::string& path, Serializer serialize) {
   auto text = read_step(path);
   if (!text) return text.error();
   auto document = parse_step(path, text.value());
@@ -38,8 +38,9 @@ FileOutcome rewrite_file(const std::string& path) {
   if (auto checked = check_nothing_unread_or_lost(document.value()); !checked) {
     return FileFailure{"Refusing " + display_path(path) + ": " + checked.error()};
   }
-  const std::string canonical = document.value().serialize();
+  const std::string canonical = serialize(document.value());
   if (canonical == text.value()) return FileDone{};
+  if (auto checked = read_back_step(path, canonical, serialize); !checked) return checked.error();
   if (auto written = replace_file(path, canonical); !written) {
     return FileFailure{"Writing " + display_path(path) + ": " + written.error().text};
   }

@@ -61,7 +61,7 @@ std::string upgraded_path(std::string_view path) {
   return output;
 }
 
-FileOutcome upgrade_file(const std::string& path) {
+FileOutcome upgrade_file(const std::string& path, Serializer serialize) {
   auto text = read_step(path);
   if (!text) return text.error();
   auto document = parse_step(path, text.value());
@@ -72,7 +72,11 @@ FileOutcome upgrade_file(const std::string& path) {
     return FileFailure{"Upgrading " + display_path(path) + ": " + upgraded.error().text()};
   }
   if (!upgraded.value()) return FileDone{"Already a '# Songs' document: " + display_path(path)};
-  return write_upgraded(path, document.value().serialize(), song_name);
+  const std::string upgraded_text = serialize(document.value());
+  if (auto checked = read_back_step(path, upgraded_text, serialize); !checked) {
+    return checked.error();
+  }
+  return write_upgraded(path, upgraded_text, song_name);
 }
 
 }  // namespace voromel::cli

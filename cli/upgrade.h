@@ -9,8 +9,8 @@ namespace voromel::cli {
 
 // The upgrade mode for one file: read, parse, lift a pre-0.20 document into
 // the current layout and write it as a new file beside the input, never
-// touching the input.
-FileOutcome upgrade_file(const std::string& path);
+// touching the input, once it reads back the same.
+FileOutcome upgrade_file(const std::string& path, Serializer serialize);
 
 // The song named after a file: its stem, each white-space character "_".
 std::string song_name_for(std::string_view path);

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/driver.h"
+#include "tool_run.h"
+
+namespace voromel::cli {
+namespace {
+
+using testing::TempDir;
+using track::multisong::TrackDocument;
+
+// Serializer faults: one whose text reads back as a different document, one
+// whose text does not parse at all.
+std::string with_extra_leading_line(const TrackDocument& document) {
+  return "stray\n" + document.serialize();
+}
+
+std::string with_orphan_heading(const TrackDocument& document) {
+  return "## orphan\n" + document.serialize();
+}
+
+constexpr const char* scrambled = "# Songs\n## main\n@tempo 120\n# Meta\n@title Demo\n";
+constexpr const char* pre_0_20 = "@tempo 100\n";
+
+TEST(ReadBack, AFaultySerializerWritesNothing) {
+  struct Case {
+    const char* name;
+    Serializer serialize;
+    bool upgrade;
+    const char* text;
+  } cases[] = {
+      {"rewrite, reads back differently", with_extra_leading_line, false, scrambled},
+      {"rewrite, does not parse", with_orphan_heading, false, scrambled},
+      {"upgrade, reads back differently", with_extra_leading_line, true, pre_0_20},
+      {"upgrade, does not parse", with_orphan_heading, true, pre_0_20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.write("a.track", c.text);
+    const std::string path = (dir / "a.track").string();
+    std::vector<std::string> args{path};
+    if (c.upgrade) args.push_back("--upgrade");
+    std::ostringstream err;
+    EXPECT_EQ(run(args, err, c.serialize), 1);
+    EXPECT_EQ(err.str(), "Refusing " + path +
+                             ": internal error: the canonical form does not read back the same; "
+                             "the file was left untouched\n");
+    EXPECT_EQ(dir.read("a.track"), c.text);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.track"});
+  }
+}
+
+TEST(ReadBack, TheSoundSerializerPassesInBothModes) {
+  TempDir dir;
+  dir.write("a.track", scrambled);
+  dir.write("b.track", pre_0_20);
+  const std::string a = (dir / "a.track").string();
+  const std::string b = (dir / "b.track").string();
+  std::ostringstream err;
+  EXPECT_EQ(run(std::vector<std::string>{a}, err), 0);
+  EXPECT_EQ(run(std::vector<std::string>{"--upgrade", b}, err), 0);
+  EXPECT_EQ(err.str(), "Reformatted " + a + "\nUpgraded " + b + " to " +
+                           (dir / "b_upgraded.track").string() + " as song 'b'\n");
+}
+
+}  // namespace
+}  // namespace voromel::cli
