@@ -113,6 +113,26 @@ TEST(HostileInput, DeepNesting) {
   });
 }
 
+// Each step of an equal temperament is one ratio held and written: a short
+// line must not make the tool hold or write gigabytes.
+TEST(HostileInput, EqualLinesOverTheBound) {
+  std::string many_equal_lines = "# Tunings\n\n## big\n";
+  for (int line = 0; line < 33; ++line) many_equal_lines += "equal 65536\n";
+  run_content_cases({
+      {"one line over the bound", "# Tunings\n\n## big\nequal 70000\n", 1,
+       "Parsing a.track: line 4: line 1: step count '70000' is too large (at most 65536)\n",
+       "# Tunings\n\n## big\nequal 70000\n"},
+      {"the largest count", "# Tunings\n\n## big\nequal 18446744073709551615\n", 1,
+       "Parsing a.track: line 4: line 1: step count '18446744073709551615' is too large (at most "
+       "65536)\n",
+       "# Tunings\n\n## big\nequal 18446744073709551615\n"},
+      {"lines within the bound that add up beyond the document's", many_equal_lines, 1,
+       "Parsing a.track: line 36: line 33: step count '65536' is too large (at most 0 more steps "
+       "in this document)\n",
+       many_equal_lines},
+  });
+}
+
 TEST(HostileInput, InvalidUtf8InTheMiddleOfALineInBothModes) {
   const char* sequences[] = {
       "\xc0\xaf",                  // '/' in two bytes (overlong)
