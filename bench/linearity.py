@@ -54,6 +54,35 @@ def arpeggio_offsets(n):
     return f"# Motifs\n## m\n0 60 1  arpeggio {offsets} rate 8\n"
 
 
+def pitch_curve_points(n):
+    points = ", ".join(f"{i / n} {i % 5}" for i in range(n))
+    return f"# Layers\n## l\nlead 0 60 1\n  pitch {points}\n"
+
+
+def wave_vertices(n):
+    return "# Waves\n## w\n" + "".join(f"{i / n} {i % 7}\n" for i in range(n))
+
+
+def subtitles_reversed(n):
+    return "# Subtitles\n## s\n" + "".join(f"{n - i} line number {i}\n" for i in range(n))
+
+
+def snapshot_values_reversed(n):
+    return "# Snapshots\n## s\n" + "".join(f"p{n - i:07} {i}\n" for i in range(n))
+
+
+def tuning_ratios(n):
+    return "# Tunings\n## t\n" + " ".join(f"{i + 1}/{i + 2}" for i in range(n)) + "\n"
+
+
+def sound_harmonics(n):
+    return "# Sounds\n## s\n" + "".join(f"sine@{i + 1} 0.5\n" for i in range(n))
+
+
+def meta_tags(n):
+    return "# Meta\n## Tags\n" + "".join(f"tag{i}\n" for i in range(n))
+
+
 SHAPES = [
     ("song with n markers", song_markers, 100_000),
     ("layer with n notes in reverse order", layer_notes_reversed, 100_000),
@@ -61,6 +90,13 @@ SHAPES = [
     ("n blocks of the same name", repeated_block_names, 10_000),
     ("n nesting levels", nesting_levels, 1_000),
     ("a line of n arpeggio offsets", arpeggio_offsets, 100_000),
+    ("a pitch curve of n points", pitch_curve_points, 100_000),
+    ("a wave of n vertices", wave_vertices, 100_000),
+    ("n subtitles in reverse order", subtitles_reversed, 100_000),
+    ("a snapshot of n values in reverse order", snapshot_values_reversed, 100_000),
+    ("a line of n tuning ratios", tuning_ratios, 100_000),
+    ("a sound of n harmonics", sound_harmonics, 100_000),
+    ("n tags", meta_tags, 100_000),
 ]
 
 
@@ -93,7 +129,7 @@ def main():
         raise SystemExit(f"no tool at {tool}: build it with 'cmake --workflow --preset release'")
     base = run_once(tool, "# Notes\n## x\n", instructions)
     print(f"start-up and a tiny file: {base:,} instructions")
-    print(f"{'shape':36} {'n':>7} {'instr. at n':>13} {'at 4n':>13} {'ratio':>6} "
+    print(f"{'shape':40} {'n':>7} {'instr. at n':>13} {'at 4n':>13} {'ratio':>6} "
           f"{'bytes ratio':>11} {'memory ratio':>12}")
     for name, make, n in SHAPES:
         small_text, large_text = make(n), make(4 * n)
@@ -101,7 +137,7 @@ def main():
         large = run_once(tool, large_text, instructions) - base
         memory_small = run_once(tool, small_text, peak_memory_kb)
         memory_large = run_once(tool, large_text, peak_memory_kb)
-        print(f"{name:36} {n:>7} {small:>13,} {large:>13,} {large / small:>6.2f} "
+        print(f"{name:40} {n:>7} {small:>13,} {large:>13,} {large / small:>6.2f} "
               f"{len(large_text) / len(small_text):>11.2f} {memory_large / memory_small:>12.2f}")
 
 
