@@ -1,5 +1,7 @@
 #include "cli/rewrite.h"
 
+#include <optional>
+
 #include "cli/file_io.h"
 #include "track/multisong/section_checks.h"
 
@@ -28,9 +30,10 @@ Result<Ok, std::string> check_nothing_unread_or_lost(const TrackDocument& docume
   return check_single_meta(document);
 }
 
-}  // namespace
-
-FileOutcome rewrite_file(const std::string& path, Serializer serialize) {
+// The canonical text of the file, or nothing when the file holds it
+// already. The document is dropped on return, before the text is read back.
+Result<std::optional<std::string>, FileFailure> canonical_step(const std::string& path,
+                                                               Serializer serialize) {
   auto text = read_step(path);
   if (!text) return text.error();
   auto document = parse_step(path, text.value());
@@ -38,10 +41,20 @@ FileOutcome rewrite_file(const std::string& path, Serializer serialize) {
   if (auto checked = check_nothing_unread_or_lost(document.value()); !checked) {
     return FileFailure{"Refusing " + display_path(path) + ": " + checked.error()};
   }
-  const std::string canonical = serialize(document.value());
-  if (canonical == text.value()) return FileDone{};
-  if (auto checked = read_back_step(path, canonical, serialize); !checked) return checked.error();
-  if (auto written = replace_file(path, canonical); !written) {
+  std::string canonical = serialize(document.value());
+  if (canonical == text.value()) return std::optional<std::string>();
+  return std::optional<std::string>(std::move(canonical));
+}
+
+}  // namespace
+
+FileOutcome rewrite_file(const std::string& path, Serializer serialize) {
+  auto canonical = canonical_step(path, serialize);
+  if (!canonical) return canonical.error();
+  if (!canonical.value()) return FileDone{};
+  const std::string& text = *canonical.value();
+  if (auto checked = read_back_step(path, text, serialize); !checked) return checked.error();
+  if (auto written = replace_file(path, text); !written) {
     return FileFailure{"Writing " + display_path(path) + ": " + written.error().text};
   }
   return FileDone{"Reformatted " + display_path(path)};

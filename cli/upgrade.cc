@@ -1,5 +1,7 @@
 #include "cli/upgrade.h"
 
+#include <optional>
+
 #include "cli/file_io.h"
 #include "cli/utf8.h"
 #include "header_format/text.h"
@@ -10,6 +12,7 @@ namespace voromel::cli {
 
 namespace {
 
+using header_format::Result;
 using track::split_file_name;
 
 std::string file_stem(std::string_view path) {
@@ -41,6 +44,23 @@ FileOutcome write_upgraded(const std::string& path, const std::string& text,
                   song_name + "'"};
 }
 
+// The text of the upgraded document, or nothing when there is nothing to
+// upgrade. The document is dropped on return, before the text is read back.
+Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string& path,
+                                                              const std::string& song_name,
+                                                              Serializer serialize) {
+  auto text = read_step(path);
+  if (!text) return text.error();
+  auto document = parse_step(path, text.value());
+  if (!document) return document.error();
+  auto upgraded = track::upgrade_pre_0_20(document.value(), song_name);
+  if (!upgraded) {
+    return FileFailure{"Upgrading " + display_path(path) + ": " + upgraded.error().text()};
+  }
+  if (!upgraded.value()) return std::optional<std::string>();
+  return std::optional<std::string>(serialize(document.value()));
+}
+
 }  // namespace
 
 std::string song_name_for(std::string_view path) {
@@ -62,21 +82,13 @@ std::string upgraded_path(std::string_view path) {
 }
 
 FileOutcome upgrade_file(const std::string& path, Serializer serialize) {
-  auto text = read_step(path);
-  if (!text) return text.error();
-  auto document = parse_step(path, text.value());
-  if (!document) return document.error();
   const std::string song_name = song_name_for(path);
-  auto upgraded = track::upgrade_pre_0_20(document.value(), song_name);
-  if (!upgraded) {
-    return FileFailure{"Upgrading " + display_path(path) + ": " + upgraded.error().text()};
-  }
+  auto upgraded = upgraded_step(path, song_name, serialize);
+  if (!upgraded) return upgraded.error();
   if (!upgraded.value()) return FileDone{"Already a '# Songs' document: " + display_path(path)};
-  const std::string upgraded_text = serialize(document.value());
-  if (auto checked = read_back_step(path, upgraded_text, serialize); !checked) {
-    return checked.error();
-  }
-  return write_upgraded(path, upgraded_text, song_name);
+  const std::string& text = *upgraded.value();
+  if (auto checked = read_back_step(path, text, serialize); !checked) return checked.error();
+  return write_upgraded(path, text, song_name);
 }
 
 }  // namespace voromel::cli
