@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/utf8.h"
 #include "header_format/text.h"
@@ -18,36 +19,57 @@ namespace {
 
 using voromel::track::multisong::TrackDocument;
 
+// Texts may hold NUL bytes: written whole.
+void show(const char* what, const std::string& written, const std::string& again) {
+  std::fprintf(stderr, "%s\n--- written ---\n", what);
+  std::fwrite(written.data(), 1, written.size(), stderr);
+  std::fprintf(stderr, "\n--- written again ---\n");
+  std::fwrite(again.data(), 1, again.size(), stderr);
+  std::fprintf(stderr, "\n--- end ---\n");
+}
+
 [[noreturn]] void fail(const char* what, const std::string& written, const std::string& again) {
-  std::fprintf(stderr, "%s\n--- written ---\n%s\n--- written again ---\n%s\n", what,
-               written.c_str(), again.c_str());
+  show(what, written, again);
   std::abort();
 }
 
+bool is_indented(std::string_view line) {
+  return !line.empty() && (line.front() == ' ' || line.front() == '\t');
+}
+
 // A note's pitch trajectory is normalised when it is read, and the
-// normalisation can take more than one rewrite to settle. Texts with pitch
-// movement (a "pitch" curve line, a "glide" option) only have to settle
-// eventually; the first twenty that need more than one rewrite are shown.
-bool has_pitch_movement(std::string_view text) {
+// normalisation can take more than one rewrite to settle. What may change
+// from one rewrite to the next is the text a trajectory writes: its "pitch"
+// curve line, the note line it belongs to (with the indented lines between
+// them), and note lines with a "glide" option. Everything else must stay.
+std::string without_pitch_movement(std::string_view text) {
+  std::vector<std::string_view> kept;
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    voromel::header_format::Tokens tokens(text.substr(0, end));
-    if (tokens.peek() == "pitch") return true;
-    while (auto token = tokens.next()) {
-      if (*token == "glide") return true;
-    }
+    const std::string_view line = text.substr(0, end);
     text.remove_prefix(std::min(end + 1, text.size()));
+    voromel::header_format::Tokens tokens(line);
+    if (tokens.peek() == "pitch") {
+      while (!kept.empty() && is_indented(kept.back())) kept.pop_back();
+      if (!kept.empty()) kept.pop_back();
+      continue;
+    }
+    bool glide = false;
+    while (auto token = tokens.next()) glide = glide || *token == "glide";
+    if (!glide) kept.push_back(line);
   }
-  return false;
+  std::string out;
+  for (const std::string_view line : kept) {
+    out += line;
+    out += '\n';
+  }
+  return out;
 }
 
 void show_settling(const std::string& written, const std::string& again) {
   static std::set<std::string> shown;
   if (shown.size() == 20 || !shown.insert(written).second) return;
-  std::fprintf(stderr,
-               "pitch movement settles in more than one rewrite\n--- written ---\n%s--- "
-               "written again ---\n%s",
-               written.c_str(), again.c_str());
+  show("pitch movement settles in more than one rewrite", written, again);
 }
 
 // A rewrite that does not settle a curve drops at least one of its points
@@ -64,7 +86,9 @@ void require_fixed_point(const std::string& written) {
     if (!reread) fail("the written text does not parse", current, reread.error().text());
     std::string again = reread.value().serialize();
     if (again == current) return;
-    if (!has_pitch_movement(current)) fail("the written text is not a fixed point", current, again);
+    if (without_pitch_movement(again) != without_pitch_movement(current)) {
+      fail("the written text is not a fixed point", current, again);
+    }
     if (rewrite == 0) show_settling(current, again);
     current = std::move(again);
   }
