@@ -33,37 +33,47 @@ void show(const char* what, const std::string& written, const std::string& again
   std::abort();
 }
 
-bool is_indented(std::string_view line) {
-  return !line.empty() && (line.front() == ' ' || line.front() == '\t');
-}
-
 // A note's pitch trajectory is normalised when it is read, and the
-// normalisation can take more than one rewrite to settle. What may change
-// from one rewrite to the next is the text a trajectory writes: its "pitch"
-// curve line, the note line it belongs to (with the indented lines between
-// them), and note lines with a "glide" option. Everything else must stay.
-std::string without_pitch_movement(std::string_view text) {
-  std::vector<std::string_view> kept;
+// normalisation can take more than one rewrite to settle. Only blocks with
+// pitch movement (a "pitch" curve line, a "glide" option) may change from
+// one rewrite to the next; the first twenty that do are shown.
+bool has_pitch_movement(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    const std::string_view line = text.substr(0, end);
-    text.remove_prefix(std::min(end + 1, text.size()));
-    voromel::header_format::Tokens tokens(line);
-    if (tokens.peek() == "pitch") {
-      while (!kept.empty() && is_indented(kept.back())) kept.pop_back();
-      if (!kept.empty()) kept.pop_back();
-      continue;
+    voromel::header_format::Tokens tokens(text.substr(0, end));
+    if (tokens.peek() == "pitch") return true;
+    while (auto token = tokens.next()) {
+      if (*token == "glide") return true;
     }
-    bool glide = false;
-    while (auto token = tokens.next()) glide = glide || *token == "glide";
-    if (!glide) kept.push_back(line);
+    text.remove_prefix(std::min(end + 1, text.size()));
   }
-  std::string out;
-  for (const std::string_view line : kept) {
-    out += line;
-    out += '\n';
+  return false;
+}
+
+// The text cut before every line that starts with '#'.
+std::vector<std::string_view> blocks_of(std::string_view text) {
+  std::vector<std::string_view> blocks;
+  std::size_t start = 0;
+  for (std::size_t at = text.find("\n#"); at != std::string_view::npos;
+       at = text.find("\n#", at + 1)) {
+    blocks.push_back(text.substr(start, at + 1 - start));
+    start = at + 1;
   }
-  return out;
+  blocks.push_back(text.substr(start));
+  return blocks;
+}
+
+bool only_pitch_movement_changed(std::string_view before, std::string_view after) {
+  const std::vector<std::string_view> old_blocks = blocks_of(before);
+  const std::vector<std::string_view> new_blocks = blocks_of(after);
+  if (old_blocks.size() != new_blocks.size()) return false;
+  for (std::size_t i = 0; i < old_blocks.size(); ++i) {
+    if (old_blocks[i] != new_blocks[i] && !has_pitch_movement(old_blocks[i]) &&
+        !has_pitch_movement(new_blocks[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void show_settling(const std::string& written, const std::string& again) {
@@ -86,7 +96,7 @@ void require_fixed_point(const std::string& written) {
     if (!reread) fail("the written text does not parse", current, reread.error().text());
     std::string again = reread.value().serialize();
     if (again == current) return;
-    if (without_pitch_movement(again) != without_pitch_movement(current)) {
+    if (!only_pitch_movement_changed(current, again)) {
       fail("the written text is not a fixed point", current, again);
     }
     if (rewrite == 0) show_settling(current, again);
