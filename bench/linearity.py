@@ -83,6 +83,21 @@ def meta_tags(n):
     return "# Meta\n## Tags\n" + "".join(f"tag{i}\n" for i in range(n))
 
 
+def layer_directive_line(n):
+    settings = " ".join(f"@effect echo 0.25 0.4 0.{i % 9 + 1}" for i in range(n))
+    return f"# Layers\n## l\n{settings}\nlead 0 60 1\n"
+
+
+def note_options(n):
+    options = " ".join(f"volume 0.{i % 9 + 1}" for i in range(n))
+    return f"# Layers\n## l\nlead 0 60 1 {options}\n"
+
+
+def quoted_note_text(n):
+    words = " ".join(f"word{i}" for i in range(n))
+    return f'# Layers\n## l\nlead 0 60 1 "{words}"\n'
+
+
 SHAPES = [
     ("song with n markers", song_markers, 100_000),
     ("layer with n notes in reverse order", layer_notes_reversed, 100_000),
@@ -97,6 +112,9 @@ SHAPES = [
     ("a line of n tuning ratios", tuning_ratios, 100_000),
     ("a sound of n harmonics", sound_harmonics, 100_000),
     ("n tags", meta_tags, 100_000),
+    ("a layer line of n effects", layer_directive_line, 10_000),
+    ("a note line of n options", note_options, 100_000),
+    ("a note text of n words", quoted_note_text, 100_000),
 ]
 
 
