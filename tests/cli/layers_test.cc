@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <string>
+
+#include "tool_run.h"
+
+// Note lines, note curves, motif bodies and effects as the user meets them:
+// a file rewritten by the tool, and the message of a file it cannot read.
+namespace voromel::cli::testing {
+namespace {
+
+constexpr const char* layer_heading = "# Layers\n\n## a\n";
+constexpr const char* motif_heading = "# Motifs\n\n## m\n";
+
+struct Case {
+  const char* body;
+  const char* written;
+};
+
+// Each body under its heading is rewritten once into the expected body, and
+// the rewritten file is left alone by a second run.
+template <std::size_t n>
+void expect_rewrites(const char* heading, const Case (&cases)[n]) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    TempDir dir;
+    dir.write("a.track", std::string(heading) + c.body);
+    const std::string expected = std::string(heading) + c.written;
+    ToolRun run = run_tool(dir, {"a.track"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, std::string(c.body) == c.written ? "" : "Reformatted a.track\n");
+    EXPECT_EQ(dir.read("a.track"), expected);
+    run = run_tool(dir, {"a.track"});
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(dir.read("a.track"), expected);
+  }
+}
+
+// Each body under its heading fails with the message; the file is untouched.
+template <std::size_t n>
+void expect_errors(const char* heading, const Case (&cases)[n]) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    TempDir dir;
+    const std::string text = std::string(heading) + c.body;
+    dir.write("a.track", text);
+    const ToolRun run = run_tool(dir, {"a.track"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, std::string("Parsing a.track: ") + c.written + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(dir.read("a.track"), text);
+  }
+}
+
+TEST(EndToEndLayers, NoteLines) {
+  const Case cases[] = {
+      {"lead 0 60 1\n", "lead 0 60 1\n"},
+      {"lead 0.0 60.50 1e0\n", "lead 0 60.5 1\n"},
+      {"lead 0 60 1 glide 2\n", "lead 0 60 1 glide 2\n"},
+      {"lead 0 60 1 glide 2 ease\n", "lead 0 60 1 glide 2\n"},
+      {"lead 0 60 1 glide 2 linear\n", "lead 0 60 1 glide 2 linear\n"},
+      {"lead 0 60 1 glide 0\n", "lead 0 60 1\n"},
+      {"lead 0 60 1 glide 0 linear\n", "lead 0 60 1\n"},
+      {"lead 0 60 1 glide 2 volume 0.5\n", "lead 0 60 1 glide 2 volume 0.5\n"},
+      {"lead 0 60 1 vol-ramp 1\n", "lead 0 60 1\n"},
+      {"lead 0 60 1 volume 1\n", "lead 0 60 1\n"},
+      {"lead 0 60 1 volume 0.2 volume 0.8\n", "lead 0 60 1 volume 0.8\n"},
+      {"lead 0 60 1 \"la   la\"\n", "lead 0 60 1 \"la la\"\n"},
+      {"lead 0 60 1 \" la\" \n", "lead 0 60 1 \" la\"\n"},
+      {"lead 0 60 1 \"la \"\n", "lead 0 60 1 \"la \"\n"},
+      {"lead 0 60 1 \"'ah\"\n", "lead 0 60 1 \"'ah\"\n"},
+      {"lead 0 60 1 \"\"\n", "lead 0 60 1\n"},
+      {"lead 0 60 1 \"'\"\n", "lead 0 60 1 \"'\"\n"},
+      {"lead 0 60 1 volume 0.5 \"hey\"\n", "lead 0 60 1 \"hey\" volume 0.5\n"},
+      {"lead 0 60 1 arpeggio 0 4 7 rate 8\n", "lead 0 60 1 arpeggio 0 4 7 rate 8\n"},
+      {"lead 0 60 1 repeat 0\nlead 1 60 1 repeat 1\nlead 2 60 1 repeat 3\n",
+       "lead 0 60 1\nlead 1 60 1\nlead 2 60 1 repeat 3\n"},
+      {"lead 0 60 2 repeat 3\n  pitch 0 0, 0.5 2, 1 0\n",
+       "lead 0 60 2 repeat 3\n  pitch 0 0, 0.5 2, 1 0 linear\n"},
+      // "motif" and "subtrack" start placements, never notes.
+      {"motif 0 60 1\nsubtrack 0 60 1\n", "motif 0 60 1\nsubtrack 0 60 1\n"},
+  };
+  expect_rewrites(layer_heading, cases);
+}
+
+TEST(EndToEndLayers, NoteCurveLines) {
+  const Case cases[] = {
+      {"lead 0 60 2\n  pitch 0 0, 0.5 2 ease-in, 1 0\n",
+       "lead 0 60 2\n  pitch 0 0, 0.5 2 ease-in, 1 0 linear\n"},
+      {"lead 0 60 2\n  pitch 0.5 1, 1 1\n", "lead 0 60 2\n  pitch 0 1, 0.5 1, 1 1 linear\n"},
+      {"lead 0 60 1\n  pitch 0 0, 1 2\n", "lead 0 60 1 glide 2\n"},
+      {"lead 0 60 1\n  pitch 0 0 linear, 1 2\n", "lead 0 60 1 glide 2 linear\n"},
+      {"lead 0 60 1 glide 3\n  pitch 0 0, 1 0\n", "lead 0 60 1\n"},
+      {"lead 0 60 1\n  pitch 0 0, 2 5\n", "lead 0 60 2 glide 5\n"},
+      {"lead 0 60 1\n  volume 0 1, 0.5 0.2, 1 1 ease\n",
+       "lead 0 60 1\n  volume 0 1, 0.5 0.2, 1 1\n"},
+      {"lead 0 60 1\n  volume 0 1, 1 0.5\n", "lead 0 60 1 vol-ramp 0.5\n"},
+      {"lead 0 60 1\n  pitch 0 0 ,1 2\n", "lead 0 60 1 glide 2\n"},
+      {"lead 0 60 1\n  pitch 0 3\n", "lead 0 60 1\n  pitch 0 3, 1 3 linear\n"},
+  };
+  expect_rewrites(layer_heading, cases);
+}
+
+TEST(EndToEndLayers, Effects) {
+  const Case cases[] = {
+      {"@effect lowpass 800 @effect lowpass param cutoff 8000 200\n",
+       "@effect lowpass 800 @effect lowpass param cutoff 8000 200\n"},
+      {"@effect eq 3 -2\n@effect eq 3 -2 0.5\n",
+       "@effect eq 3 -2 300 3000 @effect eq 3 -2 1 3000\n"},
+      {"@effect compressor 0.5 4\n@effect compressor 1.5 0.5 -1\n",
+       "@effect compressor 0.5 4 0.005 0.1 @effect compressor 1 1 0 0.1\n"},
+      {"@effect reverb 0.5 0.5 0.3\n@effect reverb 2 0.5 1.5 -3\n@effect reverb hall\n",
+       "@effect reverb 0.5 0.5 0.3 0.01 @effect reverb 1 0.5 1 0 @effect reverb hall\n"},
+      {"@effect bitcrusher 8.9 @effect bitcrusher 40 @effect bitcrusher 0\n",
+       "@effect bitcrusher 8 @effect bitcrusher 16 @effect bitcrusher 1\n"},
+      {"@effect delay_sync -1 0.4 0.3\n@effect tremolo 4 0.5 extra\n",
+       "@effect delay_sync 0 0.4 0.3 @effect tremolo 4 0.5\n"},
+  };
+  expect_rewrites(layer_heading, cases);
+}
+
+TEST(EndToEndLayers, Errors) {
+  const Case cases[] = {
+      {"lead 0 60\n", "line 4: line 1: note needs duration"},
+      {"lead x 60 1\n", "line 4: line 1: invalid number for start: 'x'"},
+      // Blank lines after the heading are not part of the body.
+      {"\ndrums.wav x\n",
+       "line 5: line 1: audio clips were replaced by sampler sounds: define '<name>: sample "
+       "\"drums.wav\"' under '# Sounds' and place it as a note"},
+      {"lead 0 60 1 arpeggio 0 4 7\n", "line 4: line 1: arpeggio needs 'rate <steps per second>'"},
+      {"lead 0 60 1 arpeggio 0 rate 0\n",
+       "line 4: line 1: arpeggio needs 'rate <steps per second>'"},
+      {"lead 0 60 1 arpeggio rate 8\n",
+       "line 4: line 1: invalid number for arpeggio offset: 'rate'"},
+      {"lead 0 60 1 repeat -1\n", "line 4: line 1: invalid repeat count '-1'"},
+      {"lead 0 60 1 \"open text\n", "line 4: line 1: unterminated note text (missing '\"')"},
+      {"lead 0 60 1\n  pitch\n", "line 5: line 2: note curve needs points"},
+      {"lead 0 60 1\n  pitch 0 0,\n", "line 5: line 2: envelope point needs '<x> <y> [curve]'"},
+      {"lead 0 60 1\n  pitch 0 0 1 2\n", "line 5: line 2: envelope point needs '<x> <y> [curve]'"},
+      {"lead 0 60 1\n  pitch 0 x\n", "line 5: line 2: invalid number for envelope y: 'x'"},
+      {"@effect reverb\n", "line 4: line 1: effect 'reverb' missing room_size"},
+      {"@effect echo 0.25 0.5\n", "line 4: line 1: effect 'echo' missing mix"},
+      {"@effect echo x 0.5 0.3\n", "line 4: line 1: invalid number for delay: 'x'"},
+      {"@effect chorus 1\n", "line 4: line 1: unknown effect 'chorus'"},
+      {"@effect Lowpass 800\n", "line 4: line 1: unknown effect 'Lowpass'"},
+  };
+  expect_errors(layer_heading, cases);
+}
+
+TEST(EndToEndMotifs, Bodies) {
+  const Case cases[] = {
+      {"0 60 0.5\n0.5 62 0.5 volume 0.8\n1 64 1 glide -2\n  volume 0 1, 0.5 0.2, 1 0 linear\n",
+       "0 60 0.5\n0.5 62 0.5 volume 0.8\n1 64 1 glide -2\n  volume 0 1, 0.5 0.2, 1 0 linear\n"},
+      {"1 64 1\n0 60 1\n", "1 64 1\n0 60 1\n"},
+      {"0 60 1\n  volume 0 1, 1 0\n", "0 60 1 vol-ramp 0\n"},
+      {"0 60 1\n\n  pitch 0 0, 1 3\n", "0 60 1 glide 3\n"},
+      {"0 60 1\n  pitch 0 0, 0.5 3, 1 0\n", "0 60 1\n  pitch 0 0, 0.5 3, 1 0 linear\n"},
+      {"", ""},
+  };
+  expect_rewrites(motif_heading, cases);
+}
+
+TEST(EndToEndMotifs, Errors) {
+  const Case cases[] = {
+      {"0 60\n", "line 4: line 1: motif note needs duration"},
+      {"lead 0 60 1\n", "line 4: line 1: invalid number for start: 'lead'"},
+      {"@volume 1\n", "line 4: line 1: invalid number for start: '@volume'"},
+      {"  volume 0 1, 1 0\n0 60 1\n", "line 4: indented curve without a preceding motif note"},
+      {"0 60 1\n  note 1 skip\n", "line 5: indented motif line must be a 'pitch'/'volume' curve"},
+      {"0 60 1\n  @volume 1\n", "line 5: indented motif line must be a 'pitch'/'volume' curve"},
+      {"0 60 1\n\n  pitch 0 x\n", "line 6: line 3: invalid number for envelope y: 'x'"},
+  };
+  expect_errors(motif_heading, cases);
+}
+
+}  // namespace
+}  // namespace voromel::cli::testing
