@@ -115,6 +115,19 @@ TEST(UpgradeCommand, NothingToUpgradeIsNoFailure) {
                                                      "b_upgraded.track", "current.track"}));
 }
 
+// With song blocks already there only the one-line sounds are converted: no
+// song is added, yet the copy is written and the report names the song.
+TEST(UpgradeCommand, OnlySoundsToConvertStillWritesTheCopy) {
+  TempDir dir;
+  dir.write("a b.track", "@tempo 80\n# Songs\n## main\n# Sounds\nlead: sine 440, attack 0.01\n");
+  const auto run = run_tool(dir, {"--upgrade", "a b.track"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "Upgraded a b.track to a b_upgraded.track as song 'a_b'\n");
+  EXPECT_EQ(dir.read("a b_upgraded.track"),
+            "@tempo 80\n\n# Songs\n\n## main\n@tempo 120\n\n"
+            "# Sounds\n\n## lead\nsine 440\n@attack 0.01\n");
+}
+
 TEST(UpgradeCommand, FailuresStopTheRun) {
   TempDir dir;
   dir.write("bad.track", "@tempo fast\n");

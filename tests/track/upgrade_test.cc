@@ -103,13 +103,24 @@ TEST(Upgrade, OneLineSoundsBecomeBlocks) {
             "@attack 0.01\n\n## \nsaw 1\n");
 }
 
+// Nothing is converted, so the leading lines stay where they were.
 TEST(Upgrade, NothingToUpgrade) {
-  for (const char* text : {"@tempo 90\n# Songs\n## main\n@tempo 120\n", "\n@import x.track\n  \n",
-                           "# Layers\n## bass\nbass 0 36 1\n", ""}) {
-    SCOPED_TRACE(text);
-    const Upgraded result = upgrade(text);
+  struct Case {
+    const char* text;
+    const char* written;
+  } cases[] = {
+      {"@tempo 90\n# Songs\n## main\n@tempo 120\n",
+       "@tempo 90\n\n# Songs\n\n## main\n@tempo 120\n"},
+      {"\n@import x.track\n  \n", "\n@import x.track\n  \n"},
+      {"# Layers\n## bass\nbass 0 36 1\n", "# Layers\n\n## bass\nbass 0 36 1\n"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Upgraded result = upgrade(c.text);
     ASSERT_TRUE(result.ok) << result.text;
     EXPECT_FALSE(result.upgraded);
+    EXPECT_EQ(result.text, c.written);
   }
 }
 
