@@ -62,6 +62,10 @@ TEST(EndToEndSounds, RewrittenCanonicallyOnce) {
        "@volume 0.5\n"},
       {"# Sounds\n## a\n@filter 800 0 0.5\n## b\n@filter 0 1\n## c\n@volume 1\n",
        "# Sounds\n\n## a\n@filter 800\n\n## b\n\n## c\n"},
+      // Wave names the short form would read as something else keep a form
+      // that reads back to them.
+      {"# Sounds\n## a\nwave #saw 1\nwave tri 1\nwave sub 0.5\nwave a@b 1\n## b\nwave #x 2\n",
+       "# Sounds\n\n## a\n  #saw 1\nwave tri 1\nsub@1 0.5\nwave a@b 1\n\n## b\n  #x 2\n"},
       {"# Sounds\n## a\n@voice choir tilt 0.5 ensemble 4\n@vibrato 5 0.3 sine\n",
        "# Sounds\n\n## a\n@voice choir tilt 0.5 ensemble 4\n@vibrato 5 0.3\n"},
       {"# Tunings\n"
