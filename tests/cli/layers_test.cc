@@ -148,6 +148,68 @@ TEST(EndToEndLayers, Errors) {
   expect_errors(layer_heading, cases);
 }
 
+TEST(EndToEndLayers, Directives) {
+  const Case cases[] = {
+      {"@volume 0.5 @pan -0.25\n@loop 16\n@mute yes\nlead 0 60 1\n",
+       "@volume 0.5 @pan -0.25 @mute true @loop 16\nlead 0 60 1\n"},
+      {"@volume 1\n@pan 0\n@root 440\n@loop 8 skip 0\n", "@loop 8\n"},
+      {"@volume 0.5 extra\n", "@volume 0.5\n"},
+      {"@volume param gain 1\n", "@volume param gain\n"},
+      {"@volume param gain 0.5\n", "@volume param gain 0.5\n"},
+      {"@mute\n@solo on\n", "@solo true\n"},
+      {"@tuning\n", "@tuning \n"},
+      {"@\n@ 1\n", ""},
+      {"b 1 60 1\na 0 60 1\nc 1 62 1\n", "a 0 60 1\nb 1 60 1\nc 1 62 1\n"},
+      // Placements follow the notes; a directive line between a note and its
+      // curve does not detach the curve.
+      {"motif m 0 s\nlead 0 60 1\n@pan 1\n  volume 0 1, 1 0\n",
+       "@pan 1\nlead 0 60 1 vol-ramp 0\nmotif m 0 s\n"},
+  };
+  expect_rewrites(layer_heading, cases);
+}
+
+TEST(EndToEndLayers, Placements) {
+  const Case cases[] = {
+      {"motif hook 16 lead transpose 2\n  note 0 pitch 64 volume 0.8\n  note 3 skip\n  trim 0 4\n",
+       "motif hook 16 lead transpose 2\n  note 0 pitch 64 volume 0.8\n  note 3 skip\n"
+       "  trim 0 4\n"},
+      {"motif hook 16 lead transpose 0\n", "motif hook 16 lead\n"},
+      {"motif hook 16 lead tuning just transpose -1\n",
+       "motif hook 16 lead transpose -1 tuning just\n"},
+      {"subtrack drums 0\nsubtrack drums 0 alt transpose 1\n",
+       "subtrack drums 0\nsubtrack drums 0 alt transpose 1\n"},
+      {"subtrack s 0\n\tnote 2 volume 0.5 pitch 60 skip\n  trim 1 2\n  trim 3 4\n",
+       "subtrack s 0\n  note 2 skip pitch 60 volume 0.5\n  trim 3 4\n"},
+      {"motif m 0 s\n  note 1 pitch-curve 0 0, 1 2\n  note 1 text \"''a\"\n  note 2 text \"\"\n",
+       "motif m 0 s\n  note 1 pitch-curve 0 0, 1 2\n  note 1 text \"a\"\n  note 2 text \"\"\n"},
+  };
+  expect_rewrites(layer_heading, cases);
+}
+
+// Errors of directive, placement and override lines name the file line and
+// the line within the block; the two body errors name the file line alone.
+TEST(EndToEndLayers, DirectiveAndPlacementErrors) {
+  const Case cases[] = {
+      {"lead 0 60 1\n\n@pan 1 @gain 2\n", "line 6: line 3: unknown layer directive 'gain'"},
+      {"@Volume 1\n", "line 4: line 1: unknown layer directive 'Volume'"},
+      {"@loop 8 fast\n", "line 4: line 1: unexpected loop token 'fast'"},
+      {"@pan 0.5 0.7\n", "line 4: line 1: invalid number for pan: '0.5 0.7'"},
+      {"motif hook 16 lead\n  pitch 0 0, 1 2\n",
+       "line 5: indented pitch/volume curve without a preceding note"},
+      {"lead 0 60 1\n  note 1 skip\n",
+       "line 5: indented override without a preceding motif or subtrack instance"},
+      {"motif hook 16\n", "line 4: line 1: motif needs a sound"},
+      {"subtrack drums 0 transpose 1 alt\n", "line 4: line 1: unexpected subtrack token 'alt'"},
+      {"motif m 0 s\n  note 1 pitch-curve 0 0, 1 2 skip\n",
+       "line 5: line 2: unknown curve 'skip' (expected linear, ease-in, ease-out or ease)"},
+      {"motif m 0 s\n  note 1 color 5\n", "line 5: line 2: unknown override field 'color'"},
+      {"motif m 0 s\n  Note 1 skip\n",
+       "line 5: line 2: placement override must be 'note' or 'trim', got 'Note'"},
+      {"subtrack s 0\n  trim 2 4 6\n", "line 5: line 2: trim takes only <from> <count>"},
+  };
+  expect_errors(layer_heading, cases);
+}
+
 TEST(EndToEndMotifs, Bodies) {
   const Case cases[] = {
       {"0 60 0.5\n0.5 62 0.5 volume 0.8\n1 64 1 glide -2\n  volume 0 1, 0.5 0.2, 1 0 linear\n",
