@@ -96,6 +96,19 @@ TEST(LayerDirectives, Errors) {
   });
 }
 
+TEST(LayerDirectives, OneLineOrSeveralGiveTheSameLayer) {
+  const auto joined = LayerSection::parse(lines_of(
+      "@volume param g 2 @pan 1 @mute on @loop 4 skip 1 @tuning t @root 432 @effect eq 3 -2 "
+      "@effect bitcrusher 8"));
+  const auto separate = LayerSection::parse(
+      lines_of("@volume param g 2\n@pan 1\n  @mute on\n@loop 4 skip 1\n\n@tuning t\n@root 432\n"
+               "\t@effect eq 3 -2\n@effect bitcrusher 8"));
+  ASSERT_TRUE(joined.has_value());
+  ASSERT_TRUE(separate.has_value());
+  EXPECT_EQ(joined.value(), separate.value());
+  EXPECT_EQ(joined.value().effects.size(), 2u);
+}
+
 TEST(LayerBody, NotesAreSortedByStart) {
   check({
       {"b 2 60 1\na 1 60 1\nc 0 60 1", "c 0 60 1\na 1 60 1\nb 2 60 1\n"},

@@ -118,6 +118,10 @@ TEST(Song, WrittenBackCanonically) {
       {"@jump-at chorus intro", "@tempo 120\n@jump-at chorus intro\n"},
       {"@jump-at -0 a", "@tempo 120\n@jump-at -0 a\n"},
       {"@jump-at 1e3 a", "@tempo 120\n@jump-at 1000 a\n"},
+      // A target is kept as written, even when it reads as a beat; a
+      // position that reads as a beat is written as a number.
+      {"@jump 1.50 2.50", "@tempo 120\n@jump 1.50 2.5\n"},
+      {"@jump-at 1.50 +1.50", "@tempo 120\n@jump-at 1.5 +1.50\n"},
       {"@jump-at 32 outro if energy >= 0.75", "@tempo 120\n@jump-at 32 outro if energy >= 0.75\n"},
       {"@jump-at b x\n@jump-at a y", "@tempo 120\n@jump-at b x\n@jump-at a y\n"},
       {"@layer drums\n@tempo 90 120\n@marker 16 chorus\n@marker 0 intro\n@param energy",
