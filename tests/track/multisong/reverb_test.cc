@@ -47,6 +47,7 @@ TEST(Reverb, ErrorsKeepTheLineWithinTheBlock) {
       {{"size x"}, "line 1: invalid reverb value 'x'"},
       {{"Mix 0.3"}, "line 1: unknown reverb key 'Mix'"},
       {{"", "mix  0.5 1"}, "line 2: invalid reverb value ' 0.5 1'"},
+      {{"mix\u2003 1 2"}, "line 1: invalid reverb value ' 1 2'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);

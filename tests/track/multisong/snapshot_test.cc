@@ -47,6 +47,9 @@ TEST(Snapshots, ErrorsKeepTheLineWithinTheBlock) {
       // The value is shown as it follows the first white-space character.
       {{"gain   x"}, "line 1: invalid snapshot value '  x'"},
       {{"gain 0x10"}, "line 1: invalid snapshot value '0x10'"},
+      // Only the first white-space character is left out, however many bytes
+      // it takes.
+      {{"gain\u3000\u00a0x"}, "line 1: invalid snapshot value '\u00a0x'"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
