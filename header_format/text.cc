@@ -106,6 +106,16 @@ std::pair<std::string_view, std::optional<std::string_view>> split_at_first_whit
   return {text, std::nullopt};
 }
 
+bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
 std::optional<std::string_view> Tokens::next() {
   rest_ = trim_start(rest_);
   if (rest_.empty()) return std::nullopt;

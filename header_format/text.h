@@ -26,6 +26,10 @@ std::string_view trim_end(std::string_view text);
 std::string_view trim(std::string_view text);
 bool is_blank(std::string_view text);
 
+// Whether the text equals `lower`, an all-lowercase ASCII word, with ASCII
+// letters compared in any case.
+bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower);
+
 // Splits at the first white-space character: the text before it and the text
 // after that one character (not trimmed). Without white space, the whole text
 // and nothing.

@@ -10,21 +10,13 @@ namespace voromel::track {
 
 namespace {
 
+using header_format::equals_ignoring_ascii_case;
+
 bool is_digit(char c) {
   return c >= '0' && c <= '9';
 }
 bool is_ascii_letter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
 }
 
 std::string_view without_sign(std::string_view text) {

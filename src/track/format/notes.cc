@@ -15,20 +15,11 @@ namespace voromel::track::format {
 
 namespace {
 
+using header_format::equals_ignoring_ascii_case;
 using header_format::Ok;
 using header_format::Tokens;
 using song::Curve;
 using song::WavePoint;
-
-bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lower[i]) return false;
-  }
-  return true;
-}
 
 constexpr std::string_view arpeggio_needs_rate = "arpeggio needs 'rate <steps per second>'";
 
@@ -255,12 +246,7 @@ void append_shape_option(std::string& out, std::string_view keyword,
 void append_arpeggio_option(std::string& out, const song::Arpeggio& arpeggio) {
   if (arpeggio.offsets.empty()) return;
   out += " arpeggio";
-  for (const float offset : arpeggio.offsets) {
-    out += ' ';
-    append_number(out, offset);
-  }
-  out += " rate ";
-  append_number(out, arpeggio.rate);
+  append_arpeggio_values(out, arpeggio);
 }
 
 void append_curve_line(std::string& out, std::string_view keyword,
@@ -311,6 +297,15 @@ std::string format_note(const song::Note& note) {
   out += ' ';
   append_note_body(out, note);
   return out;
+}
+
+void append_arpeggio_values(std::string& out, const song::Arpeggio& arpeggio) {
+  for (const float offset : arpeggio.offsets) {
+    out += ' ';
+    append_number(out, offset);
+  }
+  out += " rate ";
+  append_number(out, arpeggio.rate);
 }
 
 }  // namespace voromel::track::format

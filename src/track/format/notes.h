@@ -26,6 +26,10 @@ LineResult<std::string> read_quoted(std::string_view first_part, header_format::
 LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset,
                                           header_format::Tokens& tokens, std::size_t line);
 
+// Appends "<offset>... rate <steps per second>" after "arpeggio" or
+// "@arpeggio", each number in its canonical text.
+void append_arpeggio_values(std::string& out, const song::Arpeggio& arpeggio);
+
 // Whether the text ends in ".wav", ".mp3", ".ogg" or ".flac", in any case.
 bool is_audio_filename(std::string_view text);
 

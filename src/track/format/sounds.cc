@@ -353,12 +353,7 @@ void append_voice(std::string& out, const Sound& sound) {
 
 void append_arpeggio(std::string& out, const song::Arpeggio& arpeggio) {
   out += "@arpeggio";
-  for (const float offset : arpeggio.offsets) {
-    out += ' ';
-    append_number(out, offset);
-  }
-  out += " rate ";
-  append_number(out, arpeggio.rate);
+  append_arpeggio_values(out, arpeggio);
   out += '\n';
 }
 
