@@ -1,10 +1,9 @@
 #include "track/multisong/subtitle.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 
 #include "header_format/text.h"
+#include "song/total_order.h"
 #include "track/body_lines.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
@@ -13,17 +12,10 @@ namespace voromel::track::multisong {
 
 namespace {
 
-// A key whose integer order is the IEEE 754 total order of floats: negative
-// zero before positive zero, NaN after infinity.
-std::int32_t total_order_key(float value) {
-  const auto bits = std::bit_cast<std::int32_t>(value);
-  return bits < 0 ? bits ^ 0x7fffffff : bits;
-}
-
 void sort_by_beat(std::vector<song::Subtitle>& subtitles) {
   std::stable_sort(subtitles.begin(), subtitles.end(),
                    [](const song::Subtitle& a, const song::Subtitle& b) {
-                     return total_order_key(a.beat) < total_order_key(b.beat);
+                     return song::total_order_key(a.beat) < song::total_order_key(b.beat);
                    });
 }
 
