@@ -39,12 +39,6 @@ struct stat status_of(const fs::path& path) {
   return info;
 }
 
-void expect_run(const ToolRun& run, int status, const std::string& err) {
-  EXPECT_EQ(run.status, status);
-  EXPECT_EQ(run.err, err);
-  EXPECT_EQ(run.out, "");
-}
-
 TEST(EndToEnd, WithoutFilesPrintsTheUsage) {
   TempDir dir;
   expect_run(run_tool(dir, {"--upgrade"}), 1,

@@ -23,12 +23,6 @@ const std::string refused_sub_block =
     " sits inside '## x' of '# Songs', where nothing reads it: move its lines into the block or "
     "into a '## <name>' block of its own\n";
 
-void expect_run(const ToolRun& run, int status, const std::string& err) {
-  EXPECT_EQ(run.status, status);
-  EXPECT_EQ(run.err, err);
-  EXPECT_EQ(run.out, "");
-}
-
 // `levels` headings, each one level below the last, the first with
 // `first_marks` '#' marks, each with the title "level".
 std::string nested_headings(int first_marks, int levels, bool blank_line_before_each) {

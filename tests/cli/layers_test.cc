@@ -24,16 +24,7 @@ template <std::size_t n>
 void expect_rewrites(const char* heading, const Case (&cases)[n]) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
-    TempDir dir;
-    dir.write("a.track", std::string(heading) + c.body);
-    const std::string expected = std::string(heading) + c.written;
-    ToolRun run = run_tool(dir, {"a.track"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, std::string(c.body) == c.written ? "" : "Reformatted a.track\n");
-    EXPECT_EQ(dir.read("a.track"), expected);
-    run = run_tool(dir, {"a.track"});
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(dir.read("a.track"), expected);
+    expect_rewritten_once(std::string(heading) + c.body, std::string(heading) + c.written);
   }
 }
 
@@ -42,14 +33,8 @@ template <std::size_t n>
 void expect_errors(const char* heading, const Case (&cases)[n]) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
-    TempDir dir;
-    const std::string text = std::string(heading) + c.body;
-    dir.write("a.track", text);
-    const ToolRun run = run_tool(dir, {"a.track"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, std::string("Parsing a.track: ") + c.written + "\n");
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(dir.read("a.track"), text);
+    expect_refused(std::string(heading) + c.body,
+                   std::string("Parsing a.track: ") + c.written + "\n");
   }
 }
 

@@ -8,18 +8,16 @@ namespace voromel::cli::testing {
 namespace {
 
 TEST(EndToEndSongs, RewrittenCanonicallyOnce) {
-  TempDir dir;
-  dir.write("song.track",
-            "# Songs\n"
-            "## main\n"
-            "@layer drums\n"
-            "@tempo 90 100\n"
-            "@marker 16 chorus\n"
-            "@marker 0 intro\n"
-            "@jump-at chorus intro 4 tempo *1.5 via fill sound crash if plays < 3\n"
-            "@param energy\n"
-            "@signature 4 4\n");
-  const std::string canonical =
+  expect_rewritten_once(
+      "# Songs\n"
+      "## main\n"
+      "@layer drums\n"
+      "@tempo 90 100\n"
+      "@marker 16 chorus\n"
+      "@marker 0 intro\n"
+      "@jump-at chorus intro 4 tempo *1.5 via fill sound crash if plays < 3\n"
+      "@param energy\n"
+      "@signature 4 4\n",
       "# Songs\n"
       "\n"
       "## main\n"
@@ -28,16 +26,8 @@ TEST(EndToEndSongs, RewrittenCanonicallyOnce) {
       "@layer drums\n"
       "@marker 0 intro\n"
       "@marker 16 chorus\n"
-      "@jump-at chorus intro 4 tempo \u00d71.5 via fill sound crash if plays < 3\n";
-  ToolRun run = run_tool(dir, {"song.track"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "Reformatted song.track\n");
-  EXPECT_EQ(dir.read("song.track"), canonical);
-
-  run = run_tool(dir, {"song.track"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "");
-  EXPECT_EQ(dir.read("song.track"), canonical);
+      "@jump-at chorus intro 4 tempo \u00d71.5 via fill sound crash if plays < 3\n",
+      "song.track");
 }
 
 // The body of one song block run through the tool: the rewritten body, or
@@ -123,13 +113,7 @@ TEST(EndToEndSongs, ParseErrorsNameTheLineWithinTheBlock) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    TempDir dir;
-    dir.write("bad.track", c.text);
-    const ToolRun run = run_tool(dir, {"bad.track"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, c.err);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(dir.read("bad.track"), c.text);
+    expect_refused(c.text, c.err, "bad.track");
   }
 }
 

@@ -151,17 +151,7 @@ TEST(EndToEndSounds, RewrittenCanonicallyOnce) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    TempDir dir;
-    dir.write("a.track", c.text);
-    ToolRun run = run_tool(dir, {"a.track"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "Reformatted a.track\n");
-    EXPECT_EQ(dir.read("a.track"), c.canonical);
-
-    run = run_tool(dir, {"a.track"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(dir.read("a.track"), c.canonical);
+    expect_rewritten_once(c.text, c.canonical);
   }
 }
 
@@ -203,12 +193,7 @@ TEST(EndToEndSounds, ParseErrorsNameTheFileLineAndTheBlockLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    TempDir dir;
-    dir.write("bad.track", c.text);
-    const ToolRun run = run_tool(dir, {"bad.track"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, std::string("Parsing bad.track: ") + c.err + "\n");
-    EXPECT_EQ(dir.read("bad.track"), c.text);
+    expect_refused(c.text, std::string("Parsing bad.track: ") + c.err + "\n", "bad.track");
   }
 }
 

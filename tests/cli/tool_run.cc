@@ -116,4 +116,27 @@ ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args, rlim_
   return {status, read_file(out), read_file(err)};
 }
 
+void expect_run(const ToolRun& run, int status, const std::string& err) {
+  EXPECT_EQ(run.status, status);
+  EXPECT_EQ(run.err, err);
+  EXPECT_EQ(run.out, "");
+}
+
+void expect_rewritten_once(const std::string& text, const std::string& canonical,
+                           const std::string& name) {
+  TempDir dir;
+  dir.write(name, text);
+  expect_run(run_tool(dir, {name}), 0, text == canonical ? "" : "Reformatted " + name + "\n");
+  EXPECT_EQ(dir.read(name), canonical);
+  expect_run(run_tool(dir, {name}), 0, "");
+  EXPECT_EQ(dir.read(name), canonical);
+}
+
+void expect_refused(const std::string& text, const std::string& err, const std::string& name) {
+  TempDir dir;
+  dir.write(name, text);
+  expect_run(run_tool(dir, {name}), 1, err);
+  EXPECT_EQ(dir.read(name), text);
+}
+
 }  // namespace voromel::cli::testing

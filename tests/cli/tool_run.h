@@ -40,4 +40,19 @@ struct ToolRun {
 ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args,
                  rlim_t file_size_limit = RLIM_INFINITY);
 
+// The run ended with the status and the whole message, and wrote nothing on
+// standard output.
+void expect_run(const ToolRun& run, int status, const std::string& err);
+
+// A file `name` holding `text` is rewritten by the tool into `canonical`
+// (reported only if that differs from `text`), and a second run leaves it.
+void expect_rewritten_once(const std::string& text, const std::string& canonical,
+                           const std::string& name = "a.track");
+
+// A file `name` holding `text` is refused with status 1 and the message
+// `err` (its newline included); nothing goes to standard output and the file
+// is left untouched.
+void expect_refused(const std::string& text, const std::string& err,
+                    const std::string& name = "a.track");
+
 }  // namespace voromel::cli::testing
