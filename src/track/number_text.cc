@@ -1,7 +1,9 @@
 #include "track/number_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace voromel::track {
@@ -89,6 +91,116 @@ std::string plain_number_text(float value) {
   std::string out;
   append_plain_number(out, value);
   return out;
+}
+
+namespace {
+
+// Room for any float at up to 60 fraction digits.
+constexpr std::size_t decimal_buffer_size = 128;
+
+// `value` rounded to `places` fraction digits, as text.
+std::string rounded_text(float value, int places) {
+  char buffer[decimal_buffer_size];
+  const auto result =
+      std::to_chars(buffer, buffer + decimal_buffer_size, value, std::chars_format::fixed, places);
+  return std::string(buffer, result.ptr);
+}
+
+float read_decimal(const std::string& text) {
+  float value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+// One unit more (or less) in the last digit of a positive decimal text.
+std::string next_decimal(std::string text, int step) {
+  for (std::size_t i = text.size(); i-- > 0;) {
+    if (text[i] == '.') continue;
+    const char limit = step > 0 ? '9' : '0';
+    if (text[i] != limit) {
+      text[i] = static_cast<char>(text[i] + step);
+      break;
+    }
+    text[i] = step > 0 ? '0' : '9';
+    if (i == 0 && step > 0) text.insert(text.begin(), '1');
+  }
+  if (text.size() > 1 && text[0] == '0' && text[1] != '.') text.erase(0, 1);
+  return text;
+}
+
+int fraction_digits(const std::string& text) {
+  const std::size_t point = text.find('.');
+  return point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+}
+
+// The lowest float in [low, high] that a decimal of `places` fraction
+// digits reads as, if any.
+std::optional<float> lowest_at_places(float low, float high, int places) {
+  std::string text = rounded_text(low, places);
+  float value = read_decimal(text);
+  if (value < low) value = read_decimal(next_decimal(text, 1));
+  if (value > high) return std::nullopt;
+  return value;
+}
+
+// The highest such float.
+std::optional<float> highest_at_places(float low, float high, int places) {
+  std::string text = rounded_text(high, places);
+  float value = read_decimal(text);
+  if (value > high) value = read_decimal(next_decimal(text, -1));
+  if (value < low) return std::nullopt;
+  return value;
+}
+
+struct Choice {
+  std::size_t length;
+  float distance;
+  float value;
+
+  bool operator<(const Choice& other) const {
+    if (length != other.length) return length < other.length;
+    if (distance != other.distance) return distance < other.distance;
+    return value < other.value;
+  }
+};
+
+// For 0 < low <= high. The shortest texts are all decimals with the fewest
+// fraction digits that reach the range, and among those the ones with the
+// fewest integer digits: a run starting at the lowest one.
+float shortest_positive(float low, float high, float preferred) {
+  const float inside = std::clamp(preferred, low, high);
+  int places = fraction_digits(number_text(inside));
+  while (places > 0 && lowest_at_places(low, high, places - 1)) --places;
+  const float lowest = *lowest_at_places(low, high, places);
+  const std::string lowest_text = rounded_text(lowest, places);
+  // The highest decimal with as many integer digits as the lowest one.
+  std::string same_length(lowest_text.size(), '9');
+  if (places > 0) same_length[lowest_text.size() - 1 - static_cast<std::size_t>(places)] = '.';
+  std::optional<Choice> best;
+  const auto consider = [&](float candidate) {
+    if (!(candidate >= low && candidate <= high)) return;
+    const Choice choice{number_text(candidate).size(), std::fabs(candidate - preferred), candidate};
+    if (!best || choice < *best) best = choice;
+  };
+  consider(low);
+  consider(high);
+  consider(lowest);
+  consider(
+      std::min(read_decimal(same_length), highest_at_places(low, high, places).value_or(lowest)));
+  consider(read_decimal(rounded_text(inside, places)));
+  return best->value;
+}
+
+}  // namespace
+
+float shortest_number_between(float low, float high, float preferred) {
+  if (std::isnan(preferred)) preferred = low;
+  if (high < 0) return -shortest_positive(-high, -low, -preferred);
+  if (low > 0) return shortest_positive(low, high, preferred);
+  // Zero is in the range: the one-character texts are "0" to "9".
+  float nearest = std::floor(preferred);
+  if (preferred - nearest > 0.5f) nearest += 1;
+  return std::clamp(nearest, 0.0f, std::min(std::floor(high), 9.0f));
 }
 
 }  // namespace voromel::track

@@ -1,9 +1,17 @@
 #include "track/format/note_curves.h"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "header_format/text.h"
 #include "track/format/points.h"
+#include "track/number_text.h"
 
 // All arithmetic here is in 32-bit floats, one operation at a time in the
 // order written: the written durations and points depend on every rounding.
@@ -89,24 +97,267 @@ Trajectory trajectory_from_curve(float total, const std::vector<WavePoint>& poin
   return trajectory;
 }
 
-std::vector<WavePoint> pitch_curve(const Note& note) {
-  if (note.segments.empty() && note.last_segment.pitch_delta == 0) return {};
-  const float total = note.last_segment.duration + duration_sum(note.segments);
+namespace {
+
+bool has_pitch_movement(const std::vector<NoteSegment>& segments, const NoteSegment& last) {
+  return !segments.empty() || last.pitch_delta != 0;
+}
+
+float trajectory_duration(const Trajectory& trajectory) {
+  return trajectory.last_segment.duration + duration_sum(trajectory.segments);
+}
+
+// One point where each segment starts, at its time over the total, and one
+// for the end; a first point at the very time of the second is dropped.
+std::vector<WavePoint> trajectory_points(const std::vector<NoteSegment>& segments,
+                                         const NoteSegment& last) {
+  if (!has_pitch_movement(segments, last)) return {};
+  const float total = last.duration + duration_sum(segments);
   float time = 0.0f;
   float offset = 0.0f;
   const auto position = [&] { return total > 0 ? time / total : 0.0f; };
   std::vector<WavePoint> points;
-  points.reserve(note.segments.size() + 2);
+  points.reserve(segments.size() + 2);
   const auto add_segment = [&](const NoteSegment& segment) {
     points.push_back({position(), offset, segment.curve});
     time += segment.duration;
     offset += segment.pitch_delta;
   };
-  for (const NoteSegment& segment : note.segments) add_segment(segment);
-  add_segment(note.last_segment);
+  for (const NoteSegment& segment : segments) add_segment(segment);
+  add_segment(last);
   points.push_back({position(), offset, Curve::linear()});
   if (points.size() >= 2 && points[1].x == 0) points.erase(points.begin());
   return points;
+}
+
+}  // namespace
+
+std::vector<WavePoint> pitch_curve(const Note& note) {
+  return trajectory_points(note.segments, note.last_segment);
+}
+
+bool is_option_shape(const std::vector<WavePoint>& points, float from) {
+  return points.size() == 2 && points[0].x == 0 && points[0].y == from &&
+         std::fabs(points[1].x - 1.0f) < std::numeric_limits<float>::epsilon();
+}
+
+namespace {
+
+// How a written number reads back: "0" for either zero, one NaN for all.
+float read_back_number(float value) {
+  if (value == 0) return 0.0f;
+  if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+  return value;
+}
+
+// The trajectory a reader builds from a written note line and its pitch
+// curve, written as a glide option, a curve line or not at all.
+Trajectory read_back(const WrittenPitch& written) {
+  const float duration = read_back_number(written.duration);
+  std::vector<WavePoint> points = written.points;
+  for (WavePoint& point : points) {
+    point.x = read_back_number(point.x);
+    point.y = read_back_number(point.y);
+  }
+  if (is_option_shape(points, 0.0f)) {
+    if (points[1].y == 0)
+      points.clear();
+    else
+      points[1].x = 1.0f;
+  }
+  if (points.empty()) return {{}, {0.0f, duration, Curve::ease()}};
+  return trajectory_from_curve(duration, points);
+}
+
+bool same_bits(float a, float b) {
+  return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+bool same_bits(const NoteSegment& a, const NoteSegment& b) {
+  return same_bits(a.pitch_delta, b.pitch_delta) && same_bits(a.duration, b.duration) &&
+         a.curve == b.curve;
+}
+
+bool same_bits(const Trajectory& a, const Trajectory& b) {
+  return a.segments.size() == b.segments.size() && same_bits(a.last_segment, b.last_segment) &&
+         std::equal(a.segments.begin(), a.segments.end(), b.segments.begin(),
+                    [](const NoteSegment& x, const NoteSegment& y) { return same_bits(x, y); });
+}
+
+// Finite floats in their numeric order, both zeros at 0.
+std::int64_t float_rank(float value) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const auto magnitude = static_cast<std::int64_t>(bits & 0x7fffffffu);
+  return bits >> 31 ? -magnitude : magnitude;
+}
+
+float float_at_rank(std::int64_t rank) {
+  const auto magnitude = static_cast<std::uint32_t>(rank < 0 ? -rank : rank);
+  return std::bit_cast<float>(rank < 0 ? magnitude | 0x80000000u : magnitude);
+}
+
+struct FloatRange {
+  float low;
+  float high;
+};
+
+// The finite floats v for which result(v) equals `target`, where result
+// never falls as v grows: a range, or none.
+template <typename Result>
+std::optional<FloatRange> floats_giving(float target, Result result) {
+  const std::int64_t top = float_rank(std::numeric_limits<float>::max());
+  // The first rank whose result is at least (or above) the target.
+  const auto first_rank = [&](bool above) {
+    std::int64_t low = -top;
+    std::int64_t high = top + 1;
+    while (low < high) {
+      const std::int64_t middle = low + (high - low) / 2;
+      const float value = result(float_at_rank(middle));
+      if (above ? value > target : value >= target)
+        high = middle;
+      else
+        low = middle + 1;
+    }
+    return low;
+  };
+  const std::int64_t low = first_rank(false);
+  const std::int64_t high = first_rank(true) - 1;
+  if (low > high) return std::nullopt;
+  return FloatRange{float_at_rank(low), float_at_rank(high)};
+}
+
+// The segments in the order the written points bound them: point k ends
+// segment k - 1 of this list.
+struct WrittenSegments {
+  const Trajectory& trajectory;
+  // The first segment is the jump the first written point stands for.
+  bool first_is_jump;
+
+  const NoteSegment& ending_at(std::size_t point) const {
+    const std::size_t index = point - 1 + (first_is_jump ? 1 : 0);
+    return index < trajectory.segments.size() ? trajectory.segments[index]
+                                              : trajectory.last_segment;
+  }
+};
+
+// Each y after the first is the shortest that keeps its segment's pitch
+// delta, given the y before it; the first stands as computed (0, or the
+// value of the first jump).
+void choose_offsets(std::vector<WavePoint>& points, const WrittenSegments& segments) {
+  for (std::size_t k = 1; k < points.size(); ++k) {
+    const float previous = points[k - 1].y;
+    const float delta = segments.ending_at(k).pitch_delta;
+    if (!std::isfinite(previous) || !std::isfinite(delta)) continue;
+    const auto range = floats_giving(delta, [&](float y) { return y - previous; });
+    if (range) points[k].y = shortest_number_between(range->low, range->high, points[k].y);
+  }
+}
+
+// The positions after the first that give back every segment's duration
+// under `duration`, each the shortest given those before it; none when a
+// segment cannot be given back or the end of the note would be held.
+std::optional<std::vector<float>> positions_for(float duration,
+                                                const std::vector<WavePoint>& points,
+                                                const WrittenSegments& segments) {
+  std::vector<float> positions;
+  positions.reserve(points.size());
+  positions.push_back(points.front().x);
+  float reached = points.front().x * duration;
+  for (std::size_t k = 1; k < points.size(); ++k) {
+    const float length = segments.ending_at(k).duration;
+    if (!std::isfinite(length)) return std::nullopt;
+    const auto range = floats_giving(length, [&](float x) { return x * duration - reached; });
+    if (!range) return std::nullopt;
+    positions.push_back(shortest_number_between(range->low, range->high, points[k].x));
+    reached = positions.back() * duration;
+  }
+  if (reached < duration) return std::nullopt;
+  // Two points from (0, 0) are written as a glide, which reads its end at 1.
+  if (positions.size() == 2 && points[0].y == 0 &&
+      is_option_shape({{0.0f, 0.0f, {}}, {positions[1], 0.0f, {}}}, 0.0f) && positions[1] != 1) {
+    return std::nullopt;
+  }
+  return positions;
+}
+
+// The next finite float up; the largest stays.
+float next_float_up(float value) {
+  return std::nextafter(value, std::numeric_limits<float>::max());
+}
+
+// Durations within this many floats of the computed total are tried.
+constexpr int duration_window = 4;
+
+// The durations to try, shortest text first, then nearest the total.
+std::vector<float> durations_to_try(float total) {
+  float low = total;
+  float high = total;
+  for (int step = 0; step < duration_window; ++step) {
+    low = std::nextafter(low, 0.0f);
+    high = next_float_up(high);
+  }
+  std::vector<float> durations{shortest_number_between(low, high, total)};
+  for (float candidate = low; candidate < high; candidate = next_float_up(candidate)) {
+    durations.push_back(candidate);
+  }
+  durations.push_back(high);
+  const auto rank = [total](float value) {
+    return std::tuple(number_text(value).size(), std::fabs(value - total), value);
+  };
+  std::stable_sort(durations.begin() + 1, durations.end(),
+                   [&](float a, float b) { return rank(a) < rank(b); });
+  return durations;
+}
+
+// The shortest duration and positions that give back the trajectory's
+// durations; the computed ones stay when none do.
+void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments) {
+  const float total = written.duration;
+  if (!(total > 0) || !std::isfinite(total)) return;
+  for (const float duration : durations_to_try(total)) {
+    const auto positions = positions_for(duration, written.points, segments);
+    if (!positions) continue;
+    written.duration = duration;
+    for (std::size_t k = 0; k < positions->size(); ++k) written.points[k].x = (*positions)[k];
+    return;
+  }
+}
+
+// The computed duration and points, each value then replaced by the shortest
+// that still reads back to the same segment.
+WrittenPitch choose_written(const Trajectory& trajectory) {
+  WrittenPitch written{trajectory_duration(trajectory),
+                       trajectory_points(trajectory.segments, trajectory.last_segment)};
+  if (written.points.empty()) return written;
+  const WrittenSegments segments{trajectory,
+                                 written.points.size() == trajectory.segments.size() + 1};
+  choose_duration_and_positions(written, segments);
+  choose_offsets(written.points, segments);
+  return written;
+}
+
+// A trajectory that does not settle within this many rounds is written as
+// the last round leaves it.
+constexpr int settling_rounds = 8;
+
+}  // namespace
+
+// Writing a trajectory exactly is not always possible, since positions are
+// fractions of a duration that the segments only give as a rounded sum. So
+// the written text is chosen for the trajectory, read back, and chosen
+// again for what was read, until the two agree: the text then reads back to
+// the very trajectory it was chosen for, and a second rewrite keeps it.
+WrittenPitch written_pitch(const Note& note) {
+  if (!has_pitch_movement(note.segments, note.last_segment)) return {total_duration(note), {}};
+  Trajectory trajectory{note.segments, note.last_segment};
+  WrittenPitch written = choose_written(trajectory);
+  for (int round = 1; round < settling_rounds; ++round) {
+    Trajectory read = read_back(written);
+    if (same_bits(read, trajectory)) break;
+    trajectory = std::move(read);
+    written = choose_written(trajectory);
+  }
+  return written;
 }
 
 }  // namespace voromel::track::format

@@ -33,7 +33,24 @@ void set_pitch_curve(song::Note& note, const std::vector<song::WavePoint>& point
 
 Trajectory trajectory_from_curve(float total_duration, const std::vector<song::WavePoint>& points);
 
-// The points of the note's trajectory; none when the pitch never moves.
+// The points of the note's trajectory, as the running time over the total
+// and the running offset; none when the pitch never moves.
 std::vector<song::WavePoint> pitch_curve(const song::Note& note);
+
+// Two points from (0, `from`) to an x within epsilon of 1, whatever the
+// second value: the shape a glide (from 0) or a vol-ramp (from 1) option
+// is written in.
+bool is_option_shape(const std::vector<song::WavePoint>& points, float from);
+
+// The duration and pitch points a note is written with. They read back to
+// exactly the note's trajectory, each value the shortest text that does so
+// given those before it (on a tie, the nearest to the computed one); a
+// trajectory that no text gives back is first moved to a nearby one that
+// some text does.
+struct WrittenPitch {
+  float duration;
+  std::vector<song::WavePoint> points;
+};
+WrittenPitch written_pitch(const song::Note& note);
 
 }  // namespace voromel::track::format

@@ -213,17 +213,6 @@ namespace {
 
 constexpr float epsilon = std::numeric_limits<float>::epsilon();
 
-bool within_epsilon_of_one(float x) {
-  return std::fabs(x - 1.0f) < epsilon;
-}
-
-// Two points from (0, `from`) to an x within epsilon of 1, whatever the
-// second value: the shape of a glide (from 0) or a vol-ramp (from 1).
-bool is_option_shape(const std::vector<WavePoint>& points, float from) {
-  return points.size() == 2 && points[0].x == 0 && points[0].y == from &&
-         within_epsilon_of_one(points[1].x);
-}
-
 void append_text_option(std::string& out, const std::string& text, bool text_apostrophe) {
   if (!text_apostrophe && text.empty()) return;
   out += " \"";
@@ -286,8 +275,9 @@ void append_note_body(std::string& out, const song::Note& note) {
   out += ' ';
   append_number(out, note.pitch);
   out += ' ';
-  append_number(out, total_duration(note));
-  append_note_options(out, note.volume, pitch_curve(note), note.volume_curve, note.text,
+  const WrittenPitch pitch = written_pitch(note);
+  append_number(out, pitch.duration);
+  append_note_options(out, note.volume, pitch.points, note.volume_curve, note.text,
                       note.text_apostrophe, note.arpeggio,
                       std::max(note.repeat.first, note.repeat.second));
 }

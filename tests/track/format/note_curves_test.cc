@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "header_format/text.h"
 #include "track/format/notes.h"
+#include "track/number_text.h"
 
 namespace voromel::track::format {
 namespace {
@@ -16,18 +21,30 @@ using song::Curve;
 using song::NoteSegment;
 using song::WavePoint;
 
-// A note line followed by curve lines, read and written back.
+// A note line followed by curve lines, read and written back: a layer note,
+// or a motif note when the line starts with its start time.
 std::string rewrite(std::string_view note_line, std::vector<std::string_view> curve_lines) {
   header_format::Tokens tokens(note_line);
-  const std::string_view sound = *tokens.next();
-  auto note = parse_note_line(sound, tokens, 1);
+  const bool motif_note = std::isdigit(static_cast<unsigned char>(note_line.front()));
+  auto note = motif_note ? parse_note_fields(tokens, 1, "motif note")
+                         : parse_note_line(*tokens.next(), tokens, 1);
   if (!note) return "error " + note.error().text();
   std::size_t line_number = 1;
   for (const std::string_view curve_line : curve_lines) {
     const auto applied = apply_note_curve(note.value(), curve_line, ++line_number);
     if (!applied) return "error " + applied.error().text();
   }
-  return format_note(note.value());
+  if (!motif_note) return format_note(note.value());
+  std::string out;
+  append_note_body(out, note.value());
+  return out;
+}
+
+// A written note read and written again.
+std::string rewrite_written(std::string_view written) {
+  const auto cut = written.find("\n  ");
+  if (cut == std::string_view::npos) return rewrite(written, {});
+  return rewrite(written.substr(0, cut), {written.substr(cut + 3)});
 }
 
 TEST(NoteCurveLine, IsNormalisedOnWriting) {
@@ -199,6 +216,108 @@ TEST(Trajectory, SumsStartFromNegativeZero) {
   // Re-applying a curve keeps the note's negative-zero length.
   set_pitch_curve(note, {});
   EXPECT_TRUE(std::signbit(note.last_segment.duration));
+}
+
+// How many random curves the tests below try; VOROMEL_CURVES asks for more.
+std::size_t curve_count(std::size_t usual) {
+  const char* asked = std::getenv("VOROMEL_CURVES");
+  return asked ? std::strtoul(asked, nullptr, 10) : usual;
+}
+
+// A whole part below `whole_below` and from `least` to `most` decimals.
+std::string decimal(std::mt19937& engine, unsigned whole_below, unsigned least, unsigned most) {
+  std::string text = std::to_string(engine() % whole_below);
+  const unsigned places = least + engine() % (most - least + 1);
+  if (places == 0) return text;
+  return text + "." + std::to_string(engine() % 10000 + 10000).substr(1, places);
+}
+
+std::string curve_keyword(std::mt19937& engine) {
+  static const char* keywords[] = {"", " linear", " ease-in", " ease-out", " ease"};
+  return keywords[engine() % 5];
+}
+
+// A pitch curve as users type them: x rising from 0 to 1 with up to 4
+// decimals, y with up to 2, over a duration with up to 3, on a curve line or
+// as a glide option; and the note the tool should write for it, with the
+// numbers as typed.
+struct TypedCurve {
+  std::string note;
+  std::string curve;
+  std::string written;
+};
+
+std::vector<std::string> rising_positions(std::mt19937& engine) {
+  std::vector<std::string> xs;
+  const std::size_t inner = engine() % 5;
+  for (std::size_t i = 0; i < inner; ++i) xs.push_back(decimal(engine, 1, 1, 4));
+  const auto less = [](const std::string& a, const std::string& b) {
+    return std::stof(a) < std::stof(b);
+  };
+  std::sort(xs.begin(), xs.end(), less);
+  const auto same = [&](const std::string& a, const std::string& b) { return !less(a, b); };
+  xs.erase(std::unique(xs.begin(), xs.end(), same), xs.end());
+  if (!xs.empty() && std::stof(xs.front()) == 0) xs.erase(xs.begin());
+  xs.insert(xs.begin(), "0");
+  xs.push_back("1");
+  return xs;
+}
+
+std::string written_keyword(const std::string& keyword) {
+  return keyword == " ease" ? "" : keyword;
+}
+
+TypedCurve typed_curve(std::mt19937& engine) {
+  const std::vector<std::string> xs = rising_positions(engine);
+  std::vector<std::string> ys;
+  std::vector<std::string> keywords;
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    ys.push_back((engine() % 2 ? "-" : "") + decimal(engine, 13, 0, 2));
+    keywords.push_back(curve_keyword(engine));
+  }
+  if (xs.size() == 2 && engine() % 3 == 0) ys[0] = "0";
+  std::string duration = decimal(engine, 20, 0, 3);
+  if (std::stof(duration) == 0) duration = "0.5";
+  const auto number = [](const std::string& typed) { return number_text(std::stof(typed)); };
+
+  TypedCurve typed{"0 60 " + duration, "pitch ", "0 60 " + number(duration)};
+  const bool glide = xs.size() == 2 && std::stof(ys[0]) == 0;
+  if (glide && std::stof(ys[1]) != 0) {
+    typed.written += " glide " + number(ys[1]) + written_keyword(keywords[0]);
+  }
+  if (glide && engine() % 2) {
+    typed.note += " glide " + ys[1] + keywords[0];
+    typed.curve.clear();
+    return typed;
+  }
+  if (!glide) typed.written += "\n  pitch ";
+  for (std::size_t i = 0; i < xs.size(); ++i) {
+    const std::string separator = i ? ", " : "";
+    typed.curve += separator + xs[i] + " " + ys[i] + keywords[i];
+    if (glide) continue;
+    const bool last = i + 1 == xs.size();
+    typed.written += separator + number(xs[i]) + " " + number(ys[i]) +
+                     (last ? " linear" : written_keyword(keywords[i]));
+  }
+  return typed;
+}
+
+TEST(WrittenPitch, TypedCurvesComeBackAsTyped) {
+  std::mt19937 engine(20261208);
+  const std::size_t count = curve_count(3000);
+  std::size_t as_typed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const TypedCurve typed = typed_curve(engine);
+    // Every other note is a motif note, without a sound.
+    const std::string sound = i % 2 ? "" : "lead ";
+    SCOPED_TRACE(sound + typed.note + "\n  " + typed.curve);
+    const std::string written = typed.curve.empty() ? rewrite(sound + typed.note, {})
+                                                    : rewrite(sound + typed.note, {typed.curve});
+    ASSERT_EQ(rewrite_written(written), written);
+    as_typed += written == sound + typed.written;
+  }
+  std::fprintf(stderr, "%zu of %zu curves come back as typed\n", as_typed, count);
+  EXPECT_GE(as_typed * 1000, count * 999);
 }
 
 }  // namespace
