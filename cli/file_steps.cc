@@ -26,7 +26,8 @@ Result<track::multisong::TrackDocument, FileFailure> parse_step(const std::strin
                                                                 std::string_view text) {
   auto document = track::multisong::TrackDocument::parse_with(text);
   if (!document) {
-    return FileFailure{"Parsing " + display_path(path) + ": " + document.error().text()};
+    const char* step = document.error().refuses() ? "Refusing " : "Parsing ";
+    return FileFailure{step + display_path(path) + ": " + document.error().text()};
   }
   return std::move(document).value();
 }

@@ -16,7 +16,7 @@ std::string ParseError::text() const {
 
 ParseError ParseError::shifted(std::size_t first_line) const {
   if (kind_ != Kind::AtLine) return *this;
-  return ParseError(kind_, first_line + line_ - 1, inner_text_);
+  return ParseError(kind_, first_line + line_ - 1, inner_text_, refuses_);
 }
 
 }  // namespace voromel::header_format

@@ -7,7 +7,9 @@ namespace voromel::header_format {
 
 // The document framework's error. A boxed or line-tagged error keeps the
 // inner error's text, so the framework never needs to know the grammars'
-// error types: anything with a `text()` can be boxed.
+// error types: anything with a `text()` can be boxed. An inner error whose
+// `refuses()` holds marks text that reads but that the tool will not
+// rewrite, as opposed to text that does not read.
 class ParseError {
  public:
   enum class Kind { OrphanSubheader, Boxed, AtLine };
@@ -15,11 +17,11 @@ class ParseError {
   static ParseError orphan_subheader() { return ParseError(Kind::OrphanSubheader, 0, {}); }
   template <class Inner>
   static ParseError boxed(const Inner& inner) {
-    return ParseError(Kind::Boxed, 0, inner.text());
+    return ParseError(Kind::Boxed, 0, inner.text(), refuses(inner));
   }
   template <class Inner>
   static ParseError at_line(std::size_t line, const Inner& inner) {
-    return ParseError(Kind::AtLine, line, inner.text());
+    return ParseError(Kind::AtLine, line, inner.text(), refuses(inner));
   }
 
   Kind kind() const { return kind_; }
@@ -27,6 +29,7 @@ class ParseError {
   std::size_t line() const { return line_; }
   const std::string& inner_text() const { return inner_text_; }
   std::string text() const;
+  bool refuses() const { return refuses_; }
 
   // The error as seen from the file, for a block whose first body line is
   // `first_line`: only `AtLine` errors move.
@@ -35,12 +38,22 @@ class ParseError {
   friend bool operator==(const ParseError&, const ParseError&) = default;
 
  private:
-  ParseError(Kind kind, std::size_t line, std::string inner_text)
-      : kind_(kind), line_(line), inner_text_(std::move(inner_text)) {}
+  ParseError(Kind kind, std::size_t line, std::string inner_text, bool refuses = false)
+      : kind_(kind), line_(line), inner_text_(std::move(inner_text)), refuses_(refuses) {}
+
+  template <class Inner>
+  static bool refuses(const Inner& inner) {
+    if constexpr (requires { inner.refuses(); }) {
+      return inner.refuses();
+    } else {
+      return false;
+    }
+  }
 
   Kind kind_;
   std::size_t line_;
   std::string inner_text_;
+  bool refuses_;
 };
 
 }  // namespace voromel::header_format

@@ -82,5 +82,21 @@ TEST(ReadBack, AZeroLengthPitchSegmentSettlesInOneRewrite) {
   EXPECT_EQ(dir.read("a_upgraded.track"), "# Songs\n\n## a\n@tempo 100\n\n" + settled);
 }
 
+// Positions that run far backwards lose digits to cancellation, and no
+// text gives such a trajectory back: the note is refused at its curve line.
+TEST(ReadBack, APitchCurveThatNeverSettlesIsRefusedAtItsLine) {
+  const std::string curve =
+      "0 60 83.425\n  pitch 74 -.5e-1 linear, -0.00012896182 148433500607357091053568, 1.4e-45 "
+      "-2.5931212e-36\n";
+  testing::expect_refused("# Motifs\n\n## x\n" + curve,
+                          "Refusing a.track: line 5: the pitch movement of this note cannot be "
+                          "written so that it reads back the same: use x values rising from 0 to "
+                          "1, finite offsets and a duration above 0\n");
+  testing::expect_refused("# Layers\n\n## x\n\nlead " + curve,
+                          "Refusing a.track: line 6: the pitch movement of this note cannot be "
+                          "written so that it reads back the same: use x values rising from 0 to "
+                          "1, finite offsets and a duration above 0\n");
+}
+
 }  // namespace
 }  // namespace voromel::cli

@@ -309,18 +309,37 @@ std::vector<float> durations_to_try(float total) {
   return durations;
 }
 
-// The shortest duration and positions that give back the trajectory's
-// durations; the computed ones stay when none do.
-void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments) {
-  const float total = written.duration;
-  if (!(total > 0) || !std::isfinite(total)) return;
+// Where the last point lies for positions that give back every segment's
+// duration, each nearest the running sum: the total itself, unless the
+// durations cancel, when the sum loses what the positions kept.
+float end_position(std::size_t point_count, const WrittenSegments& segments) {
+  float position = 0.0f;
+  for (std::size_t k = 1; k < point_count; ++k) {
+    const float length = segments.ending_at(k).duration;
+    const auto range = floats_giving(length, [&](float next) { return next - position; });
+    if (!range) return position;
+    position = std::clamp(position + length, range->low, range->high);
+  }
+  return position;
+}
+
+bool try_durations_near(float total, WrittenPitch& written, const WrittenSegments& segments) {
+  if (!(total > 0) || !std::isfinite(total)) return false;
   for (const float duration : durations_to_try(total)) {
     const auto positions = positions_for(duration, written.points, segments);
     if (!positions) continue;
     written.duration = duration;
     for (std::size_t k = 0; k < positions->size(); ++k) written.points[k].x = (*positions)[k];
-    return;
+    return true;
   }
+  return false;
+}
+
+// The shortest duration and positions that give back the trajectory's
+// durations; the computed ones stay when none do.
+void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments) {
+  if (try_durations_near(written.duration, written, segments)) return;
+  try_durations_near(end_position(written.points.size(), segments), written, segments);
 }
 
 // The computed duration and points, each value then replaced by the shortest
@@ -336,28 +355,65 @@ WrittenPitch choose_written(const Trajectory& trajectory) {
   return written;
 }
 
-// A trajectory that does not settle within this many rounds is written as
-// the last round leaves it.
+// Rounds after which a trajectory that still moves is taken not to settle.
 constexpr int settling_rounds = 8;
 
-}  // namespace
+struct Settling {
+  WrittenPitch written;
+  bool settled;
+};
 
 // Writing a trajectory exactly is not always possible, since positions are
 // fractions of a duration that the segments only give as a rounded sum. So
 // the written text is chosen for the trajectory, read back, and chosen
 // again for what was read, until the two agree: the text then reads back to
 // the very trajectory it was chosen for, and a second rewrite keeps it.
-WrittenPitch written_pitch(const Note& note) {
-  if (!has_pitch_movement(note.segments, note.last_segment)) return {total_duration(note), {}};
+Settling settle(const Note& note) {
+  if (!has_pitch_movement(note.segments, note.last_segment)) {
+    return {{total_duration(note), {}}, true};
+  }
   Trajectory trajectory{note.segments, note.last_segment};
   WrittenPitch written = choose_written(trajectory);
   for (int round = 1; round < settling_rounds; ++round) {
     Trajectory read = read_back(written);
-    if (same_bits(read, trajectory)) break;
+    if (same_bits(read, trajectory)) return {std::move(written), true};
     trajectory = std::move(read);
     written = choose_written(trajectory);
   }
-  return written;
+  return {std::move(written), false};
+}
+
+// Segments that all move forward over a positive, finite note, by finite
+// offsets: these settle in the first or second round.
+bool is_forward(const Note& note) {
+  const auto forward = [](const NoteSegment& segment) {
+    return segment.duration >= 0 && std::isfinite(segment.duration) &&
+           std::isfinite(segment.pitch_delta);
+  };
+  const float total = total_duration(note);
+  return total > 0 && std::isfinite(total) && forward(note.last_segment) &&
+         std::all_of(note.segments.begin(), note.segments.end(), forward);
+}
+
+}  // namespace
+
+WrittenPitch written_pitch(const Note& note) {
+  return settle(note).written;
+}
+
+bool pitch_settles(const Note& note) {
+  return is_forward(note) || settle(note).settled;
+}
+
+std::string UnsettledPitch::text() const {
+  return "the pitch movement of this note cannot be written so that it reads back the same: use "
+         "x values rising from 0 to 1, finite offsets and a duration above 0";
+}
+
+header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
+    const Note& note, std::size_t k) {
+  if (pitch_settles(note)) return header_format::Ok{};
+  return header_format::ParseError::at_line(k, UnsettledPitch{});
 }
 
 }  // namespace voromel::track::format

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -52,5 +53,19 @@ struct WrittenPitch {
   std::vector<song::WavePoint> points;
 };
 WrittenPitch written_pitch(const song::Note& note);
+
+// Whether the note is written in a text that the next rewrite keeps. Some
+// curves that move backwards, or beyond the float range, never settle.
+bool pitch_settles(const song::Note& note);
+
+// The refusal of a note whose pitch does not settle, at the line that set it.
+struct UnsettledPitch {
+  std::string text() const;
+  bool refuses() const { return true; }
+};
+
+// Refuses the note at body line `k` when its pitch does not settle.
+header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
+    const song::Note& note, std::size_t k);
 
 }  // namespace voromel::track::format

@@ -243,6 +243,7 @@ BodyResult apply_indented_line(Layer& layer, std::optional<ClipKind> last, std::
       return header_format::ParseError::at_line(k, LayerBodyError(Kind::CurveWithoutNote));
     }
     applied = format::apply_note_curve(layer.notes.back(), trimmed, k);
+    if (applied) return format::check_pitch_settles(layer.notes.back(), k);
   } else if (last == ClipKind::Motif) {
     song::MotifInstance& placement = layer.motif_instances.back();
     applied = format::apply_placement_override(placement.overrides, placement.trim, trimmed, k);
@@ -300,6 +301,7 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
       const auto kind = add_clip_line(layer, trimmed, k);
       if (!kind) return header_format::ParseError::at_line(k, kind.error());
       last = kind.value();
+      if (last == ClipKind::Note) read = format::check_pitch_settles(layer.notes.back(), k);
     }
     if (!read) return std::move(read).error();
   }

@@ -51,7 +51,7 @@ header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<
   if (notes.empty()) return ParseError::at_line(k, MotifBodyError(Kind::CurveWithoutNote));
   auto applied = format::apply_note_curve(notes.back(), trimmed, k);
   if (!applied) return ParseError::at_line(k, applied.error());
-  return header_format::Ok{};
+  return format::check_pitch_settles(notes.back(), k);
 }
 
 }  // namespace
@@ -69,6 +69,9 @@ header_format::Result<Motif, ParseError> MotifSection::parse(std::span<const std
     }
     auto note = parse_motif_note(trimmed, k);
     if (!note) return ParseError::at_line(k, note.error());
+    if (auto settles = format::check_pitch_settles(note.value(), k); !settles) {
+      return std::move(settles).error();
+    }
     motif.notes.push_back(std::move(note).value());
   }
   return motif;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../random_texts.h"
 #include "header_format/text.h"
 #include "track/format/notes.h"
 #include "track/number_text.h"
@@ -21,20 +22,31 @@ using song::Curve;
 using song::NoteSegment;
 using song::WavePoint;
 
-// A note line followed by curve lines, read and written back: a layer note,
-// or a motif note when the line starts with its start time.
-std::string rewrite(std::string_view note_line, std::vector<std::string_view> curve_lines) {
+bool is_motif_note(std::string_view note_line) {
+  return std::isdigit(static_cast<unsigned char>(note_line.front()));
+}
+
+// A note line followed by curve lines: a layer note, or a motif note when the
+// line starts with its start time.
+LineResult<song::Note> read_note(std::string_view note_line,
+                                 const std::vector<std::string_view>& curve_lines) {
   header_format::Tokens tokens(note_line);
-  const bool motif_note = std::isdigit(static_cast<unsigned char>(note_line.front()));
-  auto note = motif_note ? parse_note_fields(tokens, 1, "motif note")
-                         : parse_note_line(*tokens.next(), tokens, 1);
-  if (!note) return "error " + note.error().text();
+  auto note = is_motif_note(note_line) ? parse_note_fields(tokens, 1, "motif note")
+                                       : parse_note_line(*tokens.next(), tokens, 1);
   std::size_t line_number = 1;
   for (const std::string_view curve_line : curve_lines) {
+    if (!note) break;
     const auto applied = apply_note_curve(note.value(), curve_line, ++line_number);
-    if (!applied) return "error " + applied.error().text();
+    if (!applied) return applied.error();
   }
-  if (!motif_note) return format_note(note.value());
+  return note;
+}
+
+// The note read and written back.
+std::string rewrite(std::string_view note_line, std::vector<std::string_view> curve_lines) {
+  const auto note = read_note(note_line, curve_lines);
+  if (!note) return "error " + note.error().text();
+  if (!is_motif_note(note_line)) return format_note(note.value());
   std::string out;
   append_note_body(out, note.value());
   return out;
@@ -318,6 +330,34 @@ TEST(WrittenPitch, TypedCurvesComeBackAsTyped) {
   }
   std::fprintf(stderr, "%zu of %zu curves come back as typed\n", as_typed, count);
   EXPECT_GE(as_typed * 1000, count * 999);
+}
+
+// Curves of any kind: positions that fall or leave 0 to 1, offsets and
+// durations that are zero, negative, infinite or not a number. Each is final
+// after one rewrite, or refused.
+TEST(WrittenPitch, AnyCurveIsFinalAfterOneRewriteOrRefused) {
+  testing::RandomTexts random(20261209);
+  const std::size_t count = curve_count(3000);
+  std::size_t refused = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string note = "lead 0 60 " + random.number();
+    std::string curve = "pitch";
+    const std::size_t points = 1 + random.below(5);
+    for (std::size_t k = 0; k < points; ++k) {
+      curve += (k ? ", " : " ") + random.number() + " " + random.number();
+      if (random.chance(30)) curve += " linear";
+    }
+    if (random.chance(20)) note += " glide " + random.number();
+    SCOPED_TRACE(note + "\n  " + curve);
+    const auto read = read_note(note, {curve});
+    if (read && !pitch_settles(read.value())) {
+      ++refused;
+      continue;
+    }
+    const std::string written = rewrite(note, {curve});
+    ASSERT_EQ(rewrite_written(written), written);
+  }
+  std::fprintf(stderr, "%zu of %zu curves refused\n", refused, count);
 }
 
 }  // namespace
