@@ -1,8 +1,10 @@
 #include "track/number_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -167,7 +169,82 @@ struct Choice {
 // For 0 < low <= high. The shortest texts are all decimals with the fewest
 // fraction digits that reach the range, and among those the ones with the
 // fewest integer digits: a run starting at the lowest one.
+// The decimals with the fewest places that lie in [low, high] are found by
+// scaling both ends by 10^places, exactly, as long as the scaled values fit
+// in 64 bits: a float is a 24-bit integer times a power of two.
+constexpr int most_scaled_places = 11;
+
+struct Scaled {
+  std::uint64_t whole;  // rounded down
+  bool exact;
+};
+
+std::optional<Scaled> scaled_by_ten_to(float value, int places) {
+  const auto bits = std::bit_cast<std::uint32_t>(value);
+  const int biased = static_cast<int>(bits >> 23);
+  const std::uint64_t significand = (bits & 0x7fffffu) | (biased ? 0x800000u : 0u);
+  const int exponent = (biased ? biased : 1) - 150;
+  std::uint64_t product = significand;
+  for (int i = 0; i < places; ++i) product *= 10;
+  if (exponent >= 0) {
+    if (exponent > 60 || product > (std::uint64_t{1} << (63 - exponent))) return std::nullopt;
+    return Scaled{product << exponent, true};
+  }
+  if (exponent <= -64) return Scaled{0, product == 0};
+  const int shift = -exponent;
+  return Scaled{product >> shift, (product & ((std::uint64_t{1} << shift) - 1)) == 0};
+}
+
+// The largest whole / 10^places whose text is as long as that of `first`:
+// "0.05" is as long as "9.99".
+std::uint64_t last_as_long_as(std::uint64_t first, int places) {
+  std::uint64_t largest = 9;
+  for (int i = 0; i < places; ++i) largest = largest * 10 + 9;
+  while (largest < first) largest = largest * 10 + 9;
+  return largest;
+}
+
+// The float of whole / 10^places, and the length of that decimal's text.
+Choice decimal_choice(std::uint64_t whole, int places, float preferred) {
+  std::string text = std::to_string(whole);
+  const auto point = static_cast<std::size_t>(places);
+  if (places > 0) {
+    if (text.size() <= point) text.insert(0, point + 1 - text.size(), '0');
+    text.insert(text.size() - point, ".");
+  }
+  const float value = read_decimal(text);
+  return {text.size(), std::fabs(value - preferred), value};
+}
+
+Choice float_choice(float value, float preferred) {
+  return {number_text(value).size(), std::fabs(value - preferred), value};
+}
+
+// Either end may read from a shorter decimal just outside the range.
+std::optional<float> shortest_positive_scaled(float low, float high, float preferred) {
+  for (int places = 0; places <= most_scaled_places; ++places) {
+    const auto scaled_low = scaled_by_ten_to(low, places);
+    const auto scaled_high = scaled_by_ten_to(high, places);
+    if (!scaled_low || !scaled_high) return std::nullopt;
+    const std::uint64_t first = scaled_low->whole + (scaled_low->exact ? 0 : 1);
+    if (first > scaled_high->whole) continue;
+    // The shortest decimals run from the first to the last with as many digits.
+    const std::uint64_t last = std::min(scaled_high->whole, last_as_long_as(first, places));
+    const std::uint64_t near = scaled_by_ten_to(std::clamp(preferred, low, high), places)->whole;
+    Choice best = float_choice(low, preferred);
+    for (const Choice& choice :
+         {float_choice(high, preferred),
+          decimal_choice(std::clamp(near, first, last), places, preferred),
+          decimal_choice(std::clamp(near + 1, first, last), places, preferred)}) {
+      best = std::min(best, choice);
+    }
+    return best.value;
+  }
+  return std::nullopt;
+}
+
 float shortest_positive(float low, float high, float preferred) {
+  if (const auto scaled = shortest_positive_scaled(low, high, preferred)) return *scaled;
   const float inside = std::clamp(preferred, low, high);
   int places = fraction_digits(number_text(inside));
   while (places > 0 && lowest_at_places(low, high, places - 1)) --places;

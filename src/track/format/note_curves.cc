@@ -201,29 +201,56 @@ struct FloatRange {
   float high;
 };
 
-// The finite floats v for which result(v) equals `target`, where result
-// never falls as v grows: a range, or none.
-template <typename Result>
-std::optional<FloatRange> floats_giving(float target, Result result) {
+// The first rank from which `holds` is true, for a test that is false below
+// some rank and true from it on; searched outwards from `start` by doubling
+// steps, then by halving, so that a nearby answer costs a few tests.
+template <typename Test>
+std::int64_t first_rank_where(Test holds, std::int64_t start) {
   const std::int64_t top = float_rank(std::numeric_limits<float>::max());
-  // The first rank whose result is at least (or above) the target.
-  const auto first_rank = [&](bool above) {
-    std::int64_t low = -top;
-    std::int64_t high = top + 1;
-    while (low < high) {
-      const std::int64_t middle = low + (high - low) / 2;
-      const float value = result(float_at_rank(middle));
-      if (above ? value > target : value >= target)
-        high = middle;
-      else
-        low = middle + 1;
-    }
-    return low;
-  };
-  const std::int64_t low = first_rank(false);
-  const std::int64_t high = first_rank(true) - 1;
+  std::int64_t low = start;  // the answer lies in (low, high]
+  std::int64_t high = start;
+  std::int64_t step = 1;
+  if (holds(start)) {
+    do {
+      high = low;
+      low = std::max(high - step, -top - 1);
+      step *= 2;
+    } while (low >= -top && holds(low));
+  } else {
+    do {
+      low = high;
+      high = std::min(low + step, top + 1);
+      step *= 2;
+    } while (high <= top && !holds(high));
+  }
+  while (high - low > 1) {
+    const std::int64_t middle = low + (high - low) / 2;
+    if (holds(middle))
+      high = middle;
+    else
+      low = middle;
+  }
+  return high;
+}
+
+// The finite floats v for which result(v) equals `target`, where result
+// never falls as v grows: a range, or none. `guess` is where to look first.
+template <typename Result>
+std::optional<FloatRange> floats_giving(float target, float guess, Result result) {
+  const std::int64_t start = std::isfinite(guess) ? float_rank(guess) : 0;
+  const auto result_at = [&](std::int64_t rank) { return result(float_at_rank(rank)); };
+  const std::int64_t low =
+      first_rank_where([&](std::int64_t rank) { return result_at(rank) >= target; }, start);
+  const std::int64_t high =
+      first_rank_where([&](std::int64_t rank) { return result_at(rank) > target; }, start) - 1;
   if (low > high) return std::nullopt;
   return FloatRange{float_at_rank(low), float_at_rank(high)};
+}
+
+// The float of the range with the shortest text, nearest `computed` on a tie.
+float shortest_in(const FloatRange& range, float computed) {
+  if (range.low == range.high) return range.low;
+  return shortest_number_between(range.low, range.high, computed);
 }
 
 // The segments in the order the written points bound them: point k ends
@@ -248,8 +275,8 @@ void choose_offsets(std::vector<WavePoint>& points, const WrittenSegments& segme
     const float previous = points[k - 1].y;
     const float delta = segments.ending_at(k).pitch_delta;
     if (!std::isfinite(previous) || !std::isfinite(delta)) continue;
-    const auto range = floats_giving(delta, [&](float y) { return y - previous; });
-    if (range) points[k].y = shortest_number_between(range->low, range->high, points[k].y);
+    const auto range = floats_giving(delta, points[k].y, [&](float y) { return y - previous; });
+    if (range) points[k].y = shortest_in(*range, points[k].y);
   }
 }
 
@@ -266,9 +293,10 @@ std::optional<std::vector<float>> positions_for(float duration,
   for (std::size_t k = 1; k < points.size(); ++k) {
     const float length = segments.ending_at(k).duration;
     if (!std::isfinite(length)) return std::nullopt;
-    const auto range = floats_giving(length, [&](float x) { return x * duration - reached; });
+    const auto range =
+        floats_giving(length, points[k].x, [&](float x) { return x * duration - reached; });
     if (!range) return std::nullopt;
-    positions.push_back(shortest_number_between(range->low, range->high, points[k].x));
+    positions.push_back(shortest_in(*range, points[k].x));
     reached = positions.back() * duration;
   }
   if (reached < duration) return std::nullopt;
@@ -288,24 +316,34 @@ float next_float_up(float value) {
 // Durations within this many floats of the computed total are tried.
 constexpr int duration_window = 4;
 
-// The durations to try, shortest text first, then nearest the total.
-std::vector<float> durations_to_try(float total) {
-  float low = total;
-  float high = total;
+FloatRange duration_window_around(float total) {
+  FloatRange window{total, total};
   for (int step = 0; step < duration_window; ++step) {
-    low = std::nextafter(low, 0.0f);
-    high = next_float_up(high);
+    window.low = std::nextafter(window.low, 0.0f);
+    window.high = next_float_up(window.high);
   }
-  std::vector<float> durations{shortest_number_between(low, high, total)};
-  for (float candidate = low; candidate < high; candidate = next_float_up(candidate)) {
-    durations.push_back(candidate);
-  }
-  durations.push_back(high);
-  const auto rank = [total](float value) {
-    return std::tuple(number_text(value).size(), std::fabs(value - total), value);
+  return window;
+}
+
+// The floats of the window, shortest text first, then nearest the total.
+std::vector<float> durations_near(const FloatRange& window, float total) {
+  struct Ranked {
+    std::size_t length;
+    float distance;
+    float value;
+    bool operator<(const Ranked& other) const {
+      return std::tie(length, distance, value) <
+             std::tie(other.length, other.distance, other.value);
+    }
   };
-  std::stable_sort(durations.begin() + 1, durations.end(),
-                   [&](float a, float b) { return rank(a) < rank(b); });
+  std::vector<Ranked> ranked;
+  for (float value = window.low; value <= window.high; value = next_float_up(value)) {
+    ranked.push_back({number_text(value).size(), std::fabs(value - total), value});
+    if (value == window.high) break;
+  }
+  std::sort(ranked.begin(), ranked.end());
+  std::vector<float> durations;
+  for (const Ranked& entry : ranked) durations.push_back(entry.value);
   return durations;
 }
 
@@ -316,21 +354,30 @@ float end_position(std::size_t point_count, const WrittenSegments& segments) {
   float position = 0.0f;
   for (std::size_t k = 1; k < point_count; ++k) {
     const float length = segments.ending_at(k).duration;
-    const auto range = floats_giving(length, [&](float next) { return next - position; });
+    const auto range =
+        floats_giving(length, position + length, [&](float next) { return next - position; });
     if (!range) return position;
     position = std::clamp(position + length, range->low, range->high);
   }
   return position;
 }
 
+bool try_duration(float duration, WrittenPitch& written, const WrittenSegments& segments) {
+  const auto positions = positions_for(duration, written.points, segments);
+  if (!positions) return false;
+  written.duration = duration;
+  for (std::size_t k = 0; k < positions->size(); ++k) written.points[k].x = (*positions)[k];
+  return true;
+}
+
 bool try_durations_near(float total, WrittenPitch& written, const WrittenSegments& segments) {
   if (!(total > 0) || !std::isfinite(total)) return false;
-  for (const float duration : durations_to_try(total)) {
-    const auto positions = positions_for(duration, written.points, segments);
-    if (!positions) continue;
-    written.duration = duration;
-    for (std::size_t k = 0; k < positions->size(); ++k) written.points[k].x = (*positions)[k];
-    return true;
+  const FloatRange window = duration_window_around(total);
+  // The first in line usually does, and needs no ranking of the others.
+  const float first = shortest_in(window, total);
+  if (try_duration(first, written, segments)) return true;
+  for (const float duration : durations_near(window, total)) {
+    if (duration != first && try_duration(duration, written, segments)) return true;
   }
   return false;
 }
