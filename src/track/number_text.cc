@@ -264,7 +264,13 @@ float shortest_positive(float low, float high, float preferred) {
   consider(lowest);
   consider(
       std::min(read_decimal(same_length), highest_at_places(low, high, places).value_or(lowest)));
-  consider(read_decimal(rounded_text(inside, places)));
+  // The decimal nearest the value wanted and its neighbours: as floats, either
+  // neighbour may come out nearer.
+  const std::string near = rounded_text(inside, places);
+  consider(read_decimal(near));
+  consider(read_decimal(next_decimal(near, 1)));
+  if (near.find_first_not_of("0.") != std::string::npos)
+    consider(read_decimal(next_decimal(near, -1)));
   return best->value;
 }
 

@@ -19,7 +19,7 @@ void append_plain_number(std::string& out, float value);
 std::string plain_number_text(float value);
 
 // Of the floats from `low` to `high`, the one whose canonical number text is
-// shortest; on a tie, the one nearest `preferred`, then the lower one.
+// shortest; on a tie, the one nearest `preferred`, then the one nearer 0.
 float shortest_number_between(float low, float high, float preferred);
 
 }  // namespace voromel::track

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include "track/scalars.h"
 
@@ -81,6 +82,68 @@ TEST(NumberText, RandomFloatsReadBackToTheSameBits) {
       }
       EXPECT_EQ(text.find('e'), std::string::npos) << text;
     }
+  }
+}
+
+TEST(NumberText, ShortestInRange) {
+  struct Case {
+    float low, high, preferred;
+    const char* text;
+  } cases[] = {
+      {0.099999994f, 0.10000001f, 0.10000001f, "0.1"},
+      {0.05f, 0.051f, 0.0505f, "0.05"},
+      {-0.051f, -0.05f, -0.0505f, "-0.05"},
+      {9.95f, 10.3f, 10.2f, "10"},
+      {5, 2000, 1500, "9"},        // every value to 9 is as short as 5
+      {0.0501f, 9.9f, 7.3f, "7"},  // and "0.1" is longer than "7"
+      {-1e-30f, 1e-30f, 1e-30f, "0"},
+      {-3.5f, 6.5f, 4.6f, "5"},
+      {-3.5f, 0.5f, -2.0f, "0"},  // "-2" is longer than "0"
+      {123456.7f, 123456.9f, 123456.7f, "123456.7"},
+      {123456.7f, 123456.9f, 123456.8f, "123456.8"},
+      {0.54000008f, 0.54000014f, 0.54000014f, "0.5400001"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(number_text(shortest_number_between(c.low, c.high, c.preferred)), c.text);
+  }
+}
+
+// Against every float of small random ranges, from subnormals to 1e38.
+TEST(NumberText, ShortestInRangeMatchesEveryCandidate) {
+  std::mt19937 random(20261210);
+  const auto step = [](float value, int steps) {
+    for (; steps > 0; --steps) value = std::nextafter(value, INFINITY);
+    for (; steps < 0; ++steps) value = std::nextafter(value, -INFINITY);
+    return value;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const float scale = std::ldexp(1.0f, static_cast<int>(random() % 250) - 140);
+    const float low = std::uniform_real_distribution<float>(-2, 2)(random) * scale;
+    const float high = step(low, static_cast<int>(random() % 40));
+    const float preferred = step(low, static_cast<int>(random() % 80) - 20);
+    if (!std::isfinite(high) || !std::isfinite(preferred)) continue;
+    // Shortest text, then nearest the value wanted, then nearest 0.
+    struct Rank {
+      std::size_t length;
+      float distance;
+      float magnitude;
+      float value;
+      bool operator<(const Rank& o) const {
+        return std::tie(length, distance, magnitude) < std::tie(o.length, o.distance, o.magnitude);
+      }
+    };
+    Rank best{std::numeric_limits<std::size_t>::max(), 0, 0, 0};
+    for (float v = low; v <= high; v = std::nextafter(v, INFINITY)) {
+      // Both zeros read as the one written "0".
+      const float value = v == 0 ? 0.0f : v;
+      const Rank rank{number_text(value).size(), std::fabs(value - preferred), std::fabs(value),
+                      value};
+      if (rank < best) best = rank;
+    }
+    const float chosen = shortest_number_between(low, high, preferred);
+    ASSERT_EQ(number_text(chosen), number_text(best.value))
+        << number_text(low) << " " << number_text(high) << " " << number_text(preferred);
   }
 }
 
