@@ -136,9 +136,17 @@ std::vector<WavePoint> pitch_curve(const Note& note) {
   return trajectory_points(note.segments, note.last_segment);
 }
 
+namespace {
+
+bool within_epsilon_of_one(float x) {
+  return std::fabs(x - 1.0f) < std::numeric_limits<float>::epsilon();
+}
+
+}  // namespace
+
 bool is_option_shape(const std::vector<WavePoint>& points, float from) {
   return points.size() == 2 && points[0].x == 0 && points[0].y == from &&
-         std::fabs(points[1].x - 1.0f) < std::numeric_limits<float>::epsilon();
+         within_epsilon_of_one(points[1].x);
 }
 
 namespace {
@@ -300,9 +308,10 @@ std::optional<std::vector<float>> positions_for(float duration,
     reached = positions.back() * duration;
   }
   if (reached < duration) return std::nullopt;
-  // Two points from (0, 0) are written as a glide, which reads its end at 1.
-  if (positions.size() == 2 && points[0].y == 0 &&
-      is_option_shape({{0.0f, 0.0f, {}}, {positions[1], 0.0f, {}}}, 0.0f) && positions[1] != 1) {
+  // Two points from (0, 0) ending near 1 are written as a glide, which reads
+  // its end at exactly 1.
+  if (positions.size() == 2 && points[0].y == 0 && within_epsilon_of_one(positions[1]) &&
+      positions[1] != 1) {
     return std::nullopt;
   }
   return positions;
