@@ -154,18 +154,6 @@ std::optional<float> highest_at_places(float low, float high, int places) {
   return value;
 }
 
-struct Choice {
-  std::size_t length;
-  float distance;
-  float value;
-
-  bool operator<(const Choice& other) const {
-    if (length != other.length) return length < other.length;
-    if (distance != other.distance) return distance < other.distance;
-    return value < other.value;
-  }
-};
-
 // For 0 < low <= high. The shortest texts are all decimals with the fewest
 // fraction digits that reach the range, and among those the ones with the
 // fewest integer digits: a run starting at the lowest one.
@@ -205,7 +193,7 @@ std::uint64_t last_as_long_as(std::uint64_t first, int places) {
 }
 
 // The float of whole / 10^places, and the length of that decimal's text.
-Choice decimal_choice(std::uint64_t whole, int places, float preferred) {
+NumberChoice decimal_choice(std::uint64_t whole, int places, float preferred) {
   std::string text = std::to_string(whole);
   const auto point = static_cast<std::size_t>(places);
   if (places > 0) {
@@ -216,7 +204,7 @@ Choice decimal_choice(std::uint64_t whole, int places, float preferred) {
   return {text.size(), std::fabs(value - preferred), value};
 }
 
-Choice float_choice(float value, float preferred) {
+NumberChoice float_choice(float value, float preferred) {
   return {number_text(value).size(), std::fabs(value - preferred), value};
 }
 
@@ -231,8 +219,8 @@ std::optional<float> shortest_positive_scaled(float low, float high, float prefe
     // The shortest decimals run from the first to the last with as many digits.
     const std::uint64_t last = std::min(scaled_high->whole, last_as_long_as(first, places));
     const std::uint64_t near = scaled_by_ten_to(std::clamp(preferred, low, high), places)->whole;
-    Choice best = float_choice(low, preferred);
-    for (const Choice& choice :
+    NumberChoice best = float_choice(low, preferred);
+    for (const NumberChoice& choice :
          {float_choice(high, preferred),
           decimal_choice(std::clamp(near, first, last), places, preferred),
           decimal_choice(std::clamp(near + 1, first, last), places, preferred)}) {
@@ -253,10 +241,11 @@ float shortest_positive(float low, float high, float preferred) {
   // The highest decimal with as many integer digits as the lowest one.
   std::string same_length(lowest_text.size(), '9');
   if (places > 0) same_length[lowest_text.size() - 1 - static_cast<std::size_t>(places)] = '.';
-  std::optional<Choice> best;
+  std::optional<NumberChoice> best;
   const auto consider = [&](float candidate) {
     if (!(candidate >= low && candidate <= high)) return;
-    const Choice choice{number_text(candidate).size(), std::fabs(candidate - preferred), candidate};
+    const NumberChoice choice{number_text(candidate).size(), std::fabs(candidate - preferred),
+                              candidate};
     if (!best || choice < *best) best = choice;
   };
   consider(low);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // How the writers print a 32-bit float.
@@ -17,6 +18,20 @@ std::string number_text(float value);
 // "100000000000000000000" for 1e20), negative zero as "-0".
 void append_plain_number(std::string& out, float value);
 std::string plain_number_text(float value);
+
+// How a candidate for a written number ranks: shorter text first, then
+// nearer the value wanted, then lower.
+struct NumberChoice {
+  std::size_t length;
+  float distance;
+  float value;
+
+  bool operator<(const NumberChoice& other) const {
+    if (length != other.length) return length < other.length;
+    if (distance != other.distance) return distance < other.distance;
+    return value < other.value;
+  }
+};
 
 // Of the floats from `low` to `high`, the one whose canonical number text is
 // shortest; on a tie, the one nearest `preferred`, then the one nearer 0.

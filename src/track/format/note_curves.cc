@@ -7,7 +7,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <tuple>
 
 #include "header_format/text.h"
 #include "track/format/points.h"
@@ -336,23 +335,14 @@ FloatRange duration_window_around(float total) {
 
 // The floats of the window, shortest text first, then nearest the total.
 std::vector<float> durations_near(const FloatRange& window, float total) {
-  struct Ranked {
-    std::size_t length;
-    float distance;
-    float value;
-    bool operator<(const Ranked& other) const {
-      return std::tie(length, distance, value) <
-             std::tie(other.length, other.distance, other.value);
-    }
-  };
-  std::vector<Ranked> ranked;
+  std::vector<NumberChoice> ranked;
   for (float value = window.low; value <= window.high; value = next_float_up(value)) {
     ranked.push_back({number_text(value).size(), std::fabs(value - total), value});
     if (value == window.high) break;
   }
   std::sort(ranked.begin(), ranked.end());
   std::vector<float> durations;
-  for (const Ranked& entry : ranked) durations.push_back(entry.value);
+  for (const NumberChoice& entry : ranked) durations.push_back(entry.value);
   return durations;
 }
 

@@ -298,20 +298,6 @@ void append_timeline(std::string& out, const Song& song) {
   }
 }
 
-// How a ramp's end tempo candidate ranks: shorter text first, then closer
-// to the product, then smaller.
-struct EndTempoRank {
-  std::size_t length;
-  float distance;
-  float value;
-
-  bool operator<(const EndTempoRank& other) const {
-    if (length != other.length) return length < other.length;
-    if (distance != other.distance) return distance < other.distance;
-    return value < other.value;
-  }
-};
-
 }  // namespace
 
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
@@ -356,14 +342,14 @@ void append_song(std::string& out, const Song& song) {
 
 float written_end_tempo(float tempo, float ratio) {
   const float product = tempo * ratio;
-  std::optional<EndTempoRank> best;
+  std::optional<NumberChoice> best;
   const auto consider = [&](float candidate) {
     if (std::bit_cast<std::uint32_t>(candidate / tempo) != std::bit_cast<std::uint32_t>(ratio)) {
       return;
     }
     // Neighbouring floats subtract exactly; only an infinite product needs care.
     const float distance = candidate == product ? 0.0f : std::fabs(candidate - product);
-    const EndTempoRank rank{plain_number_text(candidate).size(), distance, candidate};
+    const NumberChoice rank{plain_number_text(candidate).size(), distance, candidate};
     if (!best || rank < *best) best = rank;
   };
   consider(product);
