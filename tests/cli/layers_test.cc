@@ -111,8 +111,8 @@ TEST(EndToEndLayers, Errors) {
       {"lead x 60 1\n", "line 4: line 1: invalid number for start: 'x'"},
       // Blank lines after the heading are not part of the body.
       {"\ndrums.wav x\n",
-       "line 5: line 1: audio clips were replaced by sampler sounds: define '<name>: sample "
-       "\"drums.wav\"' under '# Sounds' and place it as a note"},
+       "line 5: line 1: audio clips were replaced by sampler sounds: define a '## <name>' block "
+       "with '@sample \"drums.wav\"' under '# Sounds' and place it as a note"},
       {"lead 0 60 1 arpeggio 0 4 7\n", "line 4: line 1: arpeggio needs 'rate <steps per second>'"},
       {"lead 0 60 1 arpeggio 0 rate 0\n",
        "line 4: line 1: arpeggio needs 'rate <steps per second>'"},

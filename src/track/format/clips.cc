@@ -108,8 +108,9 @@ LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_n
   if (*first == "subtrack") return parse_subtrack_instance(tokens, line_number);
   if (is_audio_filename(*first)) {
     return ParseError::line(
-        line_number, "audio clips were replaced by sampler sounds: define '<name>: sample \"" +
-                         std::string(*first) + "\"' under '# Sounds' and place it as a note");
+        line_number,
+        "audio clips were replaced by sampler sounds: define a '## <name>' block with '@sample \"" +
+            std::string(*first) + "\"' under '# Sounds' and place it as a note");
   }
   auto note = parse_note_line(*first, tokens, line_number);
   if (!note) return std::move(note).error();

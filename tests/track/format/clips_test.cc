@@ -40,8 +40,8 @@ TEST(PlacementLine, CanonicalText) {
       {"subtrack drums 0 tuning just", "subtrack: subtrack drums 0 tuning just"},
       {"lead 0 60 1", "note: lead 0 60 1"},
       {"motif.ogg 0 60 1",
-       "error line 6: audio clips were replaced by sampler sounds: define '<name>: sample "
-       "\"motif.ogg\"' under '# Sounds' and place it as a note"},
+       "error line 6: audio clips were replaced by sampler sounds: define a '## <name>' block "
+       "with '@sample \"motif.ogg\"' under '# Sounds' and place it as a note"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -71,12 +71,12 @@ TEST(PlacementLine, Errors) {
       {"subtrack drums 0 alt alt2", "line 6: unexpected subtrack token 'alt2'"},
       {"subtrack drums 0 alt transpose", "line 6: transpose needs a value"},
       {"drums.wav 0 60 1",
-       "line 6: audio clips were replaced by sampler sounds: define '<name>: sample "
-       "\"drums.wav\"' under '# Sounds' and place it as a note"},
+       "line 6: audio clips were replaced by sampler sounds: define a '## <name>' block with "
+       "'@sample \"drums.wav\"' under '# Sounds' and place it as a note"},
       // The audio check comes before any field is read.
       {"Kick.WAV",
-       "line 6: audio clips were replaced by sampler sounds: define '<name>: "
-       "sample \"Kick.WAV\"' under '# Sounds' and place it as a note"},
+       "line 6: audio clips were replaced by sampler sounds: define a '## <name>' block with "
+       "'@sample \"Kick.WAV\"' under '# Sounds' and place it as a note"},
       {"lead 0 60", "line 6: note needs duration"},
       {"#lead 0 60 1", "line 6: note sound '#lead' would read back as a heading"},
   };

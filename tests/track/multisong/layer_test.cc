@@ -148,8 +148,8 @@ TEST(LayerBody, IndentedLineErrors) {
       {"lead 0 60 1\n\nlead 0 x 1", "error line 14: line 3: invalid number for pitch: 'x'"},
       {"motif m 0", "error line 12: line 1: motif needs a sound"},
       {"kick.wav 0 60 1",
-       "error line 12: line 1: audio clips were replaced by sampler sounds: define '<name>: "
-       "sample \"kick.wav\"' under '# Sounds' and place it as a note"},
+       "error line 12: line 1: audio clips were replaced by sampler sounds: define a '## <name>' "
+       "block with '@sample \"kick.wav\"' under '# Sounds' and place it as a note"},
       // Reached past a no-break space, which does not indent a line.
       {"\u00a0#lead 0 60 1",
        "error line 12: line 1: note sound '#lead' would read back as a heading"},
