@@ -187,7 +187,7 @@ TEST(EndToEnd, RefusesTextARewriteWouldDropOrNobodyReads) {
        "it: move it into a '## <name>' block under '# Waves'\n"},
       {"sub-block before repeated meta", "# Meta\n# Meta\n## Tags\n### x\n",
        "Refusing a.track: '### x' sits inside '## Tags' of '# Meta', where nothing reads it: "
-       "move its lines into the block or into a '## <name>' block of its own\n"},
+       "move its lines into the block\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -98,7 +98,7 @@ TEST(HostileInput, DeepNesting) {
        deep_song},
       {"a thousand levels inside the tags", deep_tags, 1,
        "Refusing a.track: '### level' sits inside '## Tags' of '# Meta', where nothing reads it: "
-       "move its lines into the block or into a '## <name>' block of its own\n",
+       "move its lines into the block\n",
        deep_tags},
       {"a level skipped at the bottom", skipped, 1,
        "Parsing a.track: subheader without an enclosing header\n", skipped},

@@ -35,12 +35,15 @@ std::string preamble_advice(std::string_view title, std::string_view line) {
   return "move it into a '## <name>' block under '# " + std::string(title) + "'";
 }
 
+// The meta section takes no blocks but its Tags and Description, so there
+// the lines can only go into the block itself.
 std::string sub_block_message(std::string_view heading, std::string_view block,
                               std::string_view title) {
-  return "'" + std::string(heading) + "' sits inside '## " + std::string(block) + "' of '# " +
-         std::string(title) +
-         "', where nothing reads it: move its lines into the block or into a '## <name>' block "
-         "of its own";
+  std::string message = "'" + std::string(heading) + "' sits inside '## " + std::string(block) +
+                        "' of '# " + std::string(title) +
+                        "', where nothing reads it: move its lines into the block";
+  if (title != "Meta") message += " or into a '## <name>' block of its own";
+  return message;
 }
 
 }  // namespace

@@ -69,7 +69,10 @@ TEST(CheckSubBlocks, RefusesTheFirstSubBlockNothingReads) {
        "into the block or into a '## <name>' block of its own"},
       {"meta first", "# Songs\n## main\n### a\n# Meta\n## Tags\nt\n###   b  \n",
        "'### b' sits inside '## Tags' of '# Meta', where nothing reads it: move its lines into "
-       "the block or into a '## <name>' block of its own"},
+       "the block"},
+      {"meta description", "# Meta\n## Description\nText\n### more\n",
+       "'### more' sits inside '## Description' of '# Meta', where nothing reads it: move its "
+       "lines into the block"},
       {"kinds in order", "# Reverb\n## r\n### x\n# Layers\n## l\n### y\n",
        "'### y' sits inside '## l' of '# Layers', where nothing reads it: move its lines into the "
        "block or into a '## <name>' block of its own"},
