@@ -2,6 +2,7 @@
 
 #include "cli/file_io.h"
 #include "cli/utf8.h"
+#include "track/multisong/section_checks.h"
 
 namespace voromel::cli {
 
@@ -32,13 +33,28 @@ Result<track::multisong::TrackDocument, FileFailure> parse_step(const std::strin
   return std::move(document).value();
 }
 
+FileFailure refusing(std::string_view path, std::string_view reason) {
+  return FileFailure{"Refusing " + display_path(path) + ": " + std::string(reason)};
+}
+
+Result<Ok, FileFailure> lost_text_step(const std::string& path,
+                                       const track::multisong::TrackDocument& document) {
+  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
+    return refusing(path, checked.error().text());
+  }
+  if (auto checked = track::multisong::check_single_meta(document); !checked) {
+    return refusing(path, checked.error().text());
+  }
+  return Ok{};
+}
+
 Result<Ok, FileFailure> read_back_step(const std::string& path, const std::string& written,
                                        Serializer serialize) {
   auto reread = track::multisong::TrackDocument::parse_with(written);
   if (reread && serialize(reread.value()) == written) return Ok{};
-  return FileFailure{"Refusing " + display_path(path) +
-                     ": internal error: the canonical form does not read back the same; the file "
-                     "was left untouched"};
+  return refusing(path,
+                  "internal error: the canonical form does not read back the same; the file was "
+                  "left untouched");
 }
 
 }  // namespace voromel::cli

@@ -41,6 +41,14 @@ header_format::Result<std::string, FileFailure> read_step(const std::string& pat
 header_format::Result<track::multisong::TrackDocument, FileFailure> parse_step(
     const std::string& path, std::string_view text);
 
+// "Refusing {}: {}" with the path as typed and the reason.
+FileFailure refusing(std::string_view path, std::string_view reason);
+
+// Refuses a document that would lose text when written: a sub-block that
+// nothing reads, or every "# Meta" section but the last.
+header_format::Result<header_format::Ok, FileFailure> lost_text_step(
+    const std::string& path, const track::multisong::TrackDocument& document);
+
 // The last step before anything is written: the text must parse and give
 // itself back when written again with `serialize`. Otherwise "Refusing {}:
 // internal error: ..." with the path as typed.

@@ -13,21 +13,14 @@ using track::multisong::TrackDocument;
 
 namespace {
 
-// Every "# Meta" section but the last would be dropped by a rewrite.
-Result<Ok, std::string> check_single_meta(const TrackDocument& document) {
-  if (document.meta_sections <= 1) return Ok{};
-  return "'# Meta' appears " + std::to_string(document.meta_sections) +
-         " times and only the last would be kept: merge them into one '# Meta' section";
-}
-
-Result<Ok, std::string> check_nothing_unread_or_lost(const TrackDocument& document) {
+// Text that nothing reads (in a known section before its first block) or
+// that the rewrite would drop.
+Result<Ok, FileFailure> unread_or_lost_text_step(const std::string& path,
+                                                 const TrackDocument& document) {
   if (auto checked = track::multisong::check_section_preambles(document); !checked) {
-    return checked.error().text();
+    return refusing(path, checked.error().text());
   }
-  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
-    return checked.error().text();
-  }
-  return check_single_meta(document);
+  return lost_text_step(path, document);
 }
 
 // The canonical text of the file, or nothing when the file holds it
@@ -38,8 +31,8 @@ Result<std::optional<std::string>, FileFailure> canonical_step(const std::string
   if (!text) return text.error();
   auto document = parse_step(path, text.value());
   if (!document) return document.error();
-  if (auto checked = check_nothing_unread_or_lost(document.value()); !checked) {
-    return FileFailure{"Refusing " + display_path(path) + ": " + checked.error()};
+  if (auto checked = unread_or_lost_text_step(path, document.value()); !checked) {
+    return checked.error();
   }
   std::string canonical = serialize(document.value());
   if (canonical == text.value()) return std::optional<std::string>();

@@ -58,6 +58,7 @@ Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string&
     return FileFailure{"Upgrading " + display_path(path) + ": " + upgraded.error().text()};
   }
   if (!upgraded.value()) return std::optional<std::string>();
+  if (auto checked = lost_text_step(path, document.value()); !checked) return checked.error();
   return std::optional<std::string>(serialize(document.value()));
 }
 

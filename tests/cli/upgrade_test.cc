@@ -161,21 +161,52 @@ TEST(UpgradeCommand, WriteFailureRemovesThePartialCopy) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"big.track"}));
 }
 
-// The upgrade never writes its input, so it runs none of the rewrite's
-// refusals: text before a first block stays, the last "# Meta" wins.
-TEST(UpgradeCommand, RunsNoneOfTheRewriteRefusals) {
-  TempDir dir;
-  const std::string text =
-      "@tempo 90\n# Meta\n@title A\n# Layers\nstray text\n## bass\n### verse\nx\n"
-      "# Meta\n@title B\n";
-  dir.write("a.track", text);
-  const auto run = run_tool(dir, {"--upgrade", "a.track"});
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "Upgraded a.track to a_upgraded.track as song 'a'\n");
-  EXPECT_EQ(dir.read("a_upgraded.track"),
-            "# Meta\n\n@title B\n\n# Songs\n\n## a\n@tempo 90\n@layer bass\n\n"
-            "# Layers\n\nstray text\n\n## bass\n");
-  EXPECT_EQ(dir.read("a.track"), text);
+// The copy must not lose text either: sub-blocks that nothing reads and all
+// but the last "# Meta" are refused as in the default mode. Text before a
+// first block is written back as it is, and with nothing to upgrade nothing
+// is written, whatever the file holds.
+TEST(UpgradeCommand, RefusesWhatTheCopyWouldLose) {
+  struct Case {
+    const char* name;
+    const char* text;
+    int status;
+    const char* err;
+    const char* upgraded;  // nullptr: no copy is written
+  } cases[] = {
+      {"text before a first block", "@tempo 90\n# Layers\nstray text\n## bass\n", 0,
+       "Upgraded a.track to a_upgraded.track as song 'a'\n",
+       "# Songs\n\n## a\n@tempo 90\n@layer bass\n\n# Layers\n\nstray text\n\n## bass\n"},
+      {"sub-block in a layer", "@tempo 90\n# Layers\n## bass\n### verse\nx\n", 1,
+       "Refusing a.track: '### verse' sits inside '## bass' of '# Layers', where nothing reads "
+       "it: move its lines into the block or into a '## <name>' block of its own\n",
+       nullptr},
+      {"sub-block in the tags", "@tempo 90\n# Meta\n## Tags\nt\n### more\n", 1,
+       "Refusing a.track: '### more' sits inside '## Tags' of '# Meta', where nothing reads it: "
+       "move its lines into the block\n",
+       nullptr},
+      {"repeated meta", "@tempo 90\n# Meta\n@title A\n# Meta\n@title B\n", 1,
+       "Refusing a.track: '# Meta' appears 2 times and only the last would be kept: merge them "
+       "into one '# Meta' section\n",
+       nullptr},
+      {"only sounds to convert", "# Songs\n## main\n### x\n# Sounds\nlead: sine 1\n", 1,
+       "Refusing a.track: '### x' sits inside '## main' of '# Songs', where nothing reads it: "
+       "move its lines into the block or into a '## <name>' block of its own\n",
+       nullptr},
+      {"nothing to upgrade", "# Songs\n## main\n### x\n# Meta\n# Meta\n", 0,
+       "Already a '# Songs' document: a.track\n", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.write("a.track", c.text);
+    testing::expect_run(run_tool(dir, {"--upgrade", "a.track"}), c.status, c.err);
+    EXPECT_EQ(dir.read("a.track"), c.text);
+    if (c.upgraded) {
+      EXPECT_EQ(dir.read("a_upgraded.track"), c.upgraded);
+    } else {
+      EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.track"});
+    }
+  }
 }
 
 }  // namespace

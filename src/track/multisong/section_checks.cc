@@ -82,4 +82,10 @@ Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& docu
   return Ok{};
 }
 
+Result<Ok, header_format::ParseError> check_single_meta(const TrackDocument& document) {
+  if (document.meta_sections <= 1) return Ok{};
+  return refusal("'# Meta' appears " + std::to_string(document.meta_sections) +
+                 " times and only the last would be kept: merge them into one '# Meta' section");
+}
+
 }  // namespace voromel::track::multisong

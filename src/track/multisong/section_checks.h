@@ -17,4 +17,8 @@ header_format::Result<header_format::Ok, header_format::ParseError> check_sectio
 header_format::Result<header_format::Ok, header_format::ParseError> check_sub_blocks(
     const TrackDocument& document);
 
+// More than one "# Meta" section: only the last is kept.
+header_format::Result<header_format::Ok, header_format::ParseError> check_single_meta(
+    const TrackDocument& document);
+
 }  // namespace voromel::track::multisong
