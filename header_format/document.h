@@ -38,9 +38,15 @@ struct UnknownSection {
   void serialize(std::string& out) const;
 };
 
+// U+FEFF in UTF-8, which some editors put at the very start of a file.
+inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
 // One parsed file.
 template <Sections Set>
 struct Document {
+  // Whether the text began with a byte-order mark. It belongs to no line:
+  // it is read past and written back in front of everything.
+  bool has_byte_order_mark = false;
   // Lines before the first heading, carried verbatim.
   std::vector<std::string> leading_lines;
   // The last "# Meta" section; a later one replaces an earlier one entirely.
@@ -51,9 +57,12 @@ struct Document {
   std::vector<UnknownSection> unknown;
 
   static Result<Document, ParseError> parse_with(std::string_view text) {
+    const bool marked = text.starts_with(byte_order_mark);
+    if (marked) text.remove_prefix(byte_order_mark.size());
     auto split = split_document(text);
     if (!split) return std::move(split).error();
     Document document;
+    document.has_byte_order_mark = marked;
     document.leading_lines = std::move(split.value().leading_lines);
     for (RawSection& section : split.value().sections) {
       if (auto added = document.add_section(section); !added) return std::move(added).error();
@@ -70,6 +79,8 @@ struct Document {
     meta.serialize(out);
     sections.serialize(out);
     for (const UnknownSection& section : unknown) section.serialize(out);
+    // Inserted last: the layout of the text after it starts from nothing.
+    if (has_byte_order_mark) out.insert(0, byte_order_mark);
     return out;
   }
 

@@ -192,6 +192,9 @@ TEST(UpgradeCommand, RefusesWhatTheCopyWouldLose) {
        "Refusing a.track: '### x' sits inside '## main' of '# Songs', where nothing reads it: "
        "move its lines into the block or into a '## <name>' block of its own\n",
        nullptr},
+      {"byte-order mark", "\uFEFF@tempo 90\n# Meta\n@title T\n", 0,
+       "Upgraded a.track to a_upgraded.track as song 'a'\n",
+       "\uFEFF# Meta\n\n@title T\n\n# Songs\n\n## a\n@tempo 90\n"},
       {"nothing to upgrade", "# Songs\n## main\n### x\n# Meta\n# Meta\n", 0,
        "Already a '# Songs' document: a.track\n", nullptr},
   };

@@ -94,6 +94,11 @@ TEST(Document, WritesTheCanonicalLayout) {
       {"carriage returns and a missing last line end", "# Other\r\n\r\n## b\r\nx\r\ny",
        "# Other\n\n## b\nx\ny\n"},
       {"empty block names", "# Other\n##\n#\n", "# Other\n\n## \n\n# \n"},
+      {"byte-order mark before a heading", "\uFEFF# Numbers\n## a\n1\n# Meta\n@title T\n",
+       "\uFEFF# Meta\n\n@title T\n\n# Numbers\n\n## a\n1\n"},
+      {"byte-order mark alone", "\uFEFF", "\uFEFF"},
+      {"byte-order mark after the first is text", "\uFEFF\uFEFF# Other\nx\uFEFF",
+       "\uFEFF\uFEFF# Other\nx\uFEFF\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -121,6 +126,7 @@ TEST(Document, ReportsErrorsWithFileLineNumbers) {
        "line 25: bad number"},
       {"# Numbers\n## a\n\n\n1\n\nbad\n", "line 7: bad number"},
       {"# Numbers\n## ok\n1\n# Numbers\n## a\nbad\n", "line 6: bad number"},
+      {"\uFEFF# Numbers\n## a\nbad\n", "line 3: bad number"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
