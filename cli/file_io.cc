@@ -178,6 +178,9 @@ Result<Ok, CreateFailure> create_new_file(const std::string& path, std::string_v
 Result<Ok, SystemError> replace_file(const std::string& path, std::string_view text) {
   auto target = replaced_file(path);
   if (!target) return target.error();
+  // The rename needs only the directory: a file the user may not write would
+  // be replaced all the same, and with it the protection it was given.
+  if (::faccessat(AT_FDCWD, target.value().c_str(), W_OK, AT_EACCESS) != 0) return last_error();
   struct stat original;
   if (::stat(target.value().c_str(), &original) != 0) return last_error();
   auto temporary = create_temporary_beside(target.value());

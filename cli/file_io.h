@@ -24,8 +24,9 @@ header_format::Result<std::string, SystemError> read_text_file(const std::string
 // the text goes to a new temporary file beside it, which gets the original's
 // permission bits (and owner and group where permitted), is synced and then
 // renamed over it. Through a symbolic link the file it points to is replaced
-// and the link stays. On failure the original is untouched and the temporary
-// file removed.
+// and the link stays. A file the user may not write is refused, even where
+// the directory would allow the rename. On failure the original is untouched
+// and the temporary file removed.
 header_format::Result<header_format::Ok, SystemError> replace_file(const std::string& path,
                                                                    std::string_view text);
 

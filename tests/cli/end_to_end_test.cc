@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "tool_run.h"
 
@@ -140,13 +142,88 @@ TEST(EndToEnd, RewritesThroughASymbolicLink) {
 
 TEST(EndToEnd, KeepsPermissionBits) {
   TempDir dir;
-  for (const mode_t mode : {0640, 0604, 0755, 02711}) {
+  std::vector<mode_t> modes = {0640, 0604, 0755, 02711};
+  // The superuser may write any file, as usual.
+  if (::geteuid() == 0) modes.push_back(0444);
+  for (const mode_t mode : modes) {
     SCOPED_TRACE(mode);
     dir.write("a.track", scrambled);
     ASSERT_EQ(::chmod((dir / "a.track").c_str(), mode), 0);
     expect_run(run_tool(dir, {"a.track"}), 0, "Reformatted a.track\n");
     EXPECT_EQ(status_of(dir / "a.track").st_mode & 07777, mode);
     EXPECT_EQ(dir.read("a.track"), canonical);
+  }
+}
+
+// Replacing a file takes only a writable directory; a file its user may not
+// write must still be left alone. An upgrade never writes its input.
+TEST(EndToEnd, LeavesAFileItsUserMayNotWrite) {
+  const std::optional<uid_t> user = ordinary_user();
+  if (!user) GTEST_SKIP() << "cannot run the tool as a user other than the superuser";
+  struct Case {
+    const char* name;
+    mode_t mode;
+    const char* text;
+    std::vector<std::string> args;
+    int status;
+    const char* err;
+    const char* after;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {"read-only",
+       0444,
+       scrambled,
+       {"a.track"},
+       1,
+       "Writing a.track: Permission denied (os error 13)\n",
+       scrambled,
+       {"a.track", "link.track"}},
+      {"read-only through a link",
+       0444,
+       scrambled,
+       {"link.track"},
+       1,
+       "Writing link.track: Permission denied (os error 13)\n",
+       scrambled,
+       {"a.track", "link.track"}},
+      {"read-only and canonical",
+       0444,
+       canonical,
+       {"a.track"},
+       0,
+       "",
+       canonical,
+       {"a.track", "link.track"}},
+      {"writable",
+       0644,
+       scrambled,
+       {"a.track"},
+       0,
+       "Reformatted a.track\n",
+       canonical,
+       {"a.track", "link.track"}},
+      {"read-only, upgraded",
+       0444,
+       "@tempo 90\n",
+       {"--upgrade", "a.track"},
+       0,
+       "Upgraded a.track to a_upgraded.track as song 'a'\n",
+       "@tempo 90\n",
+       {"a.track", "a_upgraded.track", "link.track"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    dir.write("a.track", c.text);
+    fs::create_symlink("a.track", dir / "link.track");
+    ASSERT_EQ(::chmod((dir / "a.track").c_str(), c.mode), 0);
+    // The user's own directory and file.
+    ASSERT_EQ(::chown(dir.path().c_str(), *user, *user), 0);
+    ASSERT_EQ(::chown((dir / "a.track").c_str(), *user, *user), 0);
+    expect_run(run_tool(dir, c.args, RLIM_INFINITY, user), c.status, c.err);
+    EXPECT_EQ(dir.read("a.track"), c.after);
+    EXPECT_EQ(status_of(dir / "a.track").st_mode & 07777, c.mode);
+    EXPECT_EQ(dir.entries(), c.entries);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "tool_run.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +35,16 @@ std::string read_file(const fs::path& path) {
   return content.str();
 }
 
+// In a child process: gives up the superuser's rights for good.
+bool become(uid_t user) {
+  if (user == ::geteuid()) return true;
+  return ::setgroups(0, nullptr) == 0 && ::setgid(user) == 0 && ::setuid(user) == 0;
+}
+
 // In the child: the directory, no standard input, both outputs to files.
 [[noreturn]] void exec_tool(const fs::path& dir, const fs::path& out, const fs::path& err,
-                            const std::vector<std::string>& args, rlim_t file_size_limit) {
+                            const std::vector<std::string>& args, rlim_t file_size_limit,
+                            std::optional<uid_t> user) {
   std::vector<char*> argv;
   std::string program = VOROMEL_BINARY;
   argv.push_back(program.data());
@@ -52,6 +60,7 @@ std::string read_file(const fs::path& path) {
   ::dup2(err_fd, 2);
   const rlimit limit{file_size_limit, file_size_limit};
   if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+  if (user && !become(*user)) ::_exit(127);
   ::execv(argv[0], argv.data());
   ::_exit(127);
 }
@@ -103,17 +112,32 @@ std::vector<std::string> TempDir::entries() const {
   return names;
 }
 
-ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args, rlim_t file_size_limit) {
+ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args, rlim_t file_size_limit,
+                 std::optional<uid_t> user) {
   // The outputs go to a directory of their own, so that `dir` holds only
   // what the tool leaves there.
   const TempDir outputs;
   const fs::path out = outputs / "stdout";
   const fs::path err = outputs / "stderr";
   const pid_t child = ::fork();
-  if (child == 0) exec_tool(dir.path(), out, err, args, file_size_limit);
+  if (child == 0) exec_tool(dir.path(), out, err, args, file_size_limit, user);
   EXPECT_GT(child, 0);
   const int status = child > 0 ? wait_for(child) : -1;
   return {status, read_file(out), read_file(err)};
+}
+
+std::optional<uid_t> ordinary_user() {
+  if (::geteuid() != 0) return ::geteuid();
+  constexpr uid_t nobody = 65534;
+  // Tried in a child, which can give its rights up for good.
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(become(nobody) && ::access(VOROMEL_BINARY, X_OK) == 0 ? 0 : 1);
+  if (child < 0) return std::nullopt;
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return std::nullopt;
+  }
+  return nobody;
 }
 
 void expect_run(const ToolRun& run, int status, const std::string& err) {

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,15 @@ struct ToolRun {
 };
 
 // Runs the tool with the arguments in `dir`, without standard input. A
-// file-size limit, if given, applies to the tool's process alone.
+// file-size limit, if given, applies to the tool's process alone, and so does
+// a user (its group the same number) to run it as.
 ToolRun run_tool(const TempDir& dir, const std::vector<std::string>& args,
-                 rlim_t file_size_limit = RLIM_INFINITY);
+                 rlim_t file_size_limit = RLIM_INFINITY, std::optional<uid_t> user = std::nullopt);
+
+// A user without the superuser's rights, who may run the tool: this process's
+// own user, or when that is the superuser, "nobody" (65534) if this process
+// can become it. Nothing when there is none.
+std::optional<uid_t> ordinary_user();
 
 // The run ended with the status and the whole message, and wrote nothing on
 // standard output.
