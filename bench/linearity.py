@@ -25,6 +25,12 @@ def song_markers(n):
     return "\n".join(lines) + "\n"
 
 
+def song_parameters(n):
+    lines = ["# Songs", "## main", "@tempo 120"]
+    lines += [f"@param p{n - i} 1" for i in range(n)]
+    return "\n".join(lines) + "\n"
+
+
 def layer_notes_reversed(n):
     lines = ["# Layers", "## bass"]
     # Lines too long for std::string's inline buffer at every size, so that
@@ -100,6 +106,7 @@ def quoted_note_text(n):
 
 SHAPES = [
     ("song with n markers", song_markers, 100_000),
+    ("song with n parameters", song_parameters, 100_000),
     ("layer with n notes in reverse order", layer_notes_reversed, 100_000),
     ("n repeated section titles", repeated_section_titles, 10_000),
     ("n blocks of the same name", repeated_block_names, 10_000),

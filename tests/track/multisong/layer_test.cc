@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -189,16 +188,14 @@ TEST(LayerBody, InADocumentKeepsItsName) {
   EXPECT_EQ(fine.value().serialize(), "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
 }
 
+// How the time grows with the count is measured by bench/linearity.py.
 TEST(LayerBody, ManyNotesInReverseOrder) {
   constexpr int count = 100000;
   std::string body;
   for (int i = count - 1; i >= 0; --i) body += "n " + std::to_string(i) + " 60 1\n";
-  const auto started = std::chrono::steady_clock::now();
   const std::string written = rewrite(body);
-  const auto elapsed = std::chrono::steady_clock::now() - started;
   EXPECT_EQ(written.substr(0, 18), "n 0 60 1\nn 1 60 1\n");
   EXPECT_EQ(written.size(), body.size());
-  EXPECT_LT(elapsed, std::chrono::seconds(10));
 }
 
 TEST(LayerBody, RoundTripIsStable) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -458,18 +457,16 @@ TEST(Song, RandomBodiesRoundTrip) {
   }
 }
 
-TEST(Song, ManyMarkersSortStablyAndFast) {
+// How the time grows with the count is measured by bench/linearity.py.
+TEST(Song, ManyMarkersSortStably) {
   constexpr int count = 100000;
   std::string body;
   for (int i = 0; i < count; ++i) {
     body += "@marker " + std::to_string((count - i) % 100) + " m" + std::to_string(i) + '\n';
     body += "@param p" + std::to_string(i) + " 1\n";
   }
-  const auto start = std::chrono::steady_clock::now();
   const auto song = parse(body);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(song.has_value());
-  EXPECT_LT(elapsed, std::chrono::seconds(5));
   const auto& markers = song.value().markers;
   ASSERT_EQ(markers.size(), static_cast<std::size_t>(count));
   EXPECT_EQ(song.value().params.size(), static_cast<std::size_t>(count));
