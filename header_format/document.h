@@ -23,8 +23,9 @@ enum class Claim { Claimed, NotMine };
 // `serialize` appends all typed sections in the set's fixed order.
 template <class Set>
 concept Sections = std::default_initializable<Set> &&
-    requires(Set& set, const Set& read, std::string_view title, std::vector<std::string>& lines,
-             std::vector<Instance>& blocks, std::string& out) {
+    requires(Set& set, const Set& read, std::string_view title,
+             std::vector<std::string_view>& lines, std::vector<Instance>& blocks,
+             std::string& out) {
   { set.try_parse_into(title, lines, blocks) } -> std::same_as<Result<Claim, ParseError>>;
   read.serialize(out);
 };
@@ -32,7 +33,7 @@ concept Sections = std::default_initializable<Set> &&
 // A section with a title nobody claims, kept and written back as split.
 struct UnknownSection {
   std::string title;
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
   std::vector<Instance> blocks;
 
   void serialize(std::string& out) const;
@@ -41,14 +42,15 @@ struct UnknownSection {
 // U+FEFF in UTF-8, which some editors put at the very start of a file.
 inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
-// One parsed file.
+// One parsed file. Its lines are views into the text it was parsed from,
+// which must outlive it.
 template <Sections Set>
 struct Document {
   // Whether the text began with a byte-order mark. It belongs to no line:
   // it is read past and written back in front of everything.
   bool has_byte_order_mark = false;
   // Lines before the first heading, carried verbatim.
-  std::vector<std::string> leading_lines;
+  std::vector<std::string_view> leading_lines;
   // The last "# Meta" section; a later one replaces an earlier one entirely.
   Meta meta;
   // How many "# Meta" sections the text had.
@@ -69,10 +71,14 @@ struct Document {
     }
     return document;
   }
+  // A temporary string would leave the document's views dangling.
+  template <class Text>
+  requires std::same_as<Text, std::string>
+  static Result<Document, ParseError> parse_with(Text&& text) = delete;
 
   std::string serialize() const {
     std::string out;
-    for (const std::string& line : leading_lines) {
+    for (const std::string_view line : leading_lines) {
       out += line;
       out += '\n';
     }

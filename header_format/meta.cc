@@ -31,18 +31,18 @@ Result<Ok, MetaError> read_directive(Meta& meta, std::string_view raw_line) {
   return Ok{};
 }
 
-std::vector<std::string> read_tags(std::span<const std::string> lines) {
+std::vector<std::string> read_tags(std::span<const std::string_view> lines) {
   std::vector<std::string> tags;
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     const std::string_view tag = trim(line);
     if (!tag.empty()) tags.emplace_back(tag);
   }
   return tags;
 }
 
-std::string read_description(std::span<const std::string> lines) {
+std::string read_description(std::span<const std::string_view> lines) {
   std::string description;
-  for (const std::string& line : lines) {
+  for (const std::string_view& line : lines) {
     if (&line != &lines.front()) description += '\n';
     description += line;
   }
@@ -90,10 +90,10 @@ std::string MetaError::text() const {
   return text_value;
 }
 
-Result<Meta, ParseError> Meta::from_block(std::span<const std::string> lines,
+Result<Meta, ParseError> Meta::from_block(std::span<const std::string_view> lines,
                                           std::span<const Instance> blocks) {
   Meta meta;
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     if (auto read = read_directive(meta, line); !read) return ParseError::boxed(read.error());
   }
   for (const Instance& block : blocks) {

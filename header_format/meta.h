@@ -43,7 +43,7 @@ struct Meta {
 
   // Reads the section's own lines, then its blocks; a failure is a boxed
   // `MetaError`.
-  static Result<Meta, ParseError> from_block(std::span<const std::string> lines,
+  static Result<Meta, ParseError> from_block(std::span<const std::string_view> lines,
                                              std::span<const Instance> blocks);
   bool empty() const;
   void serialize(std::string& out) const;

@@ -10,14 +10,14 @@ std::string sub_block_heading(const Instance& child, std::size_t depth) {
 }
 
 void serialize_section_head(std::string& out, std::string_view title,
-                            std::span<const std::string> lines) {
+                            std::span<const std::string_view> lines) {
   separate(out);
   out += "# ";
   out += title;
   out += '\n';
   if (lines.empty()) return;
   out += '\n';
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     out += line;
     out += '\n';
   }

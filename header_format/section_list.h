@@ -21,8 +21,8 @@ namespace voromel::header_format {
 // block-relative numbers). `serialize` appends the body lines, each ending in
 // '\n', with no heading and no blank line before the first.
 template <class Kind>
-concept Section = requires(std::span<const std::string> lines, const typename Kind::Value& value,
-                           std::string& out) {
+concept Section = requires(std::span<const std::string_view> lines,
+                           const typename Kind::Value& value, std::string& out) {
   { Kind::title } -> std::convertible_to<std::string_view>;
   { Kind::parse(lines) } -> std::same_as<Result<typename Kind::Value, ParseError>>;
   Kind::serialize(value, out);
@@ -44,14 +44,14 @@ std::string sub_block_heading(const Instance& child, std::size_t depth = 0);
 // Writes "# title" after a separating blank line and, if there are any, one
 // blank line and the section's own lines.
 void serialize_section_head(std::string& out, std::string_view title,
-                            std::span<const std::string> lines);
+                            std::span<const std::string_view> lines);
 
 // One known section: its own lines before the first block, and its blocks.
 template <Section Kind>
 struct SectionList {
   using Value = typename Kind::Value;
 
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
   std::vector<Named<Value>> items;
 
   static Result<SectionList, ParseError> from_blocks(std::vector<Instance>& blocks) {

@@ -35,7 +35,7 @@ std::vector<std::string_view> split_lines(std::string_view text) {
   return lines;
 }
 
-void trim_blank_lines(std::vector<std::string>& lines, std::size_t& first_line) {
+void trim_blank_lines(std::vector<std::string_view>& lines, std::size_t& first_line) {
   std::size_t leading = 0;
   while (leading < lines.size() && is_blank(lines[leading])) ++leading;
   lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(leading));
@@ -108,7 +108,7 @@ void write_heading_and_lines(std::string& out, const Instance& block, std::size_
   out += ' ';
   out += block.name;
   out += '\n';
-  for (const std::string& line : block.lines) {
+  for (const std::string_view line : block.lines) {
     out += line;
     out += '\n';
   }

@@ -29,7 +29,7 @@ class Children : public std::vector<Instance> {
 // One raw block: a heading of two or more '#', its body and deeper headings.
 struct Instance {
   std::string name;
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
   Children children;
   // 1-based file line number of the first entry of `lines`.
   std::size_t first_line = 0;
@@ -38,12 +38,12 @@ struct Instance {
 // One '#' section as split from the text.
 struct RawSection {
   std::string title;
-  std::vector<std::string> lines;
+  std::vector<std::string_view> lines;
   std::vector<Instance> blocks;
 };
 
 struct SplitDocument {
-  std::vector<std::string> leading_lines;
+  std::vector<std::string_view> leading_lines;
   std::vector<RawSection> sections;
 };
 

@@ -23,7 +23,7 @@ enum class LineErrorWrap { Boxed, AtLine };
 // the reading and no value is returned.
 template <class Value, class Apply>
 header_format::Result<Value, header_format::ParseError> parse_body(
-    std::span<const std::string> lines, LineErrorWrap wrap, Apply&& apply) {
+    std::span<const std::string_view> lines, LineErrorWrap wrap, Apply&& apply) {
   Value value;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = header_format::trim(lines[index]);

@@ -60,10 +60,10 @@ std::vector<std::string> sound_body_lines(std::string_view entries) {
 // whether the section had any.
 Result<bool, DocumentError> convert_one_line_sounds(TrackDocument& document) {
   auto& sounds = document.sections.sounds;
-  const std::vector<std::string> lines = std::exchange(sounds.lines, {});
+  const std::vector<std::string_view> lines = std::exchange(sounds.lines, {});
   std::unordered_set<std::string> names;
   for (const auto& item : sounds.items) names.insert(item.name);
-  for (const std::string& line : lines) {
+  for (const std::string_view line : lines) {
     const std::string_view trimmed = header_format::trim(line);
     if (trimmed.empty()) continue;
     const std::size_t colon = trimmed.find(':');
@@ -84,7 +84,9 @@ Result<bool, DocumentError> convert_one_line_sounds(TrackDocument& document) {
                             "' is defined both in the old one-line syntax and as a '## " + name +
                             "' block");
     }
-    auto sound = multisong::SoundSection::parse(sound_body_lines(entries));
+    const std::vector<std::string> body = sound_body_lines(entries);
+    auto sound =
+        multisong::SoundSection::parse(std::vector<std::string_view>(body.begin(), body.end()));
     if (!sound) return std::move(sound).error();
     names.insert(name);
     sounds.items.push_back({std::move(name), std::move(sound).value(), std::nullopt});
@@ -127,9 +129,9 @@ Result<bool, DocumentError> upgrade_pre_0_20(TrackDocument& document, std::strin
   auto& songs = document.sections.songs;
   if (!songs.items.empty()) return upgraded_sounds;
 
-  std::vector<std::string> kept;
-  std::vector<std::string> header;
-  for (const std::string& line : document.leading_lines) {
+  std::vector<std::string_view> kept;
+  std::vector<std::string_view> header;
+  for (const std::string_view line : document.leading_lines) {
     if (header_format::is_blank(line)) continue;
     (is_import_line(line) ? kept : header).push_back(line);
   }

@@ -20,7 +20,7 @@ struct Error {
 struct NumberSection {
   using Value = std::vector<std::string>;
   static constexpr std::string_view title = "Numbers";
-  static Result<Value, ParseError> parse(std::span<const std::string> lines) {
+  static Result<Value, ParseError> parse(std::span<const std::string_view> lines) {
     for (std::size_t k = 0; k < lines.size(); ++k) {
       if (lines[k] == "bad") return ParseError::at_line(k + 1, Error{"bad number"});
     }
@@ -39,14 +39,15 @@ struct TestSections {
   SectionList<Named2Section> names;
   SectionList<NumberSection> numbers;
 
-  Result<Claim, ParseError> try_parse_into(std::string_view title, std::vector<std::string>& lines,
+  Result<Claim, ParseError> try_parse_into(std::string_view title,
+                                           std::vector<std::string_view>& lines,
                                            std::vector<Instance>& blocks) {
     if (title == NumberSection::title) return claim(numbers, lines, blocks);
     if (title == Named2Section::title) return claim(names, lines, blocks);
     return Claim::NotMine;
   }
   template <class List>
-  static Result<Claim, ParseError> claim(List& list, std::vector<std::string>& lines,
+  static Result<Claim, ParseError> claim(List& list, std::vector<std::string_view>& lines,
                                          std::vector<Instance>& blocks) {
     if (auto appended = list.append_blocks(blocks); !appended) return appended.error();
     list.lines.insert(list.lines.end(), lines.begin(), lines.end());

@@ -10,7 +10,7 @@
 namespace voromel::header_format {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::string_view>;
 
 Result<Meta, ParseError> read_meta(std::string_view text) {
   auto split = split_document(text);
@@ -37,14 +37,14 @@ TEST(Meta, ReadsDirectivesAndBlocks) {
   EXPECT_EQ(meta.value().title, "Demo  song");
   EXPECT_EQ(meta.value().author, "Ann");
   EXPECT_EQ(meta.value().description, "  indented\n\nsecond");
-  EXPECT_EQ(meta.value().tags, (Lines{"calm", "#chill"}));
+  EXPECT_EQ(meta.value().tags, (std::vector<std::string>{"calm", "#chill"}));
   EXPECT_FALSE(meta.value().unread_sub_block.has_value());
 }
 
 TEST(Meta, LaterBlocksReplaceEarlierOnes) {
   auto meta = read_meta("# Meta\n## Tags\na\n## Tags\nb\n## Description\nx\n## Description\n");
   ASSERT_TRUE(meta.has_value());
-  EXPECT_EQ(meta.value().tags, (Lines{"b"}));
+  EXPECT_EQ(meta.value().tags, (std::vector<std::string>{"b"}));
   EXPECT_EQ(meta.value().description, "");
 }
 

@@ -8,7 +8,7 @@
 namespace voromel::header_format {
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = std::vector<std::string_view>;
 
 SplitDocument split_ok(std::string_view text) {
   auto split = split_document(text);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,28 +10,60 @@
 // Helpers for the tests of section kinds.
 namespace voromel::track::testing {
 
-// The lines of a body text, each without its '\n'.
-inline std::vector<std::string> body_lines(std::string_view text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 1;
+// The lines of a body text split at '\n' (a last '\n' ends the last line),
+// as views into a copy that every copy of the value shares: what the
+// section grammars read.
+class BodyLines {
+ public:
+  explicit BodyLines(std::string_view body) : text_(std::make_shared<const std::string>(body)) {
+    std::string_view rest = *text_;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n');
+      lines_.push_back(rest.substr(0, end));
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
   }
-  return lines;
+  BodyLines(std::initializer_list<std::string_view> lines) : BodyLines(joined(lines)) {
+    if (lines.size() > 0 && lines.end()[-1].empty()) lines_.emplace_back();
+  }
+
+  operator std::span<const std::string_view>() const { return lines_; }
+  const std::vector<std::string_view>& lines() const { return lines_; }
+
+ private:
+  static std::string joined(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (const std::string_view line : lines) {
+      text += line;
+      text += '\n';
+    }
+    return text;
+  }
+
+  std::shared_ptr<const std::string> text_;
+  std::vector<std::string_view> lines_;
+};
+
+inline BodyLines body_lines(std::string_view text) {
+  return BodyLines(text);
 }
 
 // Reads a body with the kind's grammar and writes it back; a failure gives
 // "error: " and the error text as the framework would show it for a block
 // whose body starts on file line 1.
 template <class Kind>
-std::string reformat(const std::vector<std::string>& lines) {
+std::string reformat(std::span<const std::string_view> lines) {
   auto value = Kind::parse(lines);
   if (!value) return "error: " + value.error().shifted(1).text();
   std::string out;
   Kind::serialize(value.value(), out);
   return out;
+}
+
+template <class Kind>
+std::string reformat(std::initializer_list<std::string_view> lines) {
+  return reformat<Kind>(std::span<const std::string_view>(lines.begin(), lines.size()));
 }
 
 // Formats the canonical text of a body once more, which must change nothing.

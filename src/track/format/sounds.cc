@@ -285,7 +285,7 @@ LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t
 }
 
 header_format::Result<Sound, header_format::ParseError> parse_sound(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   Sound sound;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto applied = apply_sound_line(sound, lines[i], i + 1);

@@ -28,7 +28,7 @@ LineResult<header_format::Ok> apply_sound_line(song::Sound& sound, std::string_v
 // Reads a whole body. A failure on the k-th line is reported at line k,
 // holding the line error of that same k.
 header_format::Result<song::Sound, header_format::ParseError> parse_sound(
-    std::span<const std::string> lines);
+    std::span<const std::string_view> lines);
 
 // The canonical body: one line per written item, each ending in '\n'.
 std::string format_sound(const song::Sound& sound);

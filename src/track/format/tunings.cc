@@ -163,7 +163,7 @@ void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudge
 }
 
 header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   EqualRatioBudget own_budget;
   EqualRatioBudget& budget = active_budget != nullptr ? *active_budget : own_budget;
   auto tuning =

@@ -70,7 +70,7 @@ struct TuningSection {
   // Errors are placed at their line, so the file line number goes in front
   // of the line number within the block.
   static header_format::Result<song::Tuning, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const song::Tuning& tuning, std::string& out);
 };
 

@@ -283,7 +283,7 @@ void sort_by_start(std::vector<song::Note>& notes) {
 }  // namespace
 
 header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   Layer layer;
   // The clip that indented lines attach to; directive and blank lines
   // leave it as it is.

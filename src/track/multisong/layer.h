@@ -53,7 +53,7 @@ struct LayerSection {
   static constexpr std::string_view title = "Layers";
 
   static header_format::Result<song::Layer, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const song::Layer& layer, std::string& out);
   static void set_name(song::Layer& layer, const std::string& name) { layer.name = name; }
 };

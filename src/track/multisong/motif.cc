@@ -56,7 +56,8 @@ header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<
 
 }  // namespace
 
-header_format::Result<Motif, ParseError> MotifSection::parse(std::span<const std::string> lines) {
+header_format::Result<Motif, ParseError> MotifSection::parse(
+    std::span<const std::string_view> lines) {
   Motif motif;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::size_t k = i + 1;

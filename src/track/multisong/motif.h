@@ -51,7 +51,7 @@ struct MotifSection {
   static constexpr std::string_view title = "Motifs";
 
   static header_format::Result<Motif, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const Motif& motif, std::string& out);
 };
 

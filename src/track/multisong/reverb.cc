@@ -56,7 +56,7 @@ LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::strin
 }  // namespace
 
 header_format::Result<ReverbPreset, header_format::ParseError> ReverbSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   return parse_body<ReverbPreset>(lines, LineErrorWrap::Boxed, apply_reverb_line);
 }
 

@@ -30,7 +30,7 @@ struct ReverbSection {
   // Errors carry the line number within the block and are not moved to the
   // file line.
   static header_format::Result<ReverbPreset, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   // Writes all four settings, defaults included.
   static void serialize(const ReverbPreset& preset, std::string& out);
 };

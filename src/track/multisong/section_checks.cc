@@ -51,7 +51,7 @@ std::string sub_block_message(std::string_view heading, std::string_view block,
 Result<Ok, header_format::ParseError> check_section_preambles(const TrackDocument& document) {
   std::optional<std::string> message;
   any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
-    for (const std::string& raw_line : list.lines) {
+    for (const std::string_view raw_line : list.lines) {
       const std::string_view line = header_format::trim(raw_line);
       if (line.empty()) continue;
       message = "'" + std::string(line) + "' sits before the first block of '# " +

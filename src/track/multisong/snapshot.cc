@@ -24,7 +24,7 @@ LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::stri
 }  // namespace
 
 header_format::Result<Snapshot, header_format::ParseError> SnapshotSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   return parse_body<Snapshot>(lines, LineErrorWrap::Boxed, apply_snapshot_entry);
 }
 

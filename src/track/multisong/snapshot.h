@@ -25,7 +25,7 @@ struct SnapshotSection {
   // Errors carry the line number within the block and are not moved to the
   // file line.
   static header_format::Result<Snapshot, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const Snapshot& snapshot, std::string& out);
 };
 

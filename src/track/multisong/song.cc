@@ -315,7 +315,7 @@ LineResult<SongDirective> parse_song_directive(std::string_view name, std::strin
   return ParseError::line(line, "unknown global directive " + quoted(name));
 }
 
-LineResult<Song> parse_song_body(std::span<const std::string> lines) {
+LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
   SongReader reader;
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::size_t line = index + 1;
@@ -369,7 +369,7 @@ float written_end_tempo(float tempo, float ratio) {
 }
 
 header_format::Result<Song, header_format::ParseError> SongSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   auto song = parse_song_body(lines);
   if (!song) return header_format::ParseError::boxed(song.error());
   return std::move(song).value();

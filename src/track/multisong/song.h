@@ -50,7 +50,7 @@ LineResult<SongDirective> parse_song_directive(std::string_view name, std::strin
                                                std::size_t line);
 
 // Reads a song body; errors carry the line number within the body.
-LineResult<song::Song> parse_song_body(std::span<const std::string> lines);
+LineResult<song::Song> parse_song_body(std::span<const std::string_view> lines);
 
 // The canonical body text of a song, one directive per line.
 void append_song(std::string& out, const song::Song& song);
@@ -68,7 +68,7 @@ struct SongSection {
   static constexpr std::string_view title = "Songs";
 
   static header_format::Result<song::Song, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const song::Song& song, std::string& out);
 };
 

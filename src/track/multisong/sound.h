@@ -16,7 +16,7 @@ struct SoundSection {
   static constexpr std::string_view title = "Sounds";
 
   static header_format::Result<song::Sound, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const song::Sound& sound, std::string& out);
 };
 

@@ -44,7 +44,7 @@ void write_subtitle_line(std::string& out, const song::Subtitle& subtitle) {
 }
 
 header_format::Result<SubtitleTrack, header_format::ParseError> SubtitleSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   auto track = parse_body<SubtitleTrack>(lines, LineErrorWrap::Boxed, append_subtitle);
   if (track) sort_by_beat(track.value().subtitles);
   return track;

@@ -34,7 +34,7 @@ struct SubtitleSection {
   // Errors carry the line number within the block and are not moved to the
   // file line.
   static header_format::Result<SubtitleTrack, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const SubtitleTrack& track, std::string& out);
 };
 

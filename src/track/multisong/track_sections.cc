@@ -14,7 +14,8 @@ using header_format::SectionList;
 namespace {
 
 template <class Kind>
-Result<Claim, ParseError> claim_section(SectionList<Kind>& list, std::vector<std::string>& lines,
+Result<Claim, ParseError> claim_section(SectionList<Kind>& list,
+                                        std::vector<std::string_view>& lines,
                                         std::vector<Instance>& blocks) {
   if (auto appended = list.append_blocks(blocks); !appended) return std::move(appended).error();
   list.lines.insert(list.lines.end(), std::make_move_iterator(lines.begin()),
@@ -25,7 +26,7 @@ Result<Claim, ParseError> claim_section(SectionList<Kind>& list, std::vector<std
 }  // namespace
 
 Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
-                                                        std::vector<std::string>& lines,
+                                                        std::vector<std::string_view>& lines,
                                                         std::vector<Instance>& blocks) {
   const format::EqualRatioBudget::Scope equal_ratios(equal_ratios_read);
   std::optional<Result<Claim, ParseError>> answer;

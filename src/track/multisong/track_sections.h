@@ -39,7 +39,7 @@ struct TrackSections {
   // Claims a section whose title is one of the nine, exactly: its blocks are
   // parsed and appended after those already held, then its own lines.
   header_format::Result<header_format::Claim, header_format::ParseError> try_parse_into(
-      std::string_view title, std::vector<std::string>& lines,
+      std::string_view title, std::vector<std::string_view>& lines,
       std::vector<header_format::Instance>& blocks);
 
   void serialize(std::string& out) const;

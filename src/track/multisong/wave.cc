@@ -60,7 +60,7 @@ LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, st
 }
 
 header_format::Result<Wave, header_format::ParseError> WaveSection::parse(
-    std::span<const std::string> lines) {
+    std::span<const std::string_view> lines) {
   return parse_body<Wave>(lines, LineErrorWrap::AtLine, append_wave_point);
 }
 

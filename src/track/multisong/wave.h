@@ -34,7 +34,7 @@ struct WaveSection {
   // Errors are placed at their line, so the file line number goes in front
   // of the line number within the block.
   static header_format::Result<Wave, header_format::ParseError> parse(
-      std::span<const std::string> lines);
+      std::span<const std::string_view> lines);
   static void serialize(const Wave& wave, std::string& out);
 };
 

@@ -1,4 +1,5 @@
 #include "track/format/sounds.h"
+#include "tests/track/section_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,8 @@ using song::Sound;
 using song::VoiceOverride;
 using song::VoiceParameter;
 
-std::vector<std::string> lines_of(std::string_view body) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start <= body.size()) {
-    const std::size_t end = std::min(body.find('\n', start), body.size());
-    lines.emplace_back(body.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
+track::testing::BodyLines lines_of(std::string_view body) {
+  return track::testing::BodyLines(body);
 }
 
 Sound parsed(std::string_view body) {

@@ -23,7 +23,7 @@ constexpr const char* four_decimal_12_tet =
 
 TEST(Tunings, CanonicalBodies) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* written;
   } cases[] = {
       {{}, "1\n"},
@@ -108,7 +108,7 @@ TEST(Tunings, RealTuningsRoundTripAsEqualLines) {
 
 TEST(Tunings, ErrorsNameTheFileLineAndTheLineWithinTheBlock) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* error;
   } cases[] = {
       {{"equal"}, "line 1: line 1: equal needs a step count"},
@@ -134,7 +134,7 @@ TEST(Tunings, ErrorsNameTheFileLineAndTheLineWithinTheBlock) {
 }
 
 TEST(Tunings, ErrorLineMovesWithTheBlock) {
-  const auto tuning = TuningSection::parse(std::vector<std::string>{"1", "equal"});
+  const auto tuning = TuningSection::parse(std::vector<std::string_view>{"1", "equal"});
   ASSERT_FALSE(tuning.has_value());
   EXPECT_EQ(tuning.error().shifted(20).text(), "line 21: line 2: equal needs a step count");
 }
@@ -163,23 +163,23 @@ TEST(Tunings, StepCountPerLineIsBounded) {
 TEST(Tunings, EqualRatiosOfADocumentAreBounded) {
   EqualRatioBudget budget;
   const EqualRatioBudget::Scope scope(budget);
-  const std::vector<std::string> largest{"equal 65536"};
+  const std::vector<std::string_view> largest{"equal 65536"};
   for (int block = 0; block < 31; ++block) ASSERT_TRUE(TuningSection::parse(largest));
-  ASSERT_TRUE(TuningSection::parse(std::vector<std::string>{"equal 65534"}));
+  ASSERT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 65534"}));
   // "equal 0" makes one ratio too.
-  ASSERT_TRUE(TuningSection::parse(std::vector<std::string>{"equal 0"}));
-  const auto refused = TuningSection::parse(std::vector<std::string>{"1 1.5", "equal +2"});
+  ASSERT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 0"}));
+  const auto refused = TuningSection::parse(std::vector<std::string_view>{"1 1.5", "equal +2"});
   ASSERT_FALSE(refused.has_value());
   EXPECT_EQ(refused.error().text(),
             "line 2: line 2: step count '+2' is too large (at most 1 more steps in this "
             "document)");
   EXPECT_EQ(budget.left(), 1u);
-  EXPECT_TRUE(TuningSection::parse(std::vector<std::string>{"equal 1"}));
+  EXPECT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 1"}));
   EXPECT_EQ(budget.left(), 0u);
 }
 
 TEST(Tunings, OneBlockAloneHasTheDocumentAllowance) {
-  const std::vector<std::string> lines(33, "equal 65536");
+  const std::vector<std::string_view> lines(33, "equal 65536");
   EXPECT_EQ(reformat<TuningSection>(lines),
             "error: line 33: line 33: step count '65536' is too large (at most 0 more steps in "
             "this document)");

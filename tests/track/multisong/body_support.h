@@ -6,19 +6,14 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/track/section_test_support.h"
+
 // Helpers for tests of block bodies.
 namespace voromel::track::multisong::testing {
 
 // The lines of a body given as one text, split at '\n'.
-inline std::vector<std::string> lines_of(std::string_view body) {
-  std::vector<std::string> lines;
-  while (!body.empty()) {
-    const std::size_t end = body.find('\n');
-    lines.emplace_back(body.substr(0, end));
-    if (end == std::string_view::npos) break;
-    body.remove_prefix(end + 1);
-  }
-  return lines;
+inline track::testing::BodyLines lines_of(std::string_view body) {
+  return track::testing::BodyLines(body);
 }
 
 // Seeded choices for generated bodies.

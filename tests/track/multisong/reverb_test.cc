@@ -15,7 +15,7 @@ using testing::reformat_text;
 
 TEST(Reverb, AllFourSettingsAreWrittenAndClamped) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* written;
   } cases[] = {
       {{}, "room_size 0.5\ndecay 0.7\nmix 0.4\npredelay 0.01\n"},
@@ -38,7 +38,7 @@ TEST(Reverb, AllFourSettingsAreWrittenAndClamped) {
 
 TEST(Reverb, ErrorsKeepTheLineWithinTheBlock) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* error;
   } cases[] = {
       {{"room_size"}, "line 1: invalid reverb value ''"},

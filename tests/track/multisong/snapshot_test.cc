@@ -15,7 +15,7 @@ using testing::reformat_text;
 
 TEST(Snapshots, CanonicalBodies) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* written;
   } cases[] = {
       {{}, ""},
@@ -39,7 +39,7 @@ TEST(Snapshots, CanonicalBodies) {
 
 TEST(Snapshots, ErrorsKeepTheLineWithinTheBlock) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* error;
   } cases[] = {
       {{"gain"}, "line 1: snapshot entry needs '<param> <value>'"},

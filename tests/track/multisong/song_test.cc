@@ -11,6 +11,7 @@
 
 #include "../random_texts.h"
 #include "header_format/section_list.h"
+#include "tests/track/section_test_support.h"
 #include "track/multisong/track_sections.h"
 #include "track/number_text.h"
 
@@ -22,17 +23,8 @@ using song::SongPosition;
 
 static_assert(header_format::Section<SongSection>);
 
-std::vector<std::string> lines_of(std::string_view body) {
-  std::vector<std::string> lines;
-  if (body.empty()) return lines;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = body.find('\n', start);
-    lines.emplace_back(body.substr(start, end - start));
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  return lines;
+track::testing::BodyLines lines_of(std::string_view body) {
+  return track::testing::BodyLines(body);
 }
 
 header_format::Result<Song, header_format::ParseError> parse(std::string_view body) {

@@ -10,6 +10,7 @@
 
 #include "../random_texts.h"
 #include "header_format/section_list.h"
+#include "tests/track/section_test_support.h"
 #include "track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
@@ -19,15 +20,8 @@ using song::Sound;
 
 static_assert(header_format::Section<SoundSection>);
 
-std::vector<std::string> lines_of(std::string_view body) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < body.size()) {
-    const std::size_t end = std::min(body.find('\n', start), body.size());
-    lines.emplace_back(body.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
+track::testing::BodyLines lines_of(std::string_view body) {
+  return track::testing::BodyLines(body);
 }
 
 std::string serialized(const Sound& sound) {
@@ -225,7 +219,7 @@ TEST(SoundSection, GeneratedBodiesRoundTrip) {
     std::string body;
     for (const std::string& line : lines) body += line + "\n";
     SCOPED_TRACE(body);
-    const auto first = SoundSection::parse(lines);
+    const auto first = SoundSection::parse(lines_of(body));
     ASSERT_TRUE(first.has_value()) << first.error().text();
     const std::string text = serialized(first.value());
     const auto second = SoundSection::parse(lines_of(text));
@@ -418,7 +412,7 @@ TEST(SoundSection, RandomBodiesRoundTrip) {
     std::string body;
     for (const std::string& line : lines) body += line + "\n";
     SCOPED_TRACE(body);
-    const auto first = SoundSection::parse(lines);
+    const auto first = SoundSection::parse(lines_of(body));
     ASSERT_TRUE(first.has_value()) << first.error().text();
     const std::string text = serialized(first.value());
     const auto second = SoundSection::parse(lines_of(text));

@@ -41,7 +41,7 @@ TEST(Subtitles, OneLine) {
 
 TEST(Subtitles, SortedByBeatKeepingInputOrderOfEqualBeats) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* written;
   } cases[] = {
       {{}, ""},
@@ -58,7 +58,8 @@ TEST(Subtitles, SortedByBeatKeepingInputOrderOfEqualBeats) {
 }
 
 TEST(Subtitles, ErrorsKeepTheLineWithinTheBlock) {
-  const auto track = SubtitleSection::parse(std::vector<std::string>{"0 a", "", "twelve Hello"});
+  const auto track =
+      SubtitleSection::parse(std::vector<std::string_view>{"0 a", "", "twelve Hello"});
   ASSERT_FALSE(track.has_value());
   EXPECT_EQ(track.error().kind(), header_format::ParseError::Kind::Boxed);
   EXPECT_EQ(track.error().shifted(40).text(), "line 3: invalid number for subtitle beat: 'twelve'");

@@ -44,7 +44,7 @@ TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
       "# Layers\nfirst\n## a\n@pan 1\n# Other\n# Layers\nsecond\n## b\n@pan 2\n## a\n@pan 3\n");
   ASSERT_TRUE(document.has_value());
   const auto& layers = document.value().sections.layers;
-  EXPECT_EQ(layers.lines, (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(layers.lines, (std::vector<std::string_view>{"first", "second"}));
   ASSERT_EQ(layers.items.size(), 3u);
   EXPECT_EQ(layers.items[0].name, "a");
   EXPECT_EQ(layers.items[1].name, "b");

@@ -15,7 +15,7 @@ using testing::reformat_text;
 
 TEST(Waves, CanonicalBodies) {
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     const char* written;
   } cases[] = {
       {{}, ""},
@@ -35,7 +35,7 @@ TEST(Waves, CanonicalBodies) {
 TEST(Waves, ErrorsNameTheFileLineAndTheLineWithinTheBlock) {
   const char* const count = "wave vertex needs '<x> <y>' plus an optional curve";
   struct Case {
-    std::vector<std::string> lines;
+    std::vector<std::string_view> lines;
     std::string error;
   } cases[] = {
       {{"0.6 1", "0.4 0"}, "line 2: line 2: wave vertices must run in non-decreasing x"},
@@ -62,7 +62,7 @@ TEST(Waves, ErrorsNameTheFileLineAndTheLineWithinTheBlock) {
 }
 
 TEST(Waves, ErrorLineMovesWithTheBlock) {
-  const auto wave = WaveSection::parse(std::vector<std::string>{"0 0", "x 0"});
+  const auto wave = WaveSection::parse(std::vector<std::string_view>{"0 0", "x 0"});
   ASSERT_FALSE(wave.has_value());
   EXPECT_EQ(wave.error().shifted(20).text(), "line 21: line 2: invalid number for wave x: 'x'");
 }
