@@ -36,7 +36,7 @@ void print(std::ostream& err, std::string_view message) {
 
 }  // namespace
 
-int run(std::span<const std::string> args, std::ostream& err, Serializer serialize) {
+int run(std::span<const std::string> args, std::ostream& err, Formatter format) {
   const Arguments arguments = read_arguments(args);
   if (arguments.files.empty()) {
     err << usage_text;
@@ -45,7 +45,7 @@ int run(std::span<const std::string> args, std::ostream& err, Serializer seriali
   }
   for (const std::string& path : arguments.files) {
     const FileOutcome outcome =
-        arguments.upgrade ? upgrade_file(path, serialize) : rewrite_file(path, serialize);
+        arguments.upgrade ? upgrade_file(path, format) : rewrite_file(path, format);
     if (!outcome) {
       print(err, outcome.error().message);
       return 1;

@@ -16,8 +16,8 @@ inline constexpr std::string_view usage_text =
     "<name>_upgraded.track and leaving the original alone\n";
 
 // Runs the tool on the arguments (without the program name), writing every
-// message to `err`; returns the exit status. Only tests pass a serializer.
+// message to `err`; returns the exit status. Only tests pass a formatter.
 int run(std::span<const std::string> args, std::ostream& err,
-        Serializer serialize = canonical_text);
+        Formatter format = track::multisong::canonical_form);
 
 }  // namespace voromel::cli

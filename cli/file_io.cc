@@ -51,16 +51,22 @@ Result<Ok, SystemError> require_regular_file(const struct stat& info) {
   return Ok{};
 }
 
-Result<std::string, SystemError> read_all(int fd) {
-  std::string content;
-  char buffer[1 << 16];
+// Reads straight into the text, sized for `expected` bytes (what the file
+// held when looked at), so that a large file is neither copied nor grown
+// step by step; a file that has grown since is still read to its end.
+Result<std::string, SystemError> read_all(int fd, std::size_t expected) {
+  std::string content(expected + 1, '\0');
+  std::size_t size = 0;
   while (true) {
-    const ssize_t count = ::read(fd, buffer, sizeof buffer);
+    if (size == content.size()) content.resize(2 * content.size());
+    const ssize_t count = ::read(fd, content.data() + size, content.size() - size);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) return last_error();
-    if (count == 0) return content;
-    content.append(buffer, static_cast<std::size_t>(count));
+    if (count == 0) break;
+    size += static_cast<std::size_t>(count);
   }
+  content.resize(size);
+  return content;
 }
 
 Result<Ok, SystemError> write_all(int fd, std::string_view text) {
@@ -148,7 +154,7 @@ Result<std::string, SystemError> read_text_file(const std::string& path) {
   // The path may have been swapped since the look.
   if (::fstat(file.get(), &info) != 0) return last_error();
   if (auto regular = require_regular_file(info); !regular) return regular.error();
-  auto content = read_all(file.get());
+  auto content = read_all(file.get(), static_cast<std::size_t>(info.st_size));
   if (content && !is_valid_utf8(content.value())) {
     return SystemError{"stream did not contain valid UTF-8"};
   }

@@ -9,10 +9,6 @@ namespace voromel::cli {
 using header_format::Ok;
 using header_format::Result;
 
-std::string canonical_text(const track::multisong::TrackDocument& document) {
-  return document.serialize();
-}
-
 std::string display_path(std::string_view path) {
   return lossy_utf8(path);
 }
@@ -26,11 +22,13 @@ Result<std::string, FileFailure> read_step(const std::string& path) {
 Result<track::multisong::TrackDocument, FileFailure> parse_step(const std::string& path,
                                                                 std::string_view text) {
   auto document = track::multisong::TrackDocument::parse_with(text);
-  if (!document) {
-    const char* step = document.error().refuses() ? "Refusing " : "Parsing ";
-    return FileFailure{step + display_path(path) + ": " + document.error().text()};
-  }
+  if (!document) return parse_failure(path, document.error());
   return std::move(document).value();
+}
+
+FileFailure parse_failure(const std::string& path, const header_format::ParseError& error) {
+  const char* step = error.refuses() ? "Refusing " : "Parsing ";
+  return FileFailure{step + display_path(path) + ": " + error.text()};
 }
 
 FileFailure refusing(std::string_view path, std::string_view reason) {
@@ -48,10 +46,10 @@ Result<Ok, FileFailure> lost_text_step(const std::string& path,
   return Ok{};
 }
 
-Result<Ok, FileFailure> read_back_step(const std::string& path, const std::string& written,
-                                       Serializer serialize) {
-  auto reread = track::multisong::TrackDocument::parse_with(written);
-  if (reread && serialize(reread.value()) == written) return Ok{};
+Result<Ok, FileFailure> read_back_step(const std::string& path, std::string_view written,
+                                       Formatter format) {
+  const auto reread = format(written);
+  if (reread && reread.value().same_as_input) return Ok{};
   return refusing(path,
                   "internal error: the canonical form does not read back the same; the file was "
                   "left untouched");

@@ -4,7 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "header_format/parse_error.h"
 #include "header_format/result.h"
+#include "track/multisong/canonical_form.h"
 #include "track/multisong/track_sections.h"
 
 // The steps both modes take for one file, each turning its failure into the
@@ -24,12 +26,11 @@ struct FileFailure {
 
 using FileOutcome = header_format::Result<FileDone, FileFailure>;
 
-// How the tool turns a document into text. The tool always writes
-// `canonical_text`; tests substitute a faulty serializer to see the
-// read-back check fire.
-using Serializer = std::string (*)(const track::multisong::TrackDocument&);
-
-std::string canonical_text(const track::multisong::TrackDocument& document);
+// How the tool reads a text and writes it in canonical form. The tool always
+// uses `track::multisong::canonical_form`; tests substitute a faulty one to
+// see the read-back check fire.
+using Formatter = header_format::Result<track::multisong::CanonicalForm,
+                                        header_format::ParseError> (*)(std::string_view text);
 
 // The path as typed, with ill-formed UTF-8 shown as U+FFFD.
 std::string display_path(std::string_view path);
@@ -37,9 +38,11 @@ std::string display_path(std::string_view path);
 // "Reading {}: {}"
 header_format::Result<std::string, FileFailure> read_step(const std::string& path);
 
-// "Parsing {}: {}"
+// "Parsing {}: {}", or "Refusing {}: {}" for a text that reads but that the
+// tool refuses to write (such as a pitch curve no text gives back).
 header_format::Result<track::multisong::TrackDocument, FileFailure> parse_step(
     const std::string& path, std::string_view text);
+FileFailure parse_failure(const std::string& path, const header_format::ParseError& error);
 
 // "Refusing {}: {}" with the path as typed and the reason.
 FileFailure refusing(std::string_view path, std::string_view reason);
@@ -49,11 +52,11 @@ FileFailure refusing(std::string_view path, std::string_view reason);
 header_format::Result<header_format::Ok, FileFailure> lost_text_step(
     const std::string& path, const track::multisong::TrackDocument& document);
 
-// The last step before anything is written: the text must parse and give
-// itself back when written again with `serialize`. Otherwise "Refusing {}:
-// internal error: ..." with the path as typed.
+// The last step before anything is written: the text must read and be
+// canonical already, as `format` sees it. Otherwise "Refusing {}: internal
+// error: ..." with the path as typed.
 header_format::Result<header_format::Ok, FileFailure> read_back_step(const std::string& path,
-                                                                     const std::string& written,
-                                                                     Serializer serialize);
+                                                                     std::string_view written,
+                                                                     Formatter format);
 
 }  // namespace voromel::cli

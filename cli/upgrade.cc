@@ -47,8 +47,7 @@ FileOutcome write_upgraded(const std::string& path, const std::string& text,
 // The text of the upgraded document, or nothing when there is nothing to
 // upgrade. The document is dropped on return, before the text is read back.
 Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string& path,
-                                                              const std::string& song_name,
-                                                              Serializer serialize) {
+                                                              const std::string& song_name) {
   auto text = read_step(path);
   if (!text) return text.error();
   auto document = parse_step(path, text.value());
@@ -59,7 +58,7 @@ Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string&
   }
   if (!upgraded.value()) return std::optional<std::string>();
   if (auto checked = lost_text_step(path, document.value()); !checked) return checked.error();
-  return std::optional<std::string>(serialize(document.value()));
+  return std::optional<std::string>(document.value().serialize());
 }
 
 }  // namespace
@@ -82,13 +81,13 @@ std::string upgraded_path(std::string_view path) {
   return output;
 }
 
-FileOutcome upgrade_file(const std::string& path, Serializer serialize) {
+FileOutcome upgrade_file(const std::string& path, Formatter format) {
   const std::string song_name = song_name_for(path);
-  auto upgraded = upgraded_step(path, song_name, serialize);
+  auto upgraded = upgraded_step(path, song_name);
   if (!upgraded) return upgraded.error();
   if (!upgraded.value()) return FileDone{"Already a '# Songs' document: " + display_path(path)};
   const std::string& text = *upgraded.value();
-  if (auto checked = read_back_step(path, text, serialize); !checked) return checked.error();
+  if (auto checked = read_back_step(path, text, format); !checked) return checked.error();
   return write_upgraded(path, text, song_name);
 }
 

@@ -18,15 +18,18 @@ namespace voromel::header_format {
 enum class Claim { Claimed, NotMine };
 
 // A document's set of typed sections. `try_parse_into` is offered every
-// section but Meta, with its title, own lines and blocks; it either claims it
-// (moving out what it keeps), answers NotMine (touching nothing), or fails.
-// `serialize` appends all typed sections in the set's fixed order.
+// section but Meta, with its title, own lines and blocks, and the state that
+// reading one document carries from section to section; it either claims
+// the section (moving out what it keeps), answers NotMine (touching
+// nothing), or fails. `serialize` appends all typed sections in the set's
+// fixed order.
 template <class Set>
 concept Sections = std::default_initializable<Set> &&
+    std::default_initializable<typename Set::ReadState> &&
     requires(Set& set, const Set& read, std::string_view title,
              std::vector<std::string_view>& lines, std::vector<Instance>& blocks,
-             std::string& out) {
-  { set.try_parse_into(title, lines, blocks) } -> std::same_as<Result<Claim, ParseError>>;
+             typename Set::ReadState& state, std::string& out) {
+  { set.try_parse_into(title, lines, blocks, state) } -> std::same_as<Result<Claim, ParseError>>;
   read.serialize(out);
 };
 
@@ -66,8 +69,11 @@ struct Document {
     Document document;
     document.has_byte_order_mark = marked;
     document.leading_lines = std::move(split.value().leading_lines);
+    typename Set::ReadState state;
     for (RawSection& section : split.value().sections) {
-      if (auto added = document.add_section(section); !added) return std::move(added).error();
+      if (auto added = document.add_section(section, state); !added) {
+        return std::move(added).error();
+      }
     }
     return document;
   }
@@ -91,7 +97,7 @@ struct Document {
   }
 
  private:
-  Result<Ok, ParseError> add_section(RawSection& section) {
+  Result<Ok, ParseError> add_section(RawSection& section, typename Set::ReadState& state) {
     if (section.title == "Meta") {
       auto read = Meta::from_block(section.lines, section.blocks);
       if (!read) return std::move(read).error();
@@ -99,7 +105,7 @@ struct Document {
       ++meta_sections;
       return Ok{};
     }
-    auto claim = sections.try_parse_into(section.title, section.lines, section.blocks);
+    auto claim = sections.try_parse_into(section.title, section.lines, section.blocks, state);
     if (!claim) return std::move(claim).error();
     if (claim.value() == Claim::NotMine) {
       unknown.push_back(UnknownSection{std::move(section.title), std::move(section.lines),

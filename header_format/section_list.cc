@@ -23,4 +23,11 @@ void serialize_section_head(std::string& out, std::string_view title,
   }
 }
 
+void serialize_block_heading(std::string& out, std::string_view name) {
+  separate(out);
+  out += "## ";
+  out += name;
+  out += '\n';
+}
+
 }  // namespace voromel::header_format

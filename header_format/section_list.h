@@ -28,6 +28,29 @@ concept Section = requires(std::span<const std::string_view> lines,
   Kind::serialize(value, out);
 };
 
+// Reads one block body with the kind's grammar, handing the document's state
+// (what one block leaves for the next) to the kinds that take it.
+template <Section Kind, class State>
+Result<typename Kind::Value, ParseError> parse_block(std::span<const std::string_view> lines,
+                                                     State& state) {
+  if constexpr (requires { Kind::parse(lines, state); }) {
+    return Kind::parse(lines, state);
+  } else {
+    return Kind::parse(lines);
+  }
+}
+
+// Writes one block body, handing the writer's state of the document to the
+// kinds that take it.
+template <Section Kind, class State>
+void serialize_block(const typename Kind::Value& value, std::string& out, State& state) {
+  if constexpr (requires { Kind::serialize(value, out, state); }) {
+    Kind::serialize(value, out, state);
+  } else {
+    Kind::serialize(value, out);
+  }
+}
+
 // One block of a typed section.
 template <class Value>
 struct Named {
@@ -46,6 +69,9 @@ std::string sub_block_heading(const Instance& child, std::size_t depth = 0);
 void serialize_section_head(std::string& out, std::string_view title,
                             std::span<const std::string_view> lines);
 
+// Writes "## name" after a separating blank line.
+void serialize_block_heading(std::string& out, std::string_view name);
+
 // One known section: its own lines before the first block, and its blocks.
 template <Section Kind>
 struct SectionList {
@@ -54,16 +80,11 @@ struct SectionList {
   std::vector<std::string_view> lines;
   std::vector<Named<Value>> items;
 
-  static Result<SectionList, ParseError> from_blocks(std::vector<Instance>& blocks) {
-    SectionList list;
-    if (auto appended = list.append_blocks(blocks); !appended) return std::move(appended).error();
-    return list;
-  }
-
   // Parses the blocks in file order and appends them after the items held.
-  Result<Ok, ParseError> append_blocks(std::vector<Instance>& blocks) {
+  template <class State>
+  Result<Ok, ParseError> append_blocks(std::vector<Instance>& blocks, State& state) {
     for (Instance& block : blocks) {
-      auto value = Kind::parse(block.lines);
+      auto value = parse_block<Kind>(block.lines, state);
       if (!value) return value.error().shifted(block.first_line);
       if constexpr (requires(Value & v) { Kind::set_name(v, block.name); }) {
         Kind::set_name(value.value(), block.name);
@@ -78,15 +99,13 @@ struct SectionList {
 
   bool empty() const { return lines.empty() && items.empty(); }
 
-  void serialize(std::string& out) const {
+  template <class State>
+  void serialize(std::string& out, State& state) const {
     if (empty()) return;
     serialize_section_head(out, Kind::title, lines);
     for (const Named<Value>& item : items) {
-      separate(out);
-      out += "## ";
-      out += item.name;
-      out += '\n';
-      Kind::serialize(item.value, out);
+      serialize_block_heading(out, item.name);
+      serialize_block<Kind>(item.value, out, state);
     }
   }
 };

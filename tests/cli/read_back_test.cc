@@ -10,26 +10,39 @@
 namespace voromel::cli {
 namespace {
 
+using header_format::ParseError;
+using header_format::Result;
 using testing::TempDir;
-using track::multisong::TrackDocument;
+using track::multisong::canonical_form;
+using track::multisong::CanonicalForm;
 
-// Serializer faults: one whose text reads back as a different document, one
+// Formatter faults: one whose text reads back as a different document, one
 // whose text does not parse at all.
-std::string with_extra_leading_line(const TrackDocument& document) {
-  return "stray\n" + document.serialize();
+Result<CanonicalForm, ParseError> with_prefix(std::string_view text, std::string_view prefix) {
+  auto form = canonical_form(text);
+  if (!form) return form;
+  CanonicalForm& written = form.value();
+  written.text.insert(0, written.same_as_input ? text : std::string_view());
+  written.text.insert(0, prefix);
+  written.same_as_input = false;
+  return form;
 }
 
-std::string with_orphan_heading(const TrackDocument& document) {
-  return "## orphan\n" + document.serialize();
+Result<CanonicalForm, ParseError> with_extra_leading_line(std::string_view text) {
+  return with_prefix(text, "stray\n");
+}
+
+Result<CanonicalForm, ParseError> with_orphan_heading(std::string_view text) {
+  return with_prefix(text, "## orphan\n");
 }
 
 constexpr const char* scrambled = "# Songs\n## main\n@tempo 120\n# Meta\n@title Demo\n";
 constexpr const char* pre_0_20 = "@tempo 100\n";
 
-TEST(ReadBack, AFaultySerializerWritesNothing) {
+TEST(ReadBack, AFaultyFormatterWritesNothing) {
   struct Case {
     const char* name;
-    Serializer serialize;
+    Formatter format;
     bool upgrade;
     const char* text;
   } cases[] = {
@@ -46,7 +59,7 @@ TEST(ReadBack, AFaultySerializerWritesNothing) {
     std::vector<std::string> args{path};
     if (c.upgrade) args.push_back("--upgrade");
     std::ostringstream err;
-    EXPECT_EQ(run(args, err, c.serialize), 1);
+    EXPECT_EQ(run(args, err, c.format), 1);
     EXPECT_EQ(err.str(), "Refusing " + path +
                              ": internal error: the canonical form does not read back the same; "
                              "the file was left untouched\n");
@@ -55,7 +68,7 @@ TEST(ReadBack, AFaultySerializerWritesNothing) {
   }
 }
 
-TEST(ReadBack, TheSoundSerializerPassesInBothModes) {
+TEST(ReadBack, TheSoundFormatterPassesInBothModes) {
   TempDir dir;
   dir.write("a.track", scrambled);
   dir.write("b.track", pre_0_20);

@@ -39,9 +39,11 @@ struct TestSections {
   SectionList<Named2Section> names;
   SectionList<NumberSection> numbers;
 
+  struct ReadState {};
+
   Result<Claim, ParseError> try_parse_into(std::string_view title,
                                            std::vector<std::string_view>& lines,
-                                           std::vector<Instance>& blocks) {
+                                           std::vector<Instance>& blocks, ReadState&) {
     if (title == NumberSection::title) return claim(numbers, lines, blocks);
     if (title == Named2Section::title) return claim(names, lines, blocks);
     return Claim::NotMine;
@@ -49,13 +51,15 @@ struct TestSections {
   template <class List>
   static Result<Claim, ParseError> claim(List& list, std::vector<std::string_view>& lines,
                                          std::vector<Instance>& blocks) {
-    if (auto appended = list.append_blocks(blocks); !appended) return appended.error();
+    ReadState state;
+    if (auto appended = list.append_blocks(blocks, state); !appended) return appended.error();
     list.lines.insert(list.lines.end(), lines.begin(), lines.end());
     return Claim::Claimed;
   }
   void serialize(std::string& out) const {
-    names.serialize(out);
-    numbers.serialize(out);
+    ReadState state;
+    names.serialize(out, state);
+    numbers.serialize(out, state);
   }
 };
 

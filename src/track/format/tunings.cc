@@ -17,9 +17,6 @@ using header_format::Tokens;
 
 namespace {
 
-// The budget of the document being read or written, if any.
-EqualRatioBudget* active_budget = nullptr;
-
 constexpr float float_epsilon = std::numeric_limits<float>::epsilon();
 
 // An unsigned 64-bit decimal with an optional '+'.
@@ -114,14 +111,6 @@ bool EqualRatioBudget::take(std::uint64_t ratios) {
   return true;
 }
 
-EqualRatioBudget::Scope::Scope(EqualRatioBudget& budget) : previous_(active_budget) {
-  active_budget = &budget;
-}
-
-EqualRatioBudget::Scope::~Scope() {
-  active_budget = previous_;
-}
-
 LineResult<Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line, std::size_t number,
                                  EqualRatioBudget& budget) {
   Tokens tokens(line);
@@ -163,9 +152,7 @@ void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudge
 }
 
 header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
-    std::span<const std::string_view> lines) {
-  EqualRatioBudget own_budget;
-  EqualRatioBudget& budget = active_budget != nullptr ? *active_budget : own_budget;
+    std::span<const std::string_view> lines, EqualRatioBudget& budget) {
   auto tuning =
       parse_body<song::Tuning>(lines, LineErrorWrap::AtLine,
                                [&](song::Tuning& read, std::string_view line, std::size_t number) {
@@ -175,9 +162,20 @@ header_format::Result<song::Tuning, header_format::ParseError> TuningSection::pa
   return tuning;
 }
 
+void TuningSection::serialize(const song::Tuning& tuning, std::string& out,
+                              EqualRatioBudget& budget) {
+  append_tuning(out, tuning, budget);
+}
+
+header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
+    std::span<const std::string_view> lines) {
+  EqualRatioBudget budget;
+  return parse(lines, budget);
+}
+
 void TuningSection::serialize(const song::Tuning& tuning, std::string& out) {
-  EqualRatioBudget own_budget;
-  append_tuning(out, tuning, active_budget != nullptr ? *active_budget : own_budget);
+  EqualRatioBudget budget;
+  append_tuning(out, tuning, budget);
 }
 
 }  // namespace voromel::track::format

@@ -25,28 +25,16 @@ inline constexpr std::uint64_t max_equal_ratios_per_document = std::uint64_t{1} 
 
 // What is left of one document's allowance of ratios made by "equal" lines.
 //
-// A block's parse sees only its own lines, so the allowance of a whole
-// document lives outside the grammar: whoever reads or writes a document
-// installs one budget for it with `Scope`, and every tuning block read or
-// written meanwhile draws on it (without a scope, each block has a fresh
-// budget). The writer draws on a budget of its own and writes an "equal" line
-// only while it lasts, so that everything the tool writes reads back.
+// A block's grammar sees only its own lines, so whoever reads or writes a
+// whole document keeps one budget for reading and one for writing and hands
+// it to every tuning block; a block read or written on its own gets a fresh
+// one. The writer writes an "equal" line only while its budget lasts, so
+// that everything the tool writes reads back.
 class EqualRatioBudget {
  public:
   std::uint64_t left() const { return left_; }
   // Takes `ratios` if that many are left; otherwise takes nothing.
   bool take(std::uint64_t ratios);
-
-  class [[nodiscard]] Scope {
-   public:
-    explicit Scope(EqualRatioBudget& budget);
-    ~Scope();
-    Scope(const Scope&) = delete;
-    Scope& operator=(const Scope&) = delete;
-
-   private:
-    EqualRatioBudget* previous_;
-  };
 
  private:
   std::uint64_t left_ = max_equal_ratios_per_document;
@@ -69,6 +57,11 @@ struct TuningSection {
 
   // Errors are placed at their line, so the file line number goes in front
   // of the line number within the block.
+  static header_format::Result<song::Tuning, header_format::ParseError> parse(
+      std::span<const std::string_view> lines, EqualRatioBudget& budget);
+  static void serialize(const song::Tuning& tuning, std::string& out, EqualRatioBudget& budget);
+
+  // A block on its own, with a fresh budget.
   static header_format::Result<song::Tuning, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Tuning& tuning, std::string& out);

@@ -1,9 +1,5 @@
 #include "track/multisong/section_checks.h"
 
-#include <optional>
-#include <string>
-#include <string_view>
-
 #include "header_format/text.h"
 #include "track/parse_error.h"
 
@@ -35,9 +31,22 @@ std::string preamble_advice(std::string_view title, std::string_view line) {
   return "move it into a '## <name>' block under '# " + std::string(title) + "'";
 }
 
+}  // namespace
+
+std::optional<std::string> preamble_refusal(std::string_view title,
+                                            std::span<const std::string_view> lines) {
+  for (const std::string_view raw_line : lines) {
+    const std::string_view line = header_format::trim(raw_line);
+    if (line.empty()) continue;
+    return "'" + std::string(line) + "' sits before the first block of '# " + std::string(title) +
+           "', where nothing reads it: " + preamble_advice(title, line);
+  }
+  return std::nullopt;
+}
+
 // The meta section takes no blocks but its Tags and Description, so there
 // the lines can only go into the block itself.
-std::string sub_block_message(std::string_view heading, std::string_view block,
+std::string sub_block_refusal(std::string_view heading, std::string_view block,
                               std::string_view title) {
   std::string message = "'" + std::string(heading) + "' sits inside '## " + std::string(block) +
                         "' of '# " + std::string(title) +
@@ -46,34 +55,20 @@ std::string sub_block_message(std::string_view heading, std::string_view block,
   return message;
 }
 
-}  // namespace
-
-Result<Ok, header_format::ParseError> check_section_preambles(const TrackDocument& document) {
-  std::optional<std::string> message;
-  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
-    for (const std::string_view raw_line : list.lines) {
-      const std::string_view line = header_format::trim(raw_line);
-      if (line.empty()) continue;
-      message = "'" + std::string(line) + "' sits before the first block of '# " +
-                std::string(Kind::title) +
-                "', where nothing reads it: " + preamble_advice(Kind::title, line);
-      return true;
-    }
-    return false;
-  });
-  if (message) return refusal(std::move(*message));
-  return Ok{};
+std::string repeated_meta_refusal(std::size_t meta_sections) {
+  return "'# Meta' appears " + std::to_string(meta_sections) +
+         " times and only the last would be kept: merge them into one '# Meta' section";
 }
 
 Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& document) {
   if (const auto& unread = document.meta.unread_sub_block) {
-    return refusal(sub_block_message(unread->heading, unread->block, "Meta"));
+    return refusal(sub_block_refusal(unread->heading, unread->block, "Meta"));
   }
   std::optional<std::string> message;
   any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
     for (const auto& item : list.items) {
       if (!item.unread_sub_block) continue;
-      message = sub_block_message(*item.unread_sub_block, item.name, Kind::title);
+      message = sub_block_refusal(*item.unread_sub_block, item.name, Kind::title);
       return true;
     }
     return false;
@@ -84,8 +79,7 @@ Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& docu
 
 Result<Ok, header_format::ParseError> check_single_meta(const TrackDocument& document) {
   if (document.meta_sections <= 1) return Ok{};
-  return refusal("'# Meta' appears " + std::to_string(document.meta_sections) +
-                 " times and only the last would be kept: merge them into one '# Meta' section");
+  return refusal(repeated_meta_refusal(document.meta_sections));
 }
 
 }  // namespace voromel::track::multisong

@@ -1,23 +1,35 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
 #include "header_format/parse_error.h"
 #include "header_format/result.h"
 #include "track/multisong/track_sections.h"
 
-// Checks that refuse a document carrying text that the rewrite would keep but
+// The refusals of a document carrying text that the rewrite would keep but
 // nothing reads, or would drop.
 namespace voromel::track::multisong {
 
-// Text in a known section before its first block.
-header_format::Result<header_format::Ok, header_format::ParseError> check_section_preambles(
-    const TrackDocument& document);
+// Text in a known section before its first block: the refusal for the first
+// line of `lines` (the section's own lines) that is not blank, if any.
+std::optional<std::string> preamble_refusal(std::string_view title,
+                                            std::span<const std::string_view> lines);
 
 // A sub-block (three or more '#') inside a block of a known section or inside
 // the Tags and Description blocks of the meta section.
+std::string sub_block_refusal(std::string_view heading, std::string_view block,
+                              std::string_view title);
+
+// Every "# Meta" section but the last would be dropped by a rewrite.
+std::string repeated_meta_refusal(std::size_t meta_sections);
+
+// The same checks on a whole document, for the upgrade, which holds one.
 header_format::Result<header_format::Ok, header_format::ParseError> check_sub_blocks(
     const TrackDocument& document);
-
-// More than one "# Meta" section: only the last is kept.
 header_format::Result<header_format::Ok, header_format::ParseError> check_single_meta(
     const TrackDocument& document);
 

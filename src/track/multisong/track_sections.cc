@@ -16,10 +16,12 @@ namespace {
 template <class Kind>
 Result<Claim, ParseError> claim_section(SectionList<Kind>& list,
                                         std::vector<std::string_view>& lines,
-                                        std::vector<Instance>& blocks) {
-  if (auto appended = list.append_blocks(blocks); !appended) return std::move(appended).error();
-  list.lines.insert(list.lines.end(), std::make_move_iterator(lines.begin()),
-                    std::make_move_iterator(lines.end()));
+                                        std::vector<Instance>& blocks,
+                                        TrackSections::ReadState& state) {
+  if (auto appended = list.append_blocks(blocks, state); !appended) {
+    return std::move(appended).error();
+  }
+  list.lines.insert(list.lines.end(), lines.begin(), lines.end());
   return Claim::Claimed;
 }
 
@@ -27,12 +29,12 @@ Result<Claim, ParseError> claim_section(SectionList<Kind>& list,
 
 Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
                                                         std::vector<std::string_view>& lines,
-                                                        std::vector<Instance>& blocks) {
-  const format::EqualRatioBudget::Scope equal_ratios(equal_ratios_read);
+                                                        std::vector<Instance>& blocks,
+                                                        ReadState& state) {
   std::optional<Result<Claim, ParseError>> answer;
   any_list(*this, [&]<class Kind>(SectionList<Kind>& list) {
     if (Kind::title != title) return false;
-    answer = claim_section(list, lines, blocks);
+    answer = claim_section(list, lines, blocks, state);
     return true;
   });
   if (!answer) return Claim::NotMine;
@@ -43,9 +45,8 @@ void TrackSections::serialize(std::string& out) const {
   // Equal-tempered tunings are written as "equal" lines only while the
   // document's allowance lasts, so that the text reads back.
   format::EqualRatioBudget equal_ratios_written;
-  const format::EqualRatioBudget::Scope equal_ratios(equal_ratios_written);
   any_list(*this, [&](const auto& list) {
-    list.serialize(out);
+    list.serialize(out, equal_ratios_written);
     return false;
   });
 }

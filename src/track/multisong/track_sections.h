@@ -36,17 +36,30 @@ struct TrackSections {
   header_format::SectionList<SnapshotSection> snapshots;
   header_format::SectionList<ReverbSection> reverb;
 
+  // What reading one document carries from block to block: the ratios that
+  // its "equal" lines have made so far.
+  using ReadState = format::EqualRatioBudget;
+
   // Claims a section whose title is one of the nine, exactly: its blocks are
   // parsed and appended after those already held, then its own lines.
   header_format::Result<header_format::Claim, header_format::ParseError> try_parse_into(
       std::string_view title, std::vector<std::string_view>& lines,
-      std::vector<header_format::Instance>& blocks);
+      std::vector<header_format::Instance>& blocks, ReadState& state);
 
   void serialize(std::string& out) const;
-
-  // The ratios that "equal" lines of this document's tunings have made so far.
-  format::EqualRatioBudget equal_ratios_read;
 };
+
+// Calls `visit.template operator()<Kind>()` with each of the nine kinds in
+// order until it answers true; answers whether one did.
+template <class Visit>
+bool any_kind(Visit&& visit) {
+  return visit.template operator()<SongSection>() || visit.template operator()<LayerSection>() ||
+         visit.template operator()<SoundSection>() ||
+         visit.template operator()<format::TuningSection>() ||
+         visit.template operator()<WaveSection>() || visit.template operator()<SubtitleSection>() ||
+         visit.template operator()<MotifSection>() ||
+         visit.template operator()<SnapshotSection>() || visit.template operator()<ReverbSection>();
+}
 
 // Calls `visit` with each list of the set in order until it answers true;
 // answers whether one did.

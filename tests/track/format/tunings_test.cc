@@ -162,19 +162,20 @@ TEST(Tunings, StepCountPerLineIsBounded) {
 
 TEST(Tunings, EqualRatiosOfADocumentAreBounded) {
   EqualRatioBudget budget;
-  const EqualRatioBudget::Scope scope(budget);
-  const std::vector<std::string_view> largest{"equal 65536"};
-  for (int block = 0; block < 31; ++block) ASSERT_TRUE(TuningSection::parse(largest));
-  ASSERT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 65534"}));
+  const auto parse = [&](std::vector<std::string_view> lines) {
+    return TuningSection::parse(lines, budget);
+  };
+  for (int block = 0; block < 31; ++block) ASSERT_TRUE(parse({"equal 65536"}));
+  ASSERT_TRUE(parse({"equal 65534"}));
   // "equal 0" makes one ratio too.
-  ASSERT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 0"}));
-  const auto refused = TuningSection::parse(std::vector<std::string_view>{"1 1.5", "equal +2"});
+  ASSERT_TRUE(parse({"equal 0"}));
+  const auto refused = parse({"1 1.5", "equal +2"});
   ASSERT_FALSE(refused.has_value());
   EXPECT_EQ(refused.error().text(),
             "line 2: line 2: step count '+2' is too large (at most 1 more steps in this "
             "document)");
   EXPECT_EQ(budget.left(), 1u);
-  EXPECT_TRUE(TuningSection::parse(std::vector<std::string_view>{"equal 1"}));
+  EXPECT_TRUE(parse({"equal 1"}));
   EXPECT_EQ(budget.left(), 0u);
 }
 
@@ -190,11 +191,10 @@ TEST(Tunings, WriterKeepsWithinTheDocumentAllowance) {
   // allowance: once it is spent, equal temperaments are written out.
   EqualRatioBudget budget;
   ASSERT_TRUE(budget.take(max_equal_ratios_per_document - 7));
-  const EqualRatioBudget::Scope scope(budget);
   std::string out;
-  TuningSection::serialize(song::Tuning::equal(5), out);
-  TuningSection::serialize(song::Tuning::equal(5), out);
-  TuningSection::serialize(song::Tuning::equal(2), out);
+  TuningSection::serialize(song::Tuning::equal(5), out, budget);
+  TuningSection::serialize(song::Tuning::equal(5), out, budget);
+  TuningSection::serialize(song::Tuning::equal(2), out, budget);
   EXPECT_EQ(out, "equal 5\n1 1.1486983 1.319508 1.5157166 1.7411011\nequal 2\n");
   EXPECT_EQ(budget.left(), 0u);
 }

@@ -1,0 +1,204 @@
+#include "track/multisong/canonical_form.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "header_format/document.h"
+#include "header_format/meta.h"
+#include "header_format/section_list.h"
+#include "header_format/split.h"
+#include "track/multisong/section_checks.h"
+#include "track/multisong/track_sections.h"
+
+namespace voromel::track::multisong {
+
+using header_format::Instance;
+using header_format::Ok;
+using header_format::ParseError;
+using header_format::RawSection;
+using header_format::Result;
+
+void CanonicalOutput::settle() {
+  if (differs_) return;
+  if (input_.substr(matched_, pending_.size()) != pending_) {
+    pending_.insert(0, input_.substr(0, matched_));
+    matched_ = 0;
+    differs_ = true;
+    return;
+  }
+  const std::size_t dropped = pending_.size() - std::min<std::size_t>(pending_.size(), 2);
+  matched_ += dropped;
+  pending_.erase(0, dropped);
+}
+
+bool CanonicalOutput::same_as_input() {
+  settle();
+  return !differs_ && matched_ + pending_.size() == input_.size();
+}
+
+std::string CanonicalOutput::take() && {
+  settle();
+  if (!differs_) pending_.insert(0, input_.substr(0, matched_));
+  return std::move(pending_);
+}
+
+namespace {
+
+bool is_known_title(std::string_view title) {
+  return any_kind([&]<class Kind>() { return Kind::title == title; });
+}
+
+// Writes a split document in canonical order: leading lines, the last meta
+// section, the nine known kinds (each gathering its sections in file order),
+// then the unknown sections in file order. Notes on the way the first reason
+// to refuse a rewrite in each class.
+class Writer {
+ public:
+  Writer(const header_format::SplitDocument& split, CanonicalOutput& out)
+      : split_(split), out_(out) {}
+
+  Result<Ok, ParseError> run() {
+    for (const std::string_view line : split_.leading_lines) append_line(line);
+    out_.settle();
+    if (auto written = write_meta(); !written) return written;
+    std::optional<ParseError> failure;
+    any_kind([&]<class Kind>() {
+      if (auto written = write_kind<Kind>(); !written) failure = std::move(written).error();
+      return failure.has_value();
+    });
+    if (failure) return std::move(*failure);
+    write_unknown_sections();
+    return Ok{};
+  }
+
+  // The first refusal: text before a first block, then a sub-block (the
+  // meta section's first), then repeated meta sections.
+  std::optional<std::string> refusal() const {
+    if (preamble_) return preamble_;
+    if (meta_sub_block_) return meta_sub_block_;
+    if (sub_block_) return sub_block_;
+    if (meta_sections_ > 1) return repeated_meta_refusal(meta_sections_);
+    return std::nullopt;
+  }
+
+ private:
+  void append_line(std::string_view line) {
+    out_.text() += line;
+    out_.text() += '\n';
+  }
+
+  // A later meta section replaces an earlier one entirely.
+  Result<Ok, ParseError> write_meta() {
+    header_format::Meta meta;
+    for (const RawSection& section : split_.sections) {
+      if (section.title != "Meta") continue;
+      auto read = header_format::Meta::from_block(section.lines, section.blocks);
+      if (!read) return std::move(read).error();
+      meta = std::move(read).value();
+      ++meta_sections_;
+    }
+    meta.serialize(out_.text());
+    out_.settle();
+    if (const auto& unread = meta.unread_sub_block) {
+      meta_sub_block_ = sub_block_refusal(unread->heading, unread->block, "Meta");
+    }
+    return Ok{};
+  }
+
+  template <class Kind>
+  Result<Ok, ParseError> write_kind() {
+    std::vector<std::string_view> own_lines;
+    bool has_blocks = false;
+    for (const RawSection& section : split_.sections) {
+      if (section.title != Kind::title) continue;
+      own_lines.insert(own_lines.end(), section.lines.begin(), section.lines.end());
+      has_blocks = has_blocks || !section.blocks.empty();
+    }
+    if (own_lines.empty() && !has_blocks) return Ok{};
+    header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
+    if (!preamble_) preamble_ = preamble_refusal(Kind::title, own_lines);
+    for (const RawSection& section : split_.sections) {
+      if (section.title != Kind::title) continue;
+      for (const Instance& block : section.blocks) {
+        if (auto written = write_block<Kind>(block); !written) return written;
+      }
+    }
+    return Ok{};
+  }
+
+  template <class Kind>
+  Result<Ok, ParseError> write_block(const Instance& block) {
+    auto value = header_format::parse_block<Kind>(block.lines, equal_ratios_read_);
+    if (!value) return value.error().shifted(block.first_line);
+    if constexpr (requires { Kind::set_name(value.value(), block.name); }) {
+      Kind::set_name(value.value(), block.name);
+    }
+    header_format::serialize_block_heading(out_.text(), block.name);
+    header_format::serialize_block<Kind>(value.value(), out_.text(), equal_ratios_written_);
+    out_.settle();
+    if (!sub_block_ && !block.children.empty()) {
+      sub_block_ = sub_block_refusal(header_format::sub_block_heading(block.children.front()),
+                                     block.name, Kind::title);
+    }
+    return Ok{};
+  }
+
+  void write_unknown_sections() {
+    for (const RawSection& section : split_.sections) {
+      if (section.title == "Meta" || is_known_title(section.title)) continue;
+      header_format::serialize_section_head(out_.text(), section.title, section.lines);
+      for (const Instance& block : section.blocks) {
+        header_format::serialize_instance(out_.text(), block, 0);
+        out_.settle();
+      }
+      out_.settle();
+    }
+  }
+
+  const header_format::SplitDocument& split_;
+  CanonicalOutput& out_;
+  format::EqualRatioBudget equal_ratios_read_;
+  format::EqualRatioBudget equal_ratios_written_;
+  std::size_t meta_sections_ = 0;
+  std::optional<std::string> preamble_;
+  std::optional<std::string> meta_sub_block_;
+  std::optional<std::string> sub_block_;
+};
+
+}  // namespace
+
+namespace {
+
+Result<CanonicalForm, ParseError> canonical_form_without_mark(std::string_view text) {
+  auto split = header_format::split_document(text);
+  if (!split) return std::move(split).error();
+  CanonicalOutput out(text);
+  Writer writer(split.value(), out);
+  if (auto written = writer.run(); !written) {
+    // Blocks are read in canonical order; the error to report is the first
+    // that reading the whole document in file order meets.
+    auto document = TrackDocument::parse_with(text);
+    if (!document) return std::move(document).error();
+    return std::move(written).error();
+  }
+  CanonicalForm form;
+  form.refusal = writer.refusal();
+  form.same_as_input = out.same_as_input();
+  if (!form.same_as_input) form.text = std::move(out).take();
+  return form;
+}
+
+}  // namespace
+
+// A byte-order mark belongs to no line: the text after it is written as if
+// it were the whole text, and the mark is put back in front.
+Result<CanonicalForm, ParseError> canonical_form(std::string_view text) {
+  const std::string_view mark = header_format::byte_order_mark;
+  if (!text.starts_with(mark)) return canonical_form_without_mark(text);
+  auto form = canonical_form_without_mark(text.substr(mark.size()));
+  if (form && !form.value().same_as_input) form.value().text.insert(0, mark);
+  return form;
+}
+
+}  // namespace voromel::track::multisong

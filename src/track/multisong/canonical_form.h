@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "header_format/parse_error.h"
+#include "header_format/result.h"
+
+// The canonical text of a document, written block by block: each block is
+// read, written and dropped before the next, in the order the canonical text
+// has them, so that only one block's value is alive at a time.
+namespace voromel::track::multisong {
+
+// Where the canonical text goes as it is written. While it matches the input
+// it is compared and dropped, so that an input that is canonical already is
+// never copied; from the first difference on it is kept whole.
+class CanonicalOutput {
+ public:
+  explicit CanonicalOutput(std::string_view input) : input_(input) {}
+
+  // The writers append here. Between `settle` calls it holds the text
+  // written since, after at least the last two bytes before it (or all the
+  // text, if shorter), so that the writers can look back for blank lines.
+  std::string& text() { return pending_; }
+
+  // Compares what was written since the last call with the input.
+  void settle();
+
+  bool same_as_input();
+  // The whole text written.
+  std::string take() &&;
+
+ private:
+  std::string_view input_;
+  std::string pending_;
+  // How many bytes before `pending_` were written and matched the input.
+  std::size_t matched_ = 0;
+  bool differs_ = false;
+};
+
+// A document read and written in canonical form.
+struct CanonicalForm {
+  // Whether the canonical text is the text read.
+  bool same_as_input = false;
+  // The canonical text, when it differs from the text read.
+  std::string text;
+  // Why a rewrite must not replace the text read: it holds text that the
+  // rewrite would drop or that nothing reads.
+  std::optional<std::string> refusal;
+};
+
+// Reads `text` and writes it in canonical form. The error is the one of the
+// first block in file order that does not read.
+header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
+    std::string_view text);
+
+}  // namespace voromel::track::multisong
