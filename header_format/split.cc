@@ -1,6 +1,8 @@
 #include "header_format/split.h"
 
+#include <algorithm>
 #include <utility>
+#include <variant>
 
 #include "header_format/text.h"
 #include "header_parsing/parser.h"
@@ -20,19 +22,48 @@ Children::~Children() {
 
 namespace {
 
-// The lines of a text: cut at '\n', every '\r' at the end of a line removed,
-// so that "x\r\r\n" settles to "x" in one rewrite.
-std::vector<std::string_view> split_lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+// Cuts a text into lines at '\n', every '\r' at the end of a line removed,
+// so that "x\r\r\n" settles to "x" in one rewrite. Counts file lines from
+// `first_number`.
+class LineCursor {
+ public:
+  LineCursor(std::string_view text, std::size_t first_number)
+      : rest_(text), number_(first_number) {}
+
+  bool done() const { return rest_.empty(); }
+  // 1-based file line number of the next line.
+  std::size_t number() const { return number_; }
+
+  std::string_view peek() const {
+    std::string_view line = rest_.substr(0, rest_.find('\n'));
     while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
+    return line;
   }
-  return lines;
+
+  std::string_view next() {
+    const std::string_view line = peek();
+    const std::size_t end = rest_.find('\n');
+    rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+    ++number_;
+    return line;
+  }
+
+  // What is left, from the next line on.
+  std::string_view rest() const { return rest_; }
+
+ private:
+  std::string_view rest_;
+  std::size_t number_;
+};
+
+// The number of '#' a heading line starts with; 0 for a text line. Only a
+// run at column 0 makes a heading; later '#' belong to the title.
+std::size_t heading_marks(std::string_view line) {
+  return std::min(line.find_first_not_of('#'), line.size());
+}
+
+std::string heading_title(std::string_view line, std::size_t marks) {
+  return std::string(trim(line.substr(marks)));
 }
 
 void trim_blank_lines(std::vector<std::string_view>& lines, std::size_t& first_line) {
@@ -42,65 +73,6 @@ void trim_blank_lines(std::vector<std::string_view>& lines, std::size_t& first_l
   first_line += leading;
   while (!lines.empty() && is_blank(lines.back())) lines.pop_back();
 }
-
-// Builds the document from the classified lines. `open` holds the open
-// blocks, one per heading level below the section; each points at the last
-// entry of its parent's list, which later headings never move.
-class Splitter {
- public:
-  Result<SplitDocument, ParseError> run(std::string_view text) {
-    const std::vector<std::string_view> lines = split_lines(text);
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-      const auto kind = parser_.line(lines[index]);
-      if (std::holds_alternative<header_parsing::SkippedLevel>(kind)) {
-        return ParseError::orphan_subheader();
-      }
-      if (const auto* heading = std::get_if<header_parsing::Heading>(&kind)) {
-        open_heading(heading->level, index + 1);
-      } else {
-        add_text(lines[index]);
-      }
-    }
-    trim_sections();
-    return std::move(document_);
-  }
-
- private:
-  void open_heading(std::size_t level, std::size_t line_number) {
-    std::string title = parser_.path().back();
-    open_.resize(level == 0 ? 0 : level - 1);
-    if (level == 0) {
-      document_.sections.push_back(RawSection{std::move(title), {}, {}});
-      return;
-    }
-    std::vector<Instance>& siblings =
-        open_.empty() ? document_.sections.back().blocks : open_.back()->children;
-    siblings.push_back(Instance{std::move(title), {}, {}, line_number + 1});
-    open_.push_back(&siblings.back());
-  }
-
-  void add_text(std::string_view line) {
-    if (!open_.empty()) {
-      open_.back()->lines.emplace_back(line);
-    } else if (!document_.sections.empty()) {
-      document_.sections.back().lines.emplace_back(line);
-    } else {
-      document_.leading_lines.emplace_back(line);
-    }
-  }
-
-  void trim_sections() {
-    for (RawSection& section : document_.sections) {
-      std::size_t unused = 0;
-      trim_blank_lines(section.lines, unused);
-      for (Instance& block : section.blocks) trim_blank_edges(block);
-    }
-  }
-
-  header_parsing::Parser parser_;
-  SplitDocument document_;
-  std::vector<Instance*> open_;
-};
 
 void write_heading_and_lines(std::string& out, const Instance& block, std::size_t depth) {
   separate(out);
@@ -116,8 +88,89 @@ void write_heading_and_lines(std::string& out, const Instance& block, std::size_
 
 }  // namespace
 
+Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
+  DocumentOutline outline;
+  header_parsing::Parser parser;
+  LineCursor lines(text, 1);
+  // Where the body of the last section found starts.
+  std::string_view body;
+  const auto close_section = [&](std::string_view next) {
+    if (outline.sections.empty()) return;
+    outline.sections.back().body = body.substr(0, body.size() - next.size());
+  };
+  while (!lines.done()) {
+    const std::size_t number = lines.number();
+    const std::string_view rest = lines.rest();
+    const std::string_view line = lines.next();
+    const auto kind = parser.line(line);
+    if (std::holds_alternative<header_parsing::SkippedLevel>(kind)) {
+      return ParseError::orphan_subheader();
+    }
+    const auto* heading = std::get_if<header_parsing::Heading>(&kind);
+    if (heading && heading->level == 0) {
+      close_section(rest);
+      outline.sections.push_back(SectionText{parser.path().back(), {}, number + 1});
+      body = lines.rest();
+    } else if (outline.sections.empty()) {
+      outline.leading_lines.push_back(line);
+    }
+  }
+  close_section({});
+  return outline;
+}
+
+SectionReader::SectionReader(const SectionText& section)
+    : rest_(section.body), first_line_(section.first_line) {
+  LineCursor lines(rest_, first_line_);
+  while (!lines.done() && heading_marks(lines.peek()) == 0) own_lines_.push_back(lines.next());
+  std::size_t unused = 0;
+  trim_blank_lines(own_lines_, unused);
+  rest_ = lines.rest();
+  first_line_ = lines.number();
+}
+
+// A block runs from its "##" heading to the next one; deeper headings open
+// sub-blocks under the last open block one level up.
+std::optional<Instance> SectionReader::next_block() {
+  if (rest_.empty()) return std::nullopt;
+  LineCursor lines(rest_, first_line_);
+  const std::size_t heading_number = lines.number();
+  const std::string_view heading = lines.next();
+  Instance block{heading_title(heading, 2), {}, {}, heading_number + 1};
+  // The open blocks, outermost first; each points at the last entry of its
+  // parent's children, which later headings never move.
+  std::vector<Instance*> open{&block};
+  while (!lines.done() && heading_marks(lines.peek()) != 2) {
+    const std::size_t number = lines.number();
+    const std::string_view line = lines.next();
+    const std::size_t marks = heading_marks(line);
+    if (marks == 0) {
+      open.back()->lines.push_back(line);
+      continue;
+    }
+    open.resize(marks - 2);
+    Children& siblings = open.back()->children;
+    siblings.push_back(Instance{heading_title(line, marks), {}, {}, number + 1});
+    open.push_back(&siblings.back());
+  }
+  rest_ = lines.rest();
+  first_line_ = lines.number();
+  trim_blank_edges(block);
+  return block;
+}
+
 Result<SplitDocument, ParseError> split_document(std::string_view text) {
-  return Splitter().run(text);
+  auto outline = outline_document(text);
+  if (!outline) return std::move(outline).error();
+  SplitDocument document;
+  document.leading_lines = std::move(outline.value().leading_lines);
+  for (const SectionText& section : outline.value().sections) {
+    SectionReader reader(section);
+    RawSection raw{section.title, reader.own_lines(), {}};
+    while (auto block = reader.next_block()) raw.blocks.push_back(std::move(*block));
+    document.sections.push_back(std::move(raw));
+  }
+  return document;
 }
 
 void trim_blank_edges(Instance& block) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,45 @@ struct SplitDocument {
 };
 
 Result<SplitDocument, ParseError> split_document(std::string_view text);
+
+// A '#' section found in a text, not yet split into blocks.
+struct SectionText {
+  std::string title;
+  // The lines after its heading, up to the next section's heading.
+  std::string_view body;
+  // 1-based file line number of the first line of `body`.
+  std::size_t first_line = 0;
+};
+
+// The sections of a text, found in one pass that also checks the level of
+// every heading (the only way splitting can fail), so that each section can
+// be split later, block by block.
+struct DocumentOutline {
+  std::vector<std::string_view> leading_lines;
+  std::vector<SectionText> sections;
+};
+
+Result<DocumentOutline, ParseError> outline_document(std::string_view text);
+
+// Splits the body of a section of an outline: its own lines at once, then
+// one block at a time, each with blank edges dropped as `split_document`
+// drops them.
+class SectionReader {
+ public:
+  explicit SectionReader(const SectionText& section);
+
+  // The lines before the first block.
+  const std::vector<std::string_view>& own_lines() const { return own_lines_; }
+  bool has_blocks_left() const { return !rest_.empty(); }
+  // The next block, or nothing after the last.
+  std::optional<Instance> next_block();
+
+ private:
+  std::vector<std::string_view> own_lines_;
+  // From the next block's heading on.
+  std::string_view rest_;
+  std::size_t first_line_;
+};
 
 // Drops blank lines at both edges of a block's body and of all its children,
 // keeping `first_line` on the first remaining line.

@@ -16,12 +16,16 @@ namespace voromel::track::multisong {
 using header_format::Instance;
 using header_format::Ok;
 using header_format::ParseError;
-using header_format::RawSection;
 using header_format::Result;
+using header_format::SectionReader;
+using header_format::SectionText;
 
 void CanonicalOutput::settle() {
   if (differs_) return;
   if (input_.substr(matched_, pending_.size()) != pending_) {
+    // The canonical text is usually about as long as the input: room for
+    // that and a little more spares copying it while it grows.
+    pending_.reserve(std::max(matched_ + pending_.size(), input_.size()) + input_.size() / 8);
     pending_.insert(0, input_.substr(0, matched_));
     matched_ = 0;
     differs_ = true;
@@ -49,17 +53,18 @@ bool is_known_title(std::string_view title) {
   return any_kind([&]<class Kind>() { return Kind::title == title; });
 }
 
-// Writes a split document in canonical order: leading lines, the last meta
+// Writes a document in canonical order: leading lines, the last meta
 // section, the nine known kinds (each gathering its sections in file order),
-// then the unknown sections in file order. Notes on the way the first reason
-// to refuse a rewrite in each class.
+// then the unknown sections in file order. Each section is split when it is
+// written, one block at a time. Notes on the way the first reason to refuse
+// a rewrite in each class.
 class Writer {
  public:
-  Writer(const header_format::SplitDocument& split, CanonicalOutput& out)
-      : split_(split), out_(out) {}
+  Writer(const header_format::DocumentOutline& outline, CanonicalOutput& out)
+      : outline_(outline), out_(out) {}
 
   Result<Ok, ParseError> run() {
-    for (const std::string_view line : split_.leading_lines) append_line(line);
+    for (const std::string_view line : outline_.leading_lines) append_line(line);
     out_.settle();
     if (auto written = write_meta(); !written) return written;
     std::optional<ParseError> failure;
@@ -91,9 +96,12 @@ class Writer {
   // A later meta section replaces an earlier one entirely.
   Result<Ok, ParseError> write_meta() {
     header_format::Meta meta;
-    for (const RawSection& section : split_.sections) {
+    for (const SectionText& section : outline_.sections) {
       if (section.title != "Meta") continue;
-      auto read = header_format::Meta::from_block(section.lines, section.blocks);
+      SectionReader reader(section);
+      std::vector<Instance> blocks;
+      while (auto block = reader.next_block()) blocks.push_back(std::move(*block));
+      auto read = header_format::Meta::from_block(reader.own_lines(), blocks);
       if (!read) return std::move(read).error();
       meta = std::move(read).value();
       ++meta_sections_;
@@ -110,18 +118,20 @@ class Writer {
   Result<Ok, ParseError> write_kind() {
     std::vector<std::string_view> own_lines;
     bool has_blocks = false;
-    for (const RawSection& section : split_.sections) {
+    for (const SectionText& section : outline_.sections) {
       if (section.title != Kind::title) continue;
-      own_lines.insert(own_lines.end(), section.lines.begin(), section.lines.end());
-      has_blocks = has_blocks || !section.blocks.empty();
+      SectionReader reader(section);
+      own_lines.insert(own_lines.end(), reader.own_lines().begin(), reader.own_lines().end());
+      has_blocks = has_blocks || reader.has_blocks_left();
     }
     if (own_lines.empty() && !has_blocks) return Ok{};
     header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
     if (!preamble_) preamble_ = preamble_refusal(Kind::title, own_lines);
-    for (const RawSection& section : split_.sections) {
+    for (const SectionText& section : outline_.sections) {
       if (section.title != Kind::title) continue;
-      for (const Instance& block : section.blocks) {
-        if (auto written = write_block<Kind>(block); !written) return written;
+      SectionReader reader(section);
+      while (const auto block = reader.next_block()) {
+        if (auto written = write_block<Kind>(*block); !written) return written;
       }
     }
     return Ok{};
@@ -145,18 +155,19 @@ class Writer {
   }
 
   void write_unknown_sections() {
-    for (const RawSection& section : split_.sections) {
+    for (const SectionText& section : outline_.sections) {
       if (section.title == "Meta" || is_known_title(section.title)) continue;
-      header_format::serialize_section_head(out_.text(), section.title, section.lines);
-      for (const Instance& block : section.blocks) {
-        header_format::serialize_instance(out_.text(), block, 0);
+      SectionReader reader(section);
+      header_format::serialize_section_head(out_.text(), section.title, reader.own_lines());
+      while (const auto block = reader.next_block()) {
+        header_format::serialize_instance(out_.text(), *block, 0);
         out_.settle();
       }
       out_.settle();
     }
   }
 
-  const header_format::SplitDocument& split_;
+  const header_format::DocumentOutline& outline_;
   CanonicalOutput& out_;
   format::EqualRatioBudget equal_ratios_read_;
   format::EqualRatioBudget equal_ratios_written_;
@@ -171,10 +182,10 @@ class Writer {
 namespace {
 
 Result<CanonicalForm, ParseError> canonical_form_without_mark(std::string_view text) {
-  auto split = header_format::split_document(text);
-  if (!split) return std::move(split).error();
+  auto outline = header_format::outline_document(text);
+  if (!outline) return std::move(outline).error();
   CanonicalOutput out(text);
-  Writer writer(split.value(), out);
+  Writer writer(outline.value(), out);
   if (auto written = writer.run(); !written) {
     // Blocks are read in canonical order; the error to report is the first
     // that reading the whole document in file order meets.
