@@ -48,6 +48,8 @@ char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length) {
 
 std::size_t white_space_length_at(std::string_view text, std::size_t at) {
   if (at >= text.size()) return 0;
+  const auto byte = static_cast<unsigned char>(text[at]);
+  if (byte < 0x80) return is_white_space(byte) ? 1 : 0;
   std::size_t length = 0;
   const char32_t c = decode_at(text, at, length);
   return is_white_space(c) ? length : 0;
@@ -97,6 +99,12 @@ bool is_blank(std::string_view text) {
 std::pair<std::string_view, std::optional<std::string_view>> split_at_first_white_space(
     std::string_view text) {
   for (std::size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      if (is_white_space(byte)) return {text.substr(0, at), text.substr(at + 1)};
+      ++at;
+      continue;
+    }
     std::size_t length = 0;
     if (is_white_space(decode_at(text, at, length))) {
       return {text.substr(0, at), text.substr(at + length)};

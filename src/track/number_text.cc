@@ -67,6 +67,16 @@ void append_number(std::string& out, float value) {
     return;
   }
   char buffer[buffer_size];
+  // A whole value below 2^24 (every beat, pitch and count in practice) is
+  // its integer text; integers print faster than floats.
+  constexpr float exact_integers = 16777216.0f;
+  if (std::fabs(value) < exact_integers) {
+    const auto whole = static_cast<std::int32_t>(value);
+    if (static_cast<float>(whole) == value) {
+      out.append(buffer, std::to_chars(buffer, buffer + buffer_size, whole).ptr);
+      return;
+    }
+  }
   const auto result = std::to_chars(buffer, buffer + buffer_size, value, std::chars_format::fixed);
   out.append(buffer, result.ptr);
 }
