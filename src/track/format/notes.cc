@@ -282,10 +282,15 @@ void append_note_body(std::string& out, const song::Note& note) {
                       std::max(note.repeat.first, note.repeat.second));
 }
 
-std::string format_note(const song::Note& note) {
-  std::string out = note.sound;
+void append_note(std::string& out, const song::Note& note) {
+  out += note.sound;
   out += ' ';
   append_note_body(out, note);
+}
+
+std::string format_note(const song::Note& note) {
+  std::string out;
+  append_note(out, note);
   return out;
 }
 

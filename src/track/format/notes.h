@@ -59,6 +59,7 @@ LineResult<song::Note> parse_note_line(std::string_view sound, header_format::To
                                        std::size_t line);
 
 // The note line without line end, then any curve lines, each after "\n  ".
+void append_note(std::string& out, const song::Note& note);
 std::string format_note(const song::Note& note);
 
 // The option clauses of a note line, then its indented curve lines.

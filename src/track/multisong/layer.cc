@@ -273,11 +273,24 @@ std::vector<std::size_t> order_by_start(const std::vector<song::Note>& notes) {
   return order;
 }
 
+// Puts the notes in order of start without a second copy of them: the order
+// is applied cycle by cycle, each position marked done once it holds its note.
 void sort_by_start(std::vector<song::Note>& notes) {
-  std::vector<song::Note> sorted;
-  sorted.reserve(notes.size());
-  for (const std::size_t i : order_by_start(notes)) sorted.push_back(std::move(notes[i]));
-  notes = std::move(sorted);
+  // The index of the note that goes to each position.
+  std::vector<std::size_t> source = order_by_start(notes);
+  for (std::size_t first = 0; first < source.size(); ++first) {
+    if (source[first] == first) continue;
+    song::Note held = std::move(notes[first]);
+    std::size_t at = first;
+    while (source[at] != first) {
+      const std::size_t from = source[at];
+      notes[at] = std::move(notes[from]);
+      source[at] = at;
+      at = from;
+    }
+    notes[at] = std::move(held);
+    source[at] = at;
+  }
 }
 
 }  // namespace
@@ -285,6 +298,8 @@ void sort_by_start(std::vector<song::Note>& notes) {
 header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
     std::span<const std::string_view> lines) {
   Layer layer;
+  // Nearly every line of a large layer is a note.
+  layer.notes.reserve(lines.size());
   // The clip that indented lines attach to; directive and blank lines
   // leave it as it is.
   std::optional<ClipKind> last;
@@ -331,7 +346,7 @@ void LayerSection::serialize(const Layer& layer, std::string& out) {
   if (!directives.empty()) out += directives + "\n";
   // Notes are written in order of start whatever order the value holds.
   for (const std::size_t i : order_by_start(layer.notes)) {
-    out += format::format_note(layer.notes[i]);
+    format::append_note(out, layer.notes[i]);
     out += '\n';
   }
   for (const song::MotifInstance& placement : layer.motif_instances) {
