@@ -33,7 +33,8 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
 def measure(command, before=None):
-    """(wall seconds, peak RSS in KB) of one run; `before` prepares it untimed."""
+    """(wall seconds, peak RSS in KB, CPU seconds) of one run; `before`
+    prepares it untimed."""
     if before:
         before()
     with tempfile.NamedTemporaryFile() as report:
@@ -43,10 +44,12 @@ def measure(command, before=None):
         wall = time.perf_counter() - start
         if result.returncode != 0:
             raise SystemExit(f"{command[0]} failed: {result.stderr.decode(errors='replace')[:300]}")
+        fields = {}
         for line in pathlib.Path(report.name).read_text().splitlines():
-            if "Maximum resident set size" in line:
-                return wall, int(line.split(":")[1])
-    raise SystemExit("GNU time gave no peak memory")
+            name, _, value = line.strip().rpartition(": ")
+            fields[name] = value
+        return (wall, int(fields["Maximum resident set size (kbytes)"]),
+                float(fields["User time (seconds)"]) + float(fields["System time (seconds)"]))
 
 
 def side_by_side(runs, tool_run, awk_run):
@@ -55,8 +58,7 @@ def side_by_side(runs, tool_run, awk_run):
     for _ in range(runs):
         tool.append(tool_run())
         awk.append(awk_run())
-    median = lambda samples: (statistics.median(s[0] for s in samples),
-                              statistics.median(s[1] for s in samples))
+    median = lambda samples: tuple(statistics.median(s[i] for s in samples) for i in range(3))
     return median(tool), median(awk)
 
 
@@ -85,7 +87,8 @@ def row(name, tool, awk, size, must, target):
     print(f"{name:38} voromel {tool[0]:7.3f} s {mb(size) / tool[0]:7.1f} MB/s "
           f"peak {rss / 1e6:7.1f} MB ({rss / size:5.2f}x file) | awk {awk[0]:6.3f} s "
           f"peak {awk[1] / 1024:5.1f} MB | time/awk {ratio:5.2f} "
-          f"(must <= {must}, target <= {target}: {verdict(ratio, must, target)})")
+          f"(must <= {must}, target <= {target}: {verdict(ratio, must, target)}); "
+          f"CPU time {tool[2]:.2f} s / awk {awk[2]:.2f} s = {tool[2] / max(awk[2], 0.01):.2f}")
     return ratio, rss / size
 
 
@@ -171,7 +174,8 @@ def main():
               f"time(4n)/time(n) {growth:4.2f} ({verdict(growth, 5, 4.5)}), "
               f"awk {a4[0] / a1[0]:4.2f}; peak {t1[1] / 1024:6.1f} / {t4[1] / 1024:6.1f} MB, "
               f"RSS/file at 4n {rss_ratio:5.2f} ({verdict(rss_ratio, 6, 3)}); "
-              f"time/awk at 4n {t4[0] / a4[0]:5.2f}")
+              f"time/awk at 4n {t4[0] / a4[0]:5.2f}; CPU time(4n)/time(n) "
+              f"{t4[2] / max(t1[2], 0.01):4.2f}")
     if not args.work:
         shutil.rmtree(work)
 
