@@ -240,7 +240,8 @@ def random_document(rng):
             lines += random_body(rng, title)
             if rng.random() < 0.1:
                 lines.append("")
-    return "\n".join(lines) + ("\n" if rng.random() < 0.9 else "")
+    mark = "\ufeff" if rng.random() < 0.03 else ""
+    return mark + "\n".join(lines) + ("\n" if rng.random() < 0.9 else "")
 
 
 def mutate(rng, text):
