@@ -1,6 +1,7 @@
 #include "track/number_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -58,6 +59,65 @@ void lay_out_positional(std::string& out, std::string_view scientific) {
   }
 }
 
+// The decimal digits of `number`, with leading zeros up to `width` digits;
+// answers how many were written.
+std::size_t to_chars_padded(char* buffer, std::uint64_t number, int width) {
+  char digits[20];
+  const std::size_t count =
+      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
+  const std::size_t padding =
+      count < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - count : 0;
+  std::fill_n(buffer, padding, '0');
+  std::copy_n(digits, count, buffer + padding);
+  return padding + count;
+}
+
+// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits.
+constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// Writes a value that a decimal of at most six significant digits and six
+// fraction digits reads back as. Two decimals of at most six significant
+// digits never read as the same float, so that decimal is the shortest text
+// of the value and the one to_chars prints; integer arithmetic finds it much
+// faster. Answers false, writing nothing, for any other value.
+bool append_short_decimal(std::string& out, float value) {
+  const float magnitude = std::fabs(value);
+  if (!(magnitude >= 1e-6f && magnitude < 1e6f)) return false;
+  // magnitude = mantissa * 2^exponent exactly, a normal float.
+  const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+  const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+  const int exponent = static_cast<int>(bits >> 23) - 150;
+  constexpr std::uint64_t six_digits = 1'000'000;
+  std::uint64_t five_to_places = 1;
+  for (int places = 1; places <= 6; ++places) {
+    five_to_places *= 5;
+    // magnitude * 10^places = mantissa * 5^places * 2^(exponent + places),
+    // rounded to an integer.
+    const std::uint64_t scaled = mantissa * five_to_places;
+    const int shift = -(exponent + places);
+    std::uint64_t digits = 0;
+    if (shift <= 0) {
+      digits = scaled << -shift;
+    } else if (shift < 64) {
+      digits = (scaled + (std::uint64_t{1} << (shift - 1))) >> shift;
+    }
+    if (digits >= six_digits) return false;
+    if (digits == 0) continue;
+    // Both operands are exact, so the quotient is the float the text reads as.
+    if (static_cast<float>(digits) / exact_powers_of_ten[places] != magnitude) continue;
+    char buffer[16];
+    const std::size_t length = to_chars_padded(buffer, digits, places + 1);
+    if (value < 0) out += '-';
+    const std::size_t integer_digits = length - static_cast<std::size_t>(places);
+    out.append(buffer, integer_digits);
+    out += '.';
+    out.append(buffer + integer_digits, static_cast<std::size_t>(places));
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void append_number(std::string& out, float value) {
@@ -77,6 +137,7 @@ void append_number(std::string& out, float value) {
       return;
     }
   }
+  if (append_short_decimal(out, value)) return;
   const auto result = std::to_chars(buffer, buffer + buffer_size, value, std::chars_format::fixed);
   out.append(buffer, result.ptr);
 }

@@ -1,6 +1,7 @@
 #include "track/scalars.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <limits>
 #include <string>
@@ -101,6 +102,39 @@ float read_valid_number(std::string_view text) {
   return negative ? -value : value;
 }
 
+// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits.
+constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// A plain decimal of at most seven digits ("-12.25", "5.", ".5"): its digits
+// as an integer and the power of ten are exact floats, so one division
+// rounds to the nearest float, ties to even, as from_chars does. Nothing for
+// any other text, which takes the general way.
+std::optional<float> read_short_decimal(std::string_view text) {
+  std::size_t at = 0;
+  const bool negative = !text.empty() && text[0] == '-';
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++at;
+  std::uint32_t digits = 0;
+  int digit_count = 0;
+  int places = 0;
+  bool after_point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.' && !after_point) {
+      after_point = true;
+    } else if (is_digit(c) && digit_count < 7) {
+      digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
+      ++digit_count;
+      places += after_point ? 1 : 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digit_count == 0) return std::nullopt;
+  const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
+  return negative ? -magnitude : magnitude;
+}
+
 std::string quoted_number_message(std::string_view name, std::string_view text) {
   return "invalid number for " + std::string(name) + ": '" + std::string(text) + "'";
 }
@@ -113,6 +147,7 @@ bool is_number(std::string_view text) {
 }
 
 LineResult<float> parse_float(std::string_view text, std::size_t line, std::string_view name) {
+  if (const auto value = read_short_decimal(text)) return *value;
   if (!is_number(text)) return ParseError::line(line, quoted_number_message(name, text));
   return read_valid_number(text);
 }

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <tuple>
 
 #include "track/scalars.h"
@@ -82,6 +85,39 @@ TEST(NumberText, RandomFloatsReadBackToTheSameBits) {
       }
       EXPECT_EQ(text.find('e'), std::string::npos) << text;
     }
+  }
+}
+
+// Short decimals are read and written without from_chars and to_chars; both
+// ways must agree with them bit for bit and byte for byte.
+TEST(NumberText, ShortDecimalsAgreeWithTheLibrary) {
+  const auto library_read = [](const std::string& text) {
+    float value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return std::bit_cast<std::uint32_t>(value);
+  };
+  const auto library_text = [](float value) {
+    char buffer[64];
+    return std::string(buffer,
+                       std::to_chars(buffer, buffer + 64, value, std::chars_format::fixed).ptr);
+  };
+  std::mt19937 random(14);
+  for (int i = 0; i < 400000; ++i) {
+    const std::uint32_t digits = random() % (i % 2 ? 10'000'000 : 1000);
+    const int places = static_cast<int>(random() % 8);
+    std::string text = std::to_string(digits);
+    text.insert(
+        0, static_cast<std::size_t>(std::max(0, places + 1 - static_cast<int>(text.size()))), '0');
+    text.insert(text.size() - static_cast<std::size_t>(places), ".");
+    SCOPED_TRACE(text);
+    const auto read = parse_float(text, 1, "x");
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(read.value()), library_read(text));
+    if (read.value() != 0) {
+      ASSERT_EQ(number_text(read.value()), library_text(read.value()));
+    }
+    const float any = std::bit_cast<float>(static_cast<std::uint32_t>(random()) % 0x4B000000u);
+    ASSERT_EQ(number_text(-any), any == 0 ? "0" : library_text(-any));
   }
 }
 

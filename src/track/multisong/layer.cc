@@ -257,6 +257,12 @@ BodyResult apply_indented_line(Layer& layer, std::optional<ClipKind> last, std::
   return Ok{};
 }
 
+bool in_order_of_start(const std::vector<song::Note>& notes) {
+  return std::is_sorted(notes.begin(), notes.end(), [](const song::Note& a, const song::Note& b) {
+    return song::total_order_key(a.start) < song::total_order_key(b.start);
+  });
+}
+
 // The indices of the notes in order of start, in the IEEE total order;
 // notes with equal starts keep their order.
 std::vector<std::size_t> order_by_start(const std::vector<song::Note>& notes) {
@@ -276,6 +282,8 @@ std::vector<std::size_t> order_by_start(const std::vector<song::Note>& notes) {
 // Puts the notes in order of start without a second copy of them: the order
 // is applied cycle by cycle, each position marked done once it holds its note.
 void sort_by_start(std::vector<song::Note>& notes) {
+  // Notes read from a canonical text are in order already.
+  if (in_order_of_start(notes)) return;
   // The index of the note that goes to each position.
   std::vector<std::size_t> source = order_by_start(notes);
   for (std::size_t first = 0; first < source.size(); ++first) {
@@ -345,9 +353,14 @@ void LayerSection::serialize(const Layer& layer, std::string& out) {
   const std::string directives = layer_directives(layer);
   if (!directives.empty()) out += directives + "\n";
   // Notes are written in order of start whatever order the value holds.
-  for (const std::size_t i : order_by_start(layer.notes)) {
-    format::append_note(out, layer.notes[i]);
+  const auto append = [&out](const song::Note& note) {
+    format::append_note(out, note);
     out += '\n';
+  };
+  if (in_order_of_start(layer.notes)) {
+    std::for_each(layer.notes.begin(), layer.notes.end(), append);
+  } else {
+    for (const std::size_t i : order_by_start(layer.notes)) append(layer.notes[i]);
   }
   for (const song::MotifInstance& placement : layer.motif_instances) {
     append_placement(out, placement, format::format_motif_instance(placement));
