@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
   // for the next block instead of handing it back to the system and asking
   // for it again, which costs a system call and fresh pages every block.
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
-  mallopt(M_MMAP_THRESHOLD, 16 << 20);
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   return voromel::cli::run(args, std::cerr);
 }

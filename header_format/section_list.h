@@ -51,6 +51,25 @@ void serialize_block(const typename Kind::Value& value, std::string& out, State&
   }
 }
 
+// Reads one block body and writes it in canonical form: at once for the
+// kinds that can, else through its value, named `name`.
+template <Section Kind, class State>
+Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines,
+                                        const std::string& name, std::string& out,
+                                        State& read_state, State& write_state) {
+  if constexpr (requires { Kind::write(lines, out); }) {
+    return Kind::write(lines, out);
+  } else {
+    auto value = parse_block<Kind>(lines, read_state);
+    if (!value) return std::move(value).error();
+    if constexpr (requires { Kind::set_name(value.value(), name); }) {
+      Kind::set_name(value.value(), name);
+    }
+    serialize_block<Kind>(value.value(), out, write_state);
+    return Ok{};
+  }
+}
+
 // One block of a typed section.
 template <class Value>
 struct Named {

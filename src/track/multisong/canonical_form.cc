@@ -24,9 +24,13 @@ void CanonicalOutput::settle() {
   if (differs_) return;
   if (input_.substr(matched_, pending_.size()) != pending_) {
     // The canonical text is usually about as long as the input: room for
-    // that and a little more spares copying it while it grows.
-    pending_.reserve(std::max(matched_ + pending_.size(), input_.size()) + input_.size() / 8);
-    pending_.insert(0, input_.substr(0, matched_));
+    // that and a little more spares copying it while it grows. A fresh
+    // string gets exactly that room, where growing one would double it.
+    std::string whole;
+    whole.reserve(std::max(matched_ + pending_.size(), input_.size()) + input_.size() / 8);
+    whole += input_.substr(0, matched_);
+    whole += pending_;
+    pending_ = std::move(whole);
     matched_ = 0;
     differs_ = true;
     return;
@@ -139,13 +143,10 @@ class Writer {
 
   template <class Kind>
   Result<Ok, ParseError> write_block(const Instance& block) {
-    auto value = header_format::parse_block<Kind>(block.lines, equal_ratios_read_);
-    if (!value) return value.error().shifted(block.first_line);
-    if constexpr (requires { Kind::set_name(value.value(), block.name); }) {
-      Kind::set_name(value.value(), block.name);
-    }
     header_format::serialize_block_heading(out_.text(), block.name);
-    header_format::serialize_block<Kind>(value.value(), out_.text(), equal_ratios_written_);
+    auto written = header_format::write_block_body<Kind>(block.lines, block.name, out_.text(),
+                                                         equal_ratios_read_, equal_ratios_written_);
+    if (!written) return written.error().shifted(block.first_line);
     out_.settle();
     if (!sub_block_ && !block.children.empty()) {
       sub_block_ = sub_block_refusal(header_format::sub_block_heading(block.children.front()),

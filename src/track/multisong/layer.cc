@@ -303,11 +303,14 @@ void sort_by_start(std::vector<song::Note>& notes) {
 
 }  // namespace
 
-header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
-    std::span<const std::string_view> lines) {
-  Layer layer;
-  // Nearly every line of a large layer is a note.
-  layer.notes.reserve(lines.size());
+namespace {
+
+// Reads the body into `layer`. A note is handed to `finish_note` as the last
+// of `layer.notes` once no further line can change it: at the next clip line
+// or at the end of the block.
+template <class FinishNote>
+BodyResult read_body(std::span<const std::string_view> lines, Layer& layer,
+                     FinishNote finish_note) {
   // The clip that indented lines attach to; directive and blank lines
   // leave it as it is.
   std::optional<ClipKind> last;
@@ -321,6 +324,7 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
     } else if (is_indented(lines[i])) {
       read = apply_indented_line(layer, last, trimmed, k);
     } else {
+      if (last == ClipKind::Note) finish_note(layer);
       const auto kind = add_clip_line(layer, trimmed, k);
       if (!kind) return header_format::ParseError::at_line(k, kind.error());
       last = kind.value();
@@ -328,11 +332,60 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
     }
     if (!read) return std::move(read).error();
   }
-  sort_by_start(layer.notes);
-  return layer;
+  if (last == ClipKind::Note) finish_note(layer);
+  return Ok{};
 }
 
-namespace {
+// The canonical lines of a layer's notes, each written as soon as the note
+// is complete and put in order of start at the end, so that writing a layer
+// holds the text of its notes and not their values.
+class NoteLines {
+ public:
+  // Room for the notes of a block of `lines`, whose text is about as long as
+  // theirs: a large layer then needs no copies while it grows.
+  explicit NoteLines(std::span<const std::string_view> lines) {
+    std::size_t text_size = 0;
+    for (const std::string_view line : lines) text_size += line.size() + 1;
+    text_.reserve(text_size);
+    order_.reserve(lines.size());
+    starts_.reserve(lines.size() + 1);
+  }
+
+  void add(const song::Note& note) {
+    const std::uint32_t key = song::total_order_key(note.start);
+    in_order_ = in_order_ && (order_.empty() || order_.back().first <= key);
+    order_.emplace_back(key, static_cast<std::uint32_t>(order_.size()));
+    starts_.push_back(text_.size());
+    format::append_note(text_, note);
+    text_ += '\n';
+  }
+
+  // Notes with equal starts keep the order they were read in.
+  void append_in_order(std::string& out) {
+    if (in_order_) {
+      out += text_;
+      return;
+    }
+    out.reserve(out.size() + text_.size());
+    starts_.push_back(text_.size());
+    // The index breaks ties, which makes the sort stable.
+    std::sort(order_.begin(), order_.end());
+    for (const auto& [key, index] : order_) {
+      out.append(text_, starts_[index], starts_[index + 1] - starts_[index]);
+    }
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> order_;
+  std::vector<std::size_t> starts_;
+  bool in_order_ = true;
+};
+
+void append_directives(const Layer& layer, std::string& out) {
+  const std::string directives = layer_directives(layer);
+  if (!directives.empty()) out += directives + "\n";
+}
 
 template <class Placement>
 void append_placement(std::string& out, const Placement& placement, std::string line) {
@@ -347,27 +400,49 @@ void append_placement(std::string& out, const Placement& placement, std::string 
   }
 }
 
-}  // namespace
-
-void LayerSection::serialize(const Layer& layer, std::string& out) {
-  const std::string directives = layer_directives(layer);
-  if (!directives.empty()) out += directives + "\n";
-  // Notes are written in order of start whatever order the value holds.
-  const auto append = [&out](const song::Note& note) {
-    format::append_note(out, note);
-    out += '\n';
-  };
-  if (in_order_of_start(layer.notes)) {
-    std::for_each(layer.notes.begin(), layer.notes.end(), append);
-  } else {
-    for (const std::size_t i : order_by_start(layer.notes)) append(layer.notes[i]);
-  }
+void append_placements(const Layer& layer, std::string& out) {
   for (const song::MotifInstance& placement : layer.motif_instances) {
     append_placement(out, placement, format::format_motif_instance(placement));
   }
   for (const song::SubtrackInstance& placement : layer.subtrack_instances) {
     append_placement(out, placement, format::format_subtrack_instance(placement));
   }
+}
+
+}  // namespace
+
+header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
+    std::span<const std::string_view> lines) {
+  Layer layer;
+  // Nearly every line of a large layer is a note.
+  layer.notes.reserve(lines.size());
+  if (auto read = read_body(lines, layer, [](Layer&) {}); !read) return std::move(read).error();
+  sort_by_start(layer.notes);
+  return layer;
+}
+
+void LayerSection::serialize(const Layer& layer, std::string& out) {
+  append_directives(layer, out);
+  // Notes are written in order of start whatever order the value holds.
+  NoteLines notes({});
+  for (const song::Note& note : layer.notes) notes.add(note);
+  notes.append_in_order(out);
+  append_placements(layer, out);
+}
+
+header_format::Result<Ok, header_format::ParseError> LayerSection::write(
+    std::span<const std::string_view> lines, std::string& out) {
+  Layer layer;
+  NoteLines notes(lines);
+  const auto finish_note = [&notes](Layer& read) {
+    notes.add(read.notes.back());
+    read.notes.pop_back();
+  };
+  if (auto read = read_body(lines, layer, finish_note); !read) return std::move(read).error();
+  append_directives(layer, out);
+  notes.append_in_order(out);
+  append_placements(layer, out);
+  return Ok{};
 }
 
 }  // namespace voromel::track::multisong

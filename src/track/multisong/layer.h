@@ -55,6 +55,10 @@ struct LayerSection {
   static header_format::Result<song::Layer, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Layer& layer, std::string& out);
+  // Reads a body and writes it in canonical form without holding its notes:
+  // what `parse` and then `serialize` do, in the memory of the notes' text.
+  static header_format::Result<header_format::Ok, header_format::ParseError> write(
+      std::span<const std::string_view> lines, std::string& out);
   static void set_name(song::Layer& layer, const std::string& name) { layer.name = name; }
 };
 
