@@ -1,6 +1,8 @@
 #include "cli/utf8.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace voromel::cli {
 
@@ -64,6 +66,15 @@ std::size_t control_length(std::string_view text, std::size_t at) {
 
 bool is_valid_utf8(std::string_view bytes) {
   for (std::size_t at = 0; at < bytes.size();) {
+    // Eight ASCII bytes at a time: no byte has its high bit set.
+    std::uint64_t eight = 0;
+    if (at + sizeof eight <= bytes.size()) {
+      std::memcpy(&eight, bytes.data() + at, sizeof eight);
+      if ((eight & 0x8080808080808080u) == 0) {
+        at += sizeof eight;
+        continue;
+      }
+    }
     if (static_cast<unsigned char>(bytes[at]) < 0x80) {
       ++at;
       continue;

@@ -10,6 +10,12 @@ bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
+// The white space among the ASCII characters: tab to carriage return, and
+// space.
+bool is_ascii_white_space(unsigned char byte) {
+  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
+}
+
 }  // namespace
 
 bool is_white_space(char32_t c) {
@@ -49,7 +55,7 @@ char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length) {
 std::size_t white_space_length_at(std::string_view text, std::size_t at) {
   if (at >= text.size()) return 0;
   const auto byte = static_cast<unsigned char>(text[at]);
-  if (byte < 0x80) return is_white_space(byte) ? 1 : 0;
+  if (byte < 0x80) return is_ascii_white_space(byte) ? 1 : 0;
   std::size_t length = 0;
   const char32_t c = decode_at(text, at, length);
   return is_white_space(c) ? length : 0;
@@ -78,7 +84,14 @@ bool contains_white_space(std::string_view text) {
 
 std::string_view trim_start(std::string_view text) {
   std::size_t at = 0;
-  while (const std::size_t length = white_space_length_at(text, at)) at += length;
+  while (at < text.size()) {
+    // An ASCII byte is a character of its own; only others need decoding.
+    const auto byte = static_cast<unsigned char>(text[at]);
+    const std::size_t length =
+        byte < 0x80 ? (is_ascii_white_space(byte) ? 1 : 0) : white_space_length_at(text, at);
+    if (length == 0) break;
+    at += length;
+  }
   return text.substr(at);
 }
 
@@ -101,7 +114,7 @@ std::pair<std::string_view, std::optional<std::string_view>> split_at_first_whit
   for (std::size_t at = 0; at < text.size();) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x80) {
-      if (is_white_space(byte)) return {text.substr(0, at), text.substr(at + 1)};
+      if (is_ascii_white_space(byte)) return {text.substr(0, at), text.substr(at + 1)};
       ++at;
       continue;
     }

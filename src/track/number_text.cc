@@ -59,17 +59,19 @@ void lay_out_positional(std::string& out, std::string_view scientific) {
   }
 }
 
-// The decimal digits of `number`, with leading zeros up to `width` digits;
-// answers how many were written.
-std::size_t to_chars_padded(char* buffer, std::uint64_t number, int width) {
-  char digits[20];
-  const std::size_t count =
-      static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, number).ptr - digits);
-  const std::size_t padding =
-      count < static_cast<std::size_t>(width) ? static_cast<std::size_t>(width) - count : 0;
-  std::fill_n(buffer, padding, '0');
-  std::copy_n(digits, count, buffer + padding);
-  return padding + count;
+// "-0.025" from (true, 25, 3): `digits` shown with `places` fraction digits.
+void append_decimal(std::string& out, bool negative, std::uint64_t digits, int places) {
+  char buffer[32];
+  char* const end = buffer + sizeof buffer;
+  char* at = end;
+  for (int i = 0; i < places; ++i, digits /= 10) *--at = static_cast<char>('0' + digits % 10);
+  *--at = '.';
+  do {
+    *--at = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  } while (digits != 0);
+  if (negative) *--at = '-';
+  out.append(at, end);
 }
 
 // Powers of ten that floats hold exactly: 5^10 still fits in 24 bits.
@@ -89,6 +91,17 @@ bool append_short_decimal(std::string& out, float value) {
   const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
   const int exponent = static_cast<int>(bits >> 23) - 150;
   constexpr std::uint64_t six_digits = 1'000'000;
+  // A sum of halves, quarters and so on down to 2^-6, the commonest kind,
+  // is its exact decimal expansion: mantissa * 5^places / 10^places.
+  const int low_zeros = std::countr_zero(mantissa);
+  const int dyadic_places = -(exponent + low_zeros);
+  if (dyadic_places > 0 && dyadic_places <= 6) {
+    std::uint64_t digits = mantissa >> low_zeros;
+    for (int i = 0; i < dyadic_places; ++i) digits *= 5;
+    if (digits >= six_digits) return false;
+    append_decimal(out, value < 0, digits, dyadic_places);
+    return true;
+  }
   std::uint64_t five_to_places = 1;
   for (int places = 1; places <= 6; ++places) {
     five_to_places *= 5;
@@ -106,13 +119,7 @@ bool append_short_decimal(std::string& out, float value) {
     if (digits == 0) continue;
     // Both operands are exact, so the quotient is the float the text reads as.
     if (static_cast<float>(digits) / exact_powers_of_ten[places] != magnitude) continue;
-    char buffer[16];
-    const std::size_t length = to_chars_padded(buffer, digits, places + 1);
-    if (value < 0) out += '-';
-    const std::size_t integer_digits = length - static_cast<std::size_t>(places);
-    out.append(buffer, integer_digits);
-    out += '.';
-    out.append(buffer + integer_digits, static_cast<std::size_t>(places));
+    append_decimal(out, value < 0, digits, places);
     return true;
   }
   return false;

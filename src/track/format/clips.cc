@@ -71,7 +71,7 @@ LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line, std::string
   return Ok{};
 }
 
-LineResult<TrackLine> parse_motif_instance(Tokens& tokens, std::size_t line) {
+LineResult<std::optional<Placement>> parse_motif_instance(Tokens& tokens, std::size_t line) {
   song::MotifInstance placement;
   auto head = read_name_and_start(tokens, line, "motif", placement.name, placement.start);
   if (!head) return std::move(head).error();
@@ -81,10 +81,10 @@ LineResult<TrackLine> parse_motif_instance(Tokens& tokens, std::size_t line) {
   auto clauses =
       read_placement_clauses(tokens, line, "motif", placement.transpose, placement.tuning);
   if (!clauses) return std::move(clauses).error();
-  return TrackLine(std::move(placement));
+  return std::optional<Placement>(std::move(placement));
 }
 
-LineResult<TrackLine> parse_subtrack_instance(Tokens& tokens, std::size_t line) {
+LineResult<std::optional<Placement>> parse_subtrack_instance(Tokens& tokens, std::size_t line) {
   song::SubtrackInstance placement;
   auto head = read_name_and_start(tokens, line, "subtrack", placement.name, placement.start);
   if (!head) return std::move(head).error();
@@ -95,12 +95,13 @@ LineResult<TrackLine> parse_subtrack_instance(Tokens& tokens, std::size_t line) 
   auto clauses =
       read_placement_clauses(tokens, line, "subtrack", placement.transpose, placement.tuning);
   if (!clauses) return std::move(clauses).error();
-  return TrackLine(std::move(placement));
+  return std::optional<Placement>(std::move(placement));
 }
 
 }  // namespace
 
-LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_number) {
+LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
+                                                     song::Note& note) {
   Tokens tokens(line);
   const auto first = tokens.next();
   if (!first) return ParseError::line(line_number, "empty track line");
@@ -112,9 +113,10 @@ LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_n
         "audio clips were replaced by sampler sounds: define a '## <name>' block with '@sample \"" +
             std::string(*first) + "\"' under '# Sounds' and place it as a note");
   }
-  auto note = parse_note_line(*first, tokens, line_number);
-  if (!note) return std::move(note).error();
-  return TrackLine(std::move(note).value());
+  if (auto read = read_note_line(*first, tokens, line_number, note); !read) {
+    return std::move(read).error();
+  }
+  return std::optional<Placement>();
 }
 
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

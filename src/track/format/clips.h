@@ -16,10 +16,12 @@
 // indented override and trim lines under a placement.
 namespace voromel::track::format {
 
-using TrackLine = std::variant<song::Note, song::MotifInstance, song::SubtrackInstance>;
+using Placement = std::variant<song::MotifInstance, song::SubtrackInstance>;
 
-// A trimmed clip line: "motif ...", "subtrack ...", or a note line.
-LineResult<TrackLine> parse_track_line(std::string_view line, std::size_t line_number);
+// A trimmed clip line: "motif ..." or "subtrack ..." gives the placement; a
+// note line is read into `note` (as `read_note_line` does) and gives nothing.
+LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
+                                                     song::Note& note);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.

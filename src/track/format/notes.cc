@@ -170,8 +170,8 @@ LineResult<NoteOptions> parse_note_options(Tokens& tokens, std::size_t line) {
   return options;
 }
 
-LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
-                                         std::string_view missing_prefix) {
+LineResult<Ok> read_note_fields(Tokens& tokens, std::size_t line, std::string_view missing_prefix,
+                                song::Note& note) {
   const auto start = note_field(tokens, line, missing_prefix, "start");
   if (!start) return start.error();
   const auto pitch = note_field(tokens, line, missing_prefix, "pitch");
@@ -181,9 +181,9 @@ LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
   auto options = parse_note_options(tokens, line);
   if (!options) return std::move(options).error();
   NoteOptions& read = options.value();
-  song::Note note;
   note.start = start.value();
   note.pitch = pitch.value();
+  note.segments.clear();
   note.last_segment = {0.0f, duration.value(), Curve::ease()};
   note.volume_curve = std::move(read.volume_curve);
   note.text = std::move(read.text);
@@ -192,10 +192,20 @@ LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
   note.volume = read.volume;
   note.repeat = read.repeat;
   if (!read.pitch_curve.empty()) set_pitch_curve(note, read.pitch_curve);
+  return Ok{};
+}
+
+LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
+                                         std::string_view missing_prefix) {
+  song::Note note;
+  if (auto read = read_note_fields(tokens, line, missing_prefix, note); !read) {
+    return std::move(read).error();
+  }
   return note;
 }
 
-LineResult<song::Note> parse_note_line(std::string_view sound, Tokens& tokens, std::size_t line) {
+LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_t line,
+                              song::Note& note) {
   // A sound that starts with '#' could only have been reached past leading
   // white space other than space and tab; written at column 0 it would read
   // back as a heading.
@@ -203,10 +213,9 @@ LineResult<song::Note> parse_note_line(std::string_view sound, Tokens& tokens, s
     return ParseError::line(line,
                             "note sound '" + std::string(sound) + "' would read back as a heading");
   }
-  auto note = parse_note_fields(tokens, line, "note");
-  if (!note) return note;
-  note.value().sound = std::string(sound);
-  return note;
+  if (auto read = read_note_fields(tokens, line, "note", note); !read) return read;
+  note.sound = sound;
+  return Ok{};
 }
 
 namespace {

@@ -53,10 +53,15 @@ LineResult<NoteOptions> parse_note_options(header_format::Tokens& tokens, std::s
 // A missing field is "{missing_prefix} needs start" and so on.
 LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::size_t line,
                                          std::string_view missing_prefix);
+// The same, read into `note`, every member of which it sets; on error the
+// note is left half read.
+LineResult<header_format::Ok> read_note_fields(header_format::Tokens& tokens, std::size_t line,
+                                               std::string_view missing_prefix, song::Note& note);
 
-// A layer note line whose first token, the sound, is `sound`.
-LineResult<song::Note> parse_note_line(std::string_view sound, header_format::Tokens& tokens,
-                                       std::size_t line);
+// A layer note line whose first token, the sound, is `sound`, read into
+// `note` as `read_note_fields` does.
+LineResult<header_format::Ok> read_note_line(std::string_view sound, header_format::Tokens& tokens,
+                                             std::size_t line, song::Note& note);
 
 // The note line without line end, then any curve lines, each after "\n  ".
 void append_note(std::string& out, const song::Note& note);

@@ -45,17 +45,17 @@ std::string_view LayerBodyError::debug_name() const {
 }
 
 LineResult<ClipKind> add_clip_line(Layer& layer, std::string_view line, std::size_t line_number) {
-  auto clip = format::parse_track_line(line, line_number);
+  // Read in place: a note is the commonest line and the largest value.
+  song::Note& note = layer.notes.emplace_back();
+  auto clip = format::read_track_line(line, line_number, note);
+  if (!clip || clip.value()) layer.notes.pop_back();
   if (!clip) return std::move(clip).error();
-  if (auto* note = std::get_if<song::Note>(&clip.value())) {
-    layer.notes.push_back(std::move(*note));
-    return ClipKind::Note;
-  }
-  if (auto* motif = std::get_if<song::MotifInstance>(&clip.value())) {
+  if (!clip.value()) return ClipKind::Note;
+  if (auto* motif = std::get_if<song::MotifInstance>(&*clip.value())) {
     layer.motif_instances.push_back(std::move(*motif));
     return ClipKind::Motif;
   }
-  layer.subtrack_instances.push_back(std::get<song::SubtrackInstance>(std::move(clip).value()));
+  layer.subtrack_instances.push_back(std::get<song::SubtrackInstance>(std::move(*clip.value())));
   return ClipKind::Subtrack;
 }
 

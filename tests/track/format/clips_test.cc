@@ -12,14 +12,15 @@ namespace {
 
 // Reads a clip line and writes back what it holds, or gives the error text.
 std::string rewrite_clip(std::string_view line) {
-  const auto read = parse_track_line(line, 6);
+  song::Note note;
+  const auto read = read_track_line(line, 6, note);
   if (!read) return "error " + read.error().text();
-  const TrackLine& clip = read.value();
-  if (const auto* note = std::get_if<song::Note>(&clip)) return "note: " + format_note(*note);
-  if (const auto* motif = std::get_if<song::MotifInstance>(&clip)) {
+  if (!read.value()) return "note: " + format_note(note);
+  const Placement& placement = *read.value();
+  if (const auto* motif = std::get_if<song::MotifInstance>(&placement)) {
     return "motif: " + format_motif_instance(*motif);
   }
-  return "subtrack: " + format_subtrack_instance(std::get<song::SubtrackInstance>(clip));
+  return "subtrack: " + format_subtrack_instance(std::get<song::SubtrackInstance>(placement));
 }
 
 TEST(PlacementLine, CanonicalText) {
@@ -82,7 +83,8 @@ TEST(PlacementLine, Errors) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    const auto read = parse_track_line(c.line, 6);
+    song::Note note;
+    const auto read = read_track_line(c.line, 6, note);
     ASSERT_FALSE(read.has_value());
     EXPECT_EQ(read.error().text(), c.error);
   }

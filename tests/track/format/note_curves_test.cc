@@ -31,12 +31,13 @@ bool is_motif_note(std::string_view note_line) {
 LineResult<song::Note> read_note(std::string_view note_line,
                                  const std::vector<std::string_view>& curve_lines) {
   header_format::Tokens tokens(note_line);
-  auto note = is_motif_note(note_line) ? parse_note_fields(tokens, 1, "motif note")
-                                       : parse_note_line(*tokens.next(), tokens, 1);
+  song::Note note;
+  const auto read = is_motif_note(note_line) ? read_note_fields(tokens, 1, "motif note", note)
+                                             : read_note_line(*tokens.next(), tokens, 1, note);
+  if (!read) return read.error();
   std::size_t line_number = 1;
   for (const std::string_view curve_line : curve_lines) {
-    if (!note) break;
-    const auto applied = apply_note_curve(note.value(), curve_line, ++line_number);
+    const auto applied = apply_note_curve(note, curve_line, ++line_number);
     if (!applied) return applied.error();
   }
   return note;

@@ -103,9 +103,10 @@ namespace {
 std::string rewrite_note(std::string_view line, std::size_t line_number = 1) {
   Tokens tokens(line);
   const std::string_view sound = *tokens.next();
-  const auto note = parse_note_line(sound, tokens, line_number);
-  if (!note) return "error " + note.error().text();
-  return format_note(note.value());
+  song::Note note;
+  const auto read = read_note_line(sound, tokens, line_number, note);
+  if (!read) return "error " + read.error().text();
+  return format_note(note);
 }
 
 TEST(NoteLine, FieldsAreWrittenInCanonicalNumbers) {
