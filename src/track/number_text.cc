@@ -149,6 +149,42 @@ void append_number(std::string& out, float value) {
   out.append(buffer, result.ptr);
 }
 
+namespace {
+
+std::size_t count_digits(std::string_view text, std::size_t at) {
+  std::size_t count = 0;
+  while (at + count < text.size() && text[at + count] >= '0' && text[at + count] <= '9') ++count;
+  return count;
+}
+
+}  // namespace
+
+// A whole number of up to seven digits is below 2^24, so exact; a decimal of
+// at most six significant digits reads as the one float whose shortest text
+// it is. Either is canonical when no zero is superfluous.
+bool is_plain_canonical_number(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  const std::size_t integer_start = negative ? 1 : 0;
+  const std::size_t integer_digits = count_digits(text, integer_start);
+  if (integer_digits == 0 || integer_digits > 7) return false;
+  const bool zero_whole = text[integer_start] == '0';
+  if (zero_whole && integer_digits > 1) return false;
+  const std::size_t integer_end = integer_start + integer_digits;
+  // "-0" reads as negative zero, written "0".
+  if (integer_end == text.size()) return !(negative && zero_whole);
+  if (text[integer_end] != '.') return false;
+  const std::size_t fraction_digits = count_digits(text, integer_end + 1);
+  if (integer_end + 1 + fraction_digits != text.size() || fraction_digits == 0 ||
+      text.back() == '0') {
+    return false;
+  }
+  const std::size_t leading_zeros =
+      zero_whole ? text.find_first_not_of('0', integer_end + 1) - (integer_end + 1) : 0;
+  const std::size_t significant =
+      (zero_whole ? 0 : integer_digits) + fraction_digits - leading_zeros;
+  return significant <= 6;
+}
+
 std::string number_text(float value) {
   std::string out;
   append_number(out, value);

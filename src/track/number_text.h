@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // How the writers print a 32-bit float.
 namespace voromel::track {
@@ -12,6 +13,12 @@ namespace voromel::track {
 // "inf", "-inf", "NaN".
 void append_number(std::string& out, float value);
 std::string number_text(float value);
+
+// Whether `text` is the canonical text of the number it reads as, judged
+// from the text alone for plain decimals of at most six significant digits
+// ("-12.5", "440", "1234567") and false for any other text ("12.50", "012",
+// "-0", "1e3", "0.1234567"), canonical or not.
+bool is_plain_canonical_number(std::string_view text);
 
 // The plain number form (the second rule alone): the shortest digits laid
 // out without exponent and padded with zeros ("11000000000" for 1.1e10,

@@ -116,8 +116,24 @@ TEST(NumberText, ShortDecimalsAgreeWithTheLibrary) {
     if (read.value() != 0) {
       ASSERT_EQ(number_text(read.value()), library_text(read.value()));
     }
+    // Texts judged canonical from their characters alone are.
+    for (std::string candidate : {text, text.substr(text.find_first_not_of('0')), "-" + text}) {
+      if (is_plain_canonical_number(candidate)) {
+        ASSERT_EQ(number_text(parse_float(candidate, 1, "x").value()), candidate);
+      }
+    }
     const float any = std::bit_cast<float>(static_cast<std::uint32_t>(random()) % 0x4B000000u);
     ASSERT_EQ(number_text(-any), any == 0 ? "0" : library_text(-any));
+  }
+}
+
+TEST(NumberText, PlainCanonicalNumbers) {
+  for (const char* text : {"0", "440", "-12.5", "1234567", "0.000001", "-0.25", "123456.0"}) {
+    EXPECT_EQ(is_plain_canonical_number(text), std::string_view(text) != "123456.0") << text;
+  }
+  for (const char* text : {"-0", "12.50", "012", "1e3", "0.1234567", "12345678", "+1", ".5", "5.",
+                           "1234567.5", "inf", "NaN", "", "-"}) {
+    EXPECT_FALSE(is_plain_canonical_number(text)) << text;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "track/format/clips.h"
 
+#include <algorithm>
+#include <array>
 #include <limits>
 
 #include "header_format/text.h"
@@ -117,6 +119,32 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
     return std::move(read).error();
   }
   return std::optional<Placement>();
+}
+
+std::optional<float> canonical_note_start(std::string_view line) {
+  // No white space but single spaces, and nothing that needs decoding.
+  for (const char c : line) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 || byte < 0x20) return std::nullopt;
+  }
+  std::array<std::string_view, 4> fields;
+  std::size_t at = 0;
+  for (std::string_view& field : fields) {
+    if (at > line.size()) return std::nullopt;
+    const std::size_t end = std::min(line.find(' ', at), line.size());
+    field = line.substr(at, end - at);
+    if (field.empty()) return std::nullopt;
+    at = end + 1;
+  }
+  if (at <= line.size()) return std::nullopt;
+  const std::string_view sound = fields[0];
+  if (sound == "motif" || sound == "subtrack" || sound.front() == '#' || is_audio_filename(sound)) {
+    return std::nullopt;
+  }
+  for (std::size_t i = 1; i < fields.size(); ++i) {
+    if (!is_plain_canonical_number(fields[i])) return std::nullopt;
+  }
+  return parse_float(fields[1], 0, "start").value();
 }
 
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

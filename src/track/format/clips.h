@@ -23,6 +23,11 @@ using Placement = std::variant<song::MotifInstance, song::SubtrackInstance>;
 LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
                                                      song::Note& note);
 
+// The start of a note line that is already its own canonical text: ASCII
+// "<sound> <start> <pitch> <duration>" with single spaces and every number
+// plain and canonical. Nothing for any other line, canonical or not.
+std::optional<float> canonical_note_start(std::string_view line);
+
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.
 LineResult<header_format::Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,

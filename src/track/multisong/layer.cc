@@ -305,12 +305,21 @@ void sort_by_start(std::vector<song::Note>& notes) {
 
 namespace {
 
-// Reads the body into `layer`. A note is handed to `finish_note` as the last
-// of `layer.notes` once no further line can change it: at the next clip line
-// or at the end of the block.
-template <class FinishNote>
-BodyResult read_body(std::span<const std::string_view> lines, Layer& layer,
-                     FinishNote finish_note) {
+// What reading a body into a value does with notes: keeps each in the
+// layer as it is read.
+struct KeepNotes {
+  bool take_canonical(std::string_view, std::size_t) { return false; }
+  void reread(Layer&) {}
+  void finish(Layer&) {}
+};
+
+// Reads the body into `layer`, handing each note to `notes`: a note line may
+// be taken as it stands (`take_canonical`), but is read into the layer after
+// all (`reread`) when an indented line follows; a note read into the layer
+// is handed over as the last of `layer.notes` (`finish`) once no further
+// line can change it, at the next clip line or at the end of the block.
+template <class Notes>
+BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Notes& notes) {
   // The clip that indented lines attach to; directive and blank lines
   // leave it as it is.
   std::optional<ClipKind> last;
@@ -322,9 +331,14 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer,
     if (trimmed.front() == '@') {
       read = apply_directive_line(layer, trimmed, k);
     } else if (is_indented(lines[i])) {
+      if (last == ClipKind::Note) notes.reread(layer);
       read = apply_indented_line(layer, last, trimmed, k);
     } else {
-      if (last == ClipKind::Note) finish_note(layer);
+      if (last == ClipKind::Note) notes.finish(layer);
+      if (notes.take_canonical(lines[i], k)) {
+        last = ClipKind::Note;
+        continue;
+      }
       const auto kind = add_clip_line(layer, trimmed, k);
       if (!kind) return header_format::ParseError::at_line(k, kind.error());
       last = kind.value();
@@ -332,13 +346,14 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer,
     }
     if (!read) return std::move(read).error();
   }
-  if (last == ClipKind::Note) finish_note(layer);
+  if (last == ClipKind::Note) notes.finish(layer);
   return Ok{};
 }
 
 // The canonical lines of a layer's notes, each written as soon as the note
 // is complete and put in order of start at the end, so that writing a layer
-// holds the text of its notes and not their values.
+// holds the text of its notes and not their values. A note line that is
+// canonical already is kept as it stands, unless a curve line follows.
 class NoteLines {
  public:
   // Room for the notes of a block of `lines`, whose text is about as long as
@@ -351,11 +366,32 @@ class NoteLines {
     starts_.reserve(lines.size() + 1);
   }
 
+  bool take_canonical(std::string_view line, std::size_t k) {
+    const auto start = format::canonical_note_start(line);
+    if (!start) return false;
+    taken_ = TakenLine{line, k, *start};
+    return true;
+  }
+
+  // The line taken, which reads without fail, is read into the layer.
+  void reread(Layer& layer) {
+    if (!taken_) return;
+    (void)add_clip_line(layer, taken_->line, taken_->k);
+    taken_.reset();
+  }
+
+  void finish(Layer& layer) {
+    if (taken_) {
+      add_line(taken_->start, taken_->line);
+      taken_.reset();
+      return;
+    }
+    add(layer.notes.back());
+    layer.notes.pop_back();
+  }
+
   void add(const song::Note& note) {
-    const std::uint32_t key = song::total_order_key(note.start);
-    in_order_ = in_order_ && (order_.empty() || order_.back().first <= key);
-    order_.emplace_back(key, static_cast<std::uint32_t>(order_.size()));
-    starts_.push_back(text_.size());
+    begin_note(note.start);
     format::append_note(text_, note);
     text_ += '\n';
   }
@@ -376,10 +412,30 @@ class NoteLines {
   }
 
  private:
+  struct TakenLine {
+    std::string_view line;
+    std::size_t k;
+    float start;
+  };
+
+  void begin_note(float start) {
+    const std::uint32_t key = song::total_order_key(start);
+    in_order_ = in_order_ && (order_.empty() || order_.back().first <= key);
+    order_.emplace_back(key, static_cast<std::uint32_t>(order_.size()));
+    starts_.push_back(text_.size());
+  }
+
+  void add_line(float start, std::string_view line) {
+    begin_note(start);
+    text_ += line;
+    text_ += '\n';
+  }
+
   std::string text_;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> order_;
   std::vector<std::size_t> starts_;
   bool in_order_ = true;
+  std::optional<TakenLine> taken_;
 };
 
 void append_directives(const Layer& layer, std::string& out) {
@@ -416,7 +472,8 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
   Layer layer;
   // Nearly every line of a large layer is a note.
   layer.notes.reserve(lines.size());
-  if (auto read = read_body(lines, layer, [](Layer&) {}); !read) return std::move(read).error();
+  KeepNotes keep;
+  if (auto read = read_body(lines, layer, keep); !read) return std::move(read).error();
   sort_by_start(layer.notes);
   return layer;
 }
@@ -434,11 +491,7 @@ header_format::Result<Ok, header_format::ParseError> LayerSection::write(
     std::span<const std::string_view> lines, std::string& out) {
   Layer layer;
   NoteLines notes(lines);
-  const auto finish_note = [&notes](Layer& read) {
-    notes.add(read.notes.back());
-    read.notes.pop_back();
-  };
-  if (auto read = read_body(lines, layer, finish_note); !read) return std::move(read).error();
+  if (auto read = read_body(lines, layer, notes); !read) return std::move(read).error();
   append_directives(layer, out);
   notes.append_in_order(out);
   append_placements(layer, out);

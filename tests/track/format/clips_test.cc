@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -21,6 +23,44 @@ std::string rewrite_clip(std::string_view line) {
     return "motif: " + format_motif_instance(*motif);
   }
   return "subtrack: " + format_subtrack_instance(std::get<song::SubtrackInstance>(placement));
+}
+
+// Lines taken as they stand must be exactly what reading and writing them
+// gives.
+TEST(CanonicalNoteLine, TakenOnlyWhenWritingGivesTheLineBack) {
+  const struct Case {
+    const char* line;
+    bool taken;
+  } cases[] = {
+      {"lead 0 60 1", true},
+      {"lead -2.5 60.25 0.000001", true},
+      {"a\x7f 1234567 0 1", true},
+      {"lead 0 60 1.0", false},
+      {"lead -0 60 1", false},
+      {"lead  0 60 1", false},
+      {"lead 0 60 1 ", false},
+      {"lead\t0 60 1", false},
+      {"lead 0 60", false},
+      {"lead 0 60 1 volume 2", false},
+      {"l\xc3\xa9"
+       "ad 0 60 1",
+       false},
+      {"motif 0 60 1", false},
+      {"subtrack 0 60 1", false},
+      {"kick.wav 0 60 1", false},
+      {"#lead 0 60 1", false},
+      {"lead 0.1234567 60 1", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const auto start = canonical_note_start(c.line);
+    EXPECT_EQ(start.has_value(), c.taken);
+    if (!start) continue;
+    EXPECT_EQ(rewrite_clip(c.line), std::string("note: ") + c.line);
+    song::Note note;
+    ASSERT_TRUE(read_track_line(c.line, 1, note).has_value());
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(*start), std::bit_cast<std::uint32_t>(note.start));
+  }
 }
 
 TEST(PlacementLine, CanonicalText) {

@@ -14,12 +14,25 @@ namespace {
 using testing::lines_of;
 
 // The canonical body, or the error as the user reads it for a block whose
-// first body line is file line 12.
+// first body line is file line 12. Writing the body as it is read must give
+// the same as reading it into a value and writing that.
 std::string rewrite(std::string_view body) {
-  const auto layer = LayerSection::parse(lines_of(body));
-  if (!layer) return "error " + layer.error().shifted(12).text();
+  const auto lines = lines_of(body);
+  std::string streamed;
+  const auto written = LayerSection::write(lines, streamed);
+  const auto layer = LayerSection::parse(lines);
+  if (!layer) {
+    const std::string error = "error " + layer.error().shifted(12).text();
+    EXPECT_FALSE(written.has_value());
+    if (!written) {
+      EXPECT_EQ("error " + written.error().shifted(12).text(), error);
+    }
+    return error;
+  }
   std::string out;
   LayerSection::serialize(layer.value(), out);
+  EXPECT_TRUE(written.has_value());
+  EXPECT_EQ(streamed, out);
   return out;
 }
 
