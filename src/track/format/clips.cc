@@ -121,30 +121,59 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
   return std::optional<Placement>();
 }
 
-std::optional<float> canonical_note_start(std::string_view line) {
-  // No white space but single spaces, and nothing that needs decoding.
-  for (const char c : line) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 || byte < 0x20) return std::nullopt;
+namespace {
+
+bool is_ascii_white_space(unsigned char byte) {
+  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
+}
+
+// A byte that is a character of its own and prints: '!' to DEL.
+bool is_printable_ascii(unsigned char byte) {
+  return byte >= 0x21 && byte <= 0x7F;
+}
+
+}  // namespace
+
+std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
+  PlainNoteLine plain{trimmed, {}, true, 0.0f};
+  std::size_t count = 0;
+  // A trimmed line starts and ends with a field.
+  for (std::size_t at = 0; at < trimmed.size();) {
+    const std::size_t field_start = at;
+    while (at < trimmed.size() && is_printable_ascii(static_cast<unsigned char>(trimmed[at]))) ++at;
+    if (count == plain.fields.size()) return std::nullopt;
+    plain.fields[count++] = trimmed.substr(field_start, at - field_start);
+    const std::size_t gap_start = at;
+    while (at < trimmed.size() && is_ascii_white_space(static_cast<unsigned char>(trimmed[at]))) {
+      ++at;
+    }
+    if (at == gap_start && at < trimmed.size()) return std::nullopt;
+    plain.single_spaced =
+        plain.single_spaced &&
+        (at == trimmed.size() || (at == gap_start + 1 && trimmed[gap_start] == ' '));
   }
-  std::array<std::string_view, 4> fields;
-  std::size_t at = 0;
-  for (std::string_view& field : fields) {
-    if (at > line.size()) return std::nullopt;
-    const std::size_t end = std::min(line.find(' ', at), line.size());
-    field = line.substr(at, end - at);
-    if (field.empty()) return std::nullopt;
-    at = end + 1;
-  }
-  if (at <= line.size()) return std::nullopt;
-  const std::string_view sound = fields[0];
+  if (count != plain.fields.size()) return std::nullopt;
+  const std::string_view sound = plain.fields[0];
   if (sound == "motif" || sound == "subtrack" || sound.front() == '#' || is_audio_filename(sound)) {
     return std::nullopt;
   }
-  for (std::size_t i = 1; i < fields.size(); ++i) {
-    if (!is_plain_canonical_number(fields[i])) return std::nullopt;
+  for (std::size_t i = 1; i < plain.fields.size(); ++i) {
+    if (!is_plain_canonical_number(plain.fields[i])) return std::nullopt;
   }
-  return parse_float(fields[1], 0, "start").value();
+  plain.start = parse_float(plain.fields[1], 0, "start").value();
+  return plain;
+}
+
+void PlainNoteLine::append_to(std::string& out) const {
+  if (single_spaced) {
+    out += line;
+    return;
+  }
+  out += fields[0];
+  for (std::size_t i = 1; i < fields.size(); ++i) {
+    out += ' ';
+    out += fields[i];
+  }
 }
 
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

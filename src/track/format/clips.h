@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -23,10 +24,22 @@ using Placement = std::variant<song::MotifInstance, song::SubtrackInstance>;
 LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
                                                      song::Note& note);
 
-// The start of a note line that is already its own canonical text: ASCII
-// "<sound> <start> <pitch> <duration>" with single spaces and every number
-// plain and canonical. Nothing for any other line, canonical or not.
-std::optional<float> canonical_note_start(std::string_view line);
+// A note line of four ASCII fields, "<sound> <start> <pitch> <duration>",
+// whose numbers are plain and canonical already ("lead  0 60\t1"): its
+// canonical text is its fields joined by single spaces.
+struct PlainNoteLine {
+  std::string_view line;
+  std::array<std::string_view, 4> fields;
+  // Whether the fields stand apart by one space each, as written.
+  bool single_spaced;
+  float start;
+
+  void append_to(std::string& out) const;
+};
+
+// The plain note line that a trimmed line is, if it is one; nothing for any
+// other line, canonical or not.
+std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.

@@ -308,13 +308,13 @@ namespace {
 // What reading a body into a value does with notes: keeps each in the
 // layer as it is read.
 struct KeepNotes {
-  bool take_canonical(std::string_view, std::size_t) { return false; }
+  bool take_plain(std::string_view, std::size_t) { return false; }
   void reread(Layer&) {}
   void finish(Layer&) {}
 };
 
-// Reads the body into `layer`, handing each note to `notes`: a note line may
-// be taken as it stands (`take_canonical`), but is read into the layer after
+// Reads the body into `layer`, handing each note to `notes`: a plain note
+// line may be taken as text (`take_plain`), but is read into the layer after
 // all (`reread`) when an indented line follows; a note read into the layer
 // is handed over as the last of `layer.notes` (`finish`) once no further
 // line can change it, at the next clip line or at the end of the block.
@@ -335,7 +335,7 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Note
       read = apply_indented_line(layer, last, trimmed, k);
     } else {
       if (last == ClipKind::Note) notes.finish(layer);
-      if (notes.take_canonical(lines[i], k)) {
+      if (notes.take_plain(trimmed, k)) {
         last = ClipKind::Note;
         continue;
       }
@@ -352,8 +352,8 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Note
 
 // The canonical lines of a layer's notes, each written as soon as the note
 // is complete and put in order of start at the end, so that writing a layer
-// holds the text of its notes and not their values. A note line that is
-// canonical already is kept as it stands, unless a curve line follows.
+// holds the text of its notes and not their values. A plain note line is
+// written from its fields, unless a curve line follows.
 class NoteLines {
  public:
   // Room for the notes of a block of `lines`, whose text is about as long as
@@ -366,10 +366,10 @@ class NoteLines {
     starts_.reserve(lines.size() + 1);
   }
 
-  bool take_canonical(std::string_view line, std::size_t k) {
-    const auto start = format::canonical_note_start(line);
-    if (!start) return false;
-    taken_ = TakenLine{line, k, *start};
+  bool take_plain(std::string_view trimmed, std::size_t k) {
+    auto plain = format::read_plain_note_line(trimmed);
+    if (!plain) return false;
+    taken_ = TakenLine{trimmed, k, *plain};
     return true;
   }
 
@@ -382,7 +382,9 @@ class NoteLines {
 
   void finish(Layer& layer) {
     if (taken_) {
-      add_line(taken_->start, taken_->line);
+      begin_note(taken_->plain.start);
+      taken_->plain.append_to(text_);
+      text_ += '\n';
       taken_.reset();
       return;
     }
@@ -415,7 +417,7 @@ class NoteLines {
   struct TakenLine {
     std::string_view line;
     std::size_t k;
-    float start;
+    format::PlainNoteLine plain;
   };
 
   void begin_note(float start) {
@@ -423,12 +425,6 @@ class NoteLines {
     in_order_ = in_order_ && (order_.empty() || order_.back().first <= key);
     order_.emplace_back(key, static_cast<std::uint32_t>(order_.size()));
     starts_.push_back(text_.size());
-  }
-
-  void add_line(float start, std::string_view line) {
-    begin_note(start);
-    text_ += line;
-    text_ += '\n';
   }
 
   std::string text_;
