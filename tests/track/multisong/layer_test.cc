@@ -247,7 +247,9 @@ class LayerMaker : testing::Picker {
 
  private:
   std::string number() {
-    static const char* const numbers[] = {"0", "1", "-2", "0.5", "0.1", "3.75", "-0", "12"};
+    static const char* const numbers[] = {"0",    "1",   "-2",  "0.5",      "0.1",
+                                          "3.75", "-0",  "12",  "1.50",     "0.1234567",
+                                          "1e2",  "010", "inf", "123456.5", "0.000001"};
     return one_of(numbers);
   }
 
@@ -271,7 +273,9 @@ class LayerMaker : testing::Picker {
                                           " \"la  la\"",
                                           " arpeggio 0 7 rate 8",
                                           " repeat 4"};
-    std::string out = "lead " + number() + " " + number() + " 2" + one_of(options) + "\n";
+    static const char* const gaps[] = {" ", " ", " ", "  ", "\t", " \x0b"};
+    std::string out = "lead" + std::string(one_of(gaps)) + number() + one_of(gaps) + number() +
+                      one_of(gaps) + "2" + one_of(options) + (pick(4) == 0 ? " \r\n" : "\n");
     if (pick(3) == 0) out += "  pitch 0 0, 0.5 1 ease-in, 1 -1\n";
     if (pick(3) == 0) out += "  volume 0 1, 0.25 0.5, 1 0.1 linear\n";
     return out;
