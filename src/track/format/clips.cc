@@ -137,20 +137,19 @@ bool is_printable_ascii(unsigned char byte) {
 std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
   PlainNoteLine plain{trimmed, {}, true, 0.0f};
   std::size_t count = 0;
+  const char* at = trimmed.data();
+  const char* const end = at + trimmed.size();
   // A trimmed line starts and ends with a field.
-  for (std::size_t at = 0; at < trimmed.size();) {
-    const std::size_t field_start = at;
-    while (at < trimmed.size() && is_printable_ascii(static_cast<unsigned char>(trimmed[at]))) ++at;
+  while (at != end) {
+    const char* const field = at;
+    while (at != end && is_printable_ascii(static_cast<unsigned char>(*at))) ++at;
     if (count == plain.fields.size()) return std::nullopt;
-    plain.fields[count++] = trimmed.substr(field_start, at - field_start);
-    const std::size_t gap_start = at;
-    while (at < trimmed.size() && is_ascii_white_space(static_cast<unsigned char>(trimmed[at]))) {
-      ++at;
-    }
-    if (at == gap_start && at < trimmed.size()) return std::nullopt;
-    plain.single_spaced =
-        plain.single_spaced &&
-        (at == trimmed.size() || (at == gap_start + 1 && trimmed[gap_start] == ' '));
+    plain.fields[count++] = std::string_view(field, static_cast<std::size_t>(at - field));
+    const char* const gap = at;
+    while (at != end && is_ascii_white_space(static_cast<unsigned char>(*at))) ++at;
+    if (at == end) break;
+    if (at == gap) return std::nullopt;
+    if (at - gap != 1 || *gap != ' ') plain.single_spaced = false;
   }
   if (count != plain.fields.size()) return std::nullopt;
   const std::string_view sound = plain.fields[0];
