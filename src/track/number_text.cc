@@ -74,10 +74,6 @@ void append_decimal(std::string& out, bool negative, std::uint64_t digits, int p
   out.append(at, end);
 }
 
-// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits.
-constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-
 // Writes a value that a decimal of at most six significant digits and six
 // fraction digits reads back as. Two decimals of at most six significant
 // digits never read as the same float, so that decimal is the shortest text
@@ -149,40 +145,37 @@ void append_number(std::string& out, float value) {
   out.append(buffer, result.ptr);
 }
 
-namespace {
-
-std::size_t count_digits(std::string_view text, std::size_t at) {
-  std::size_t count = 0;
-  while (at + count < text.size() && text[at + count] >= '0' && text[at + count] <= '9') ++count;
-  return count;
-}
-
-}  // namespace
-
 // A whole number of up to seven digits is below 2^24, so exact; a decimal of
 // at most six significant digits reads as the one float whose shortest text
-// it is. Either is canonical when no zero is superfluous.
-bool is_plain_canonical_number(std::string_view text) {
+// it is. Either is canonical when no zero is superfluous. Both the digits
+// and the power of ten are exact floats, so one division gives the value
+// from_chars would.
+std::optional<float> plain_canonical_number(std::string_view text) {
+  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
   const bool negative = text.starts_with('-');
   const std::size_t integer_start = negative ? 1 : 0;
-  const std::size_t integer_digits = count_digits(text, integer_start);
-  if (integer_digits == 0 || integer_digits > 7) return false;
+  std::size_t at = integer_start;
+  std::uint64_t digits = 0;
+  for (; at < text.size() && is_digit(text[at]); ++at) digits = digits * 10 + (text[at] - '0');
+  const std::size_t integer_digits = at - integer_start;
+  if (integer_digits == 0 || integer_digits > 7) return std::nullopt;
   const bool zero_whole = text[integer_start] == '0';
-  if (zero_whole && integer_digits > 1) return false;
-  const std::size_t integer_end = integer_start + integer_digits;
-  // "-0" reads as negative zero, written "0".
-  if (integer_end == text.size()) return !(negative && zero_whole);
-  if (text[integer_end] != '.') return false;
-  const std::size_t fraction_digits = count_digits(text, integer_end + 1);
-  if (integer_end + 1 + fraction_digits != text.size() || fraction_digits == 0 ||
-      text.back() == '0') {
-    return false;
+  if (zero_whole && integer_digits > 1) return std::nullopt;
+  std::size_t places = 0;
+  if (at < text.size()) {
+    if (text[at] != '.') return std::nullopt;
+    for (++at; at < text.size() && is_digit(text[at]) && places < 6; ++at, ++places) {
+      digits = digits * 10 + (text[at] - '0');
+    }
+    if (at != text.size() || places == 0 || text.back() == '0') return std::nullopt;
+    // Leading zeros drop out of `digits`: its length is the significant digits.
+    if (digits >= 1'000'000) return std::nullopt;
+  } else if (negative && zero_whole) {
+    // "-0" reads as negative zero, written "0".
+    return std::nullopt;
   }
-  const std::size_t leading_zeros =
-      zero_whole ? text.find_first_not_of('0', integer_end + 1) - (integer_end + 1) : 0;
-  const std::size_t significant =
-      (zero_whole ? 0 : integer_digits) + fraction_digits - leading_zeros;
-  return significant <= 6;
+  const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
+  return negative ? -magnitude : magnitude;
 }
 
 std::string number_text(float value) {

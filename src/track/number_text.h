@@ -1,11 +1,19 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
 // How the writers print a 32-bit float.
 namespace voromel::track {
+
+// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits. A
+// whole number below 2^24 divided by one of them is rounded once, to the
+// float nearest the decimal.
+inline constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                              1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
 // The canonical number text: a finite whole value as its exact integer
 // ("11000000512", negative zero as "0"); any other value as the shortest
@@ -14,11 +22,11 @@ namespace voromel::track {
 void append_number(std::string& out, float value);
 std::string number_text(float value);
 
-// Whether `text` is the canonical text of the number it reads as, judged
-// from the text alone for plain decimals of at most six significant digits
-// ("-12.5", "440", "1234567") and false for any other text ("12.50", "012",
+// The value `text` reads as, when `text` is its canonical text, judged from
+// the text alone for plain decimals of at most six significant digits
+// ("-12.5", "440", "1234567"); nothing for any other text ("12.50", "012",
 // "-0", "1e3", "0.1234567"), canonical or not.
-bool is_plain_canonical_number(std::string_view text);
+std::optional<float> plain_canonical_number(std::string_view text);
 
 // The plain number form (the second rule alone): the shortest digits laid
 // out without exponent and padded with zeros ("11000000000" for 1.1e10,

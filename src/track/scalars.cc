@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "track/number_text.h"
+
 namespace voromel::track {
 
 namespace {
@@ -101,10 +103,6 @@ float read_valid_number(std::string_view text) {
   }
   return negative ? -value : value;
 }
-
-// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits.
-constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                       1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
 // A plain decimal of at most seven digits ("-12.25", "5.", ".5"): its digits
 // as an integer and the power of ten are exact floats, so one division

@@ -156,10 +156,12 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
   if (sound == "motif" || sound == "subtrack" || sound.front() == '#' || is_audio_filename(sound)) {
     return std::nullopt;
   }
-  for (std::size_t i = 1; i < plain.fields.size(); ++i) {
-    if (!is_plain_canonical_number(plain.fields[i])) return std::nullopt;
+  const auto start = plain_canonical_number(plain.fields[1]);
+  if (!start || !plain_canonical_number(plain.fields[2]) ||
+      !plain_canonical_number(plain.fields[3])) {
+    return std::nullopt;
   }
-  plain.start = parse_float(plain.fields[1], 0, "start").value();
+  plain.start = *start;
   return plain;
 }
 
