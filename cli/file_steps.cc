@@ -2,7 +2,6 @@
 
 #include "cli/file_io.h"
 #include "cli/utf8.h"
-#include "track/multisong/section_checks.h"
 
 namespace voromel::cli {
 
@@ -19,31 +18,15 @@ Result<std::string, FileFailure> read_step(const std::string& path) {
   return std::move(text).value();
 }
 
-Result<track::multisong::TrackDocument, FileFailure> parse_step(const std::string& path,
-                                                                std::string_view text) {
-  auto document = track::multisong::TrackDocument::parse_with(text);
-  if (!document) return parse_failure(path, document.error());
-  return std::move(document).value();
-}
-
-FileFailure parse_failure(const std::string& path, const header_format::ParseError& error) {
-  const char* step = error.refuses() ? "Refusing " : "Parsing ";
-  return FileFailure{step + display_path(path) + ": " + error.text()};
+FileFailure failure(const std::string& path, const Error& error) {
+  const char* step = "Parsing ";
+  if (error.kind() == Error::Kind::Refused) step = "Refusing ";
+  if (error.kind() == Error::Kind::NotUpgradable) step = "Upgrading ";
+  return FileFailure{step + display_path(path) + ": " + error.message()};
 }
 
 FileFailure refusing(std::string_view path, std::string_view reason) {
   return FileFailure{"Refusing " + display_path(path) + ": " + std::string(reason)};
-}
-
-Result<Ok, FileFailure> lost_text_step(const std::string& path,
-                                       const track::multisong::TrackDocument& document) {
-  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
-    return refusing(path, checked.error().text());
-  }
-  if (auto checked = track::multisong::check_single_meta(document); !checked) {
-    return refusing(path, checked.error().text());
-  }
-  return Ok{};
 }
 
 Result<Ok, FileFailure> read_back_step(const std::string& path, std::string_view written,

@@ -4,10 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
 #include "header_format/result.h"
-#include "track/multisong/canonical_form.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/voromel.h"
 
 // The steps both modes take for one file, each turning its failure into the
 // message that stops the run.
@@ -27,10 +25,9 @@ struct FileFailure {
 using FileOutcome = header_format::Result<FileDone, FileFailure>;
 
 // How the tool reads a text and writes it in canonical form. The tool always
-// uses `track::multisong::canonical_form`; tests substitute a faulty one to
-// see the read-back check fire.
-using Formatter = header_format::Result<track::multisong::CanonicalForm,
-                                        header_format::ParseError> (*)(std::string_view text);
+// uses `voromel::format`; tests substitute a faulty one to see the read-back
+// check fire.
+using Formatter = Result<CanonicalText, Error> (*)(std::string_view text);
 
 // The path as typed, with ill-formed UTF-8 shown as U+FFFD.
 std::string display_path(std::string_view path);
@@ -38,19 +35,12 @@ std::string display_path(std::string_view path);
 // "Reading {}: {}"
 header_format::Result<std::string, FileFailure> read_step(const std::string& path);
 
-// "Parsing {}: {}", or "Refusing {}: {}" for a text that reads but that the
-// tool refuses to write (such as a pitch curve no text gives back).
-header_format::Result<track::multisong::TrackDocument, FileFailure> parse_step(
-    const std::string& path, std::string_view text);
-FileFailure parse_failure(const std::string& path, const header_format::ParseError& error);
+// "Parsing {}: {}" for a text that does not read, "Refusing {}: {}" for one
+// the tool will not write, "Upgrading {}: {}" for one it cannot lift.
+FileFailure failure(const std::string& path, const Error& error);
 
 // "Refusing {}: {}" with the path as typed and the reason.
 FileFailure refusing(std::string_view path, std::string_view reason);
-
-// Refuses a document that would lose text when written: a sub-block that
-// nothing reads, or every "# Meta" section but the last.
-header_format::Result<header_format::Ok, FileFailure> lost_text_step(
-    const std::string& path, const track::multisong::TrackDocument& document);
 
 // The last step before anything is written: the text must read and be
 // canonical already, as `format` sees it. Otherwise "Refusing {}: internal

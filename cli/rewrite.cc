@@ -18,10 +18,8 @@ Result<std::optional<std::string>, FileFailure> canonical_step(const std::string
   auto text = read_step(path);
   if (!text) return text.error();
   auto form = format(text.value());
-  if (!form) return parse_failure(path, form.error());
-  if (form.value().refusal) {
-    return refusing(path, *form.value().refusal);
-  }
+  if (!form) return failure(path, form.error());
+  if (const auto& refusal = form.value().refusal) return failure(path, *refusal);
   if (form.value().same_as_input) return std::optional<std::string>();
   return std::optional<std::string>(std::move(form.value().text));
 }

@@ -5,7 +5,6 @@
 #include "cli/file_io.h"
 #include "cli/utf8.h"
 #include "header_format/text.h"
-#include "track/upgrade.h"
 #include "track/upgrade_names.h"
 
 namespace voromel::cli {
@@ -45,20 +44,15 @@ FileOutcome write_upgraded(const std::string& path, const std::string& text,
 }
 
 // The text of the upgraded document, or nothing when there is nothing to
-// upgrade. The document is dropped on return, before the text is read back.
+// upgrade. The text read is dropped on return, before the result is read
+// back.
 Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string& path,
                                                               const std::string& song_name) {
   auto text = read_step(path);
   if (!text) return text.error();
-  auto document = parse_step(path, text.value());
-  if (!document) return document.error();
-  auto upgraded = track::upgrade_pre_0_20(document.value(), song_name);
-  if (!upgraded) {
-    return FileFailure{"Upgrading " + display_path(path) + ": " + upgraded.error().text()};
-  }
-  if (!upgraded.value()) return std::optional<std::string>();
-  if (auto checked = lost_text_step(path, document.value()); !checked) return checked.error();
-  return std::optional<std::string>(document.value().serialize());
+  auto upgraded = voromel::upgrade(std::move(text).value(), song_name);
+  if (!upgraded) return failure(path, upgraded.error());
+  return std::move(upgraded).value();
 }
 
 }  // namespace

@@ -10,29 +10,25 @@
 namespace voromel::cli {
 namespace {
 
-using header_format::ParseError;
-using header_format::Result;
 using testing::TempDir;
-using track::multisong::canonical_form;
-using track::multisong::CanonicalForm;
 
 // Formatter faults: one whose text reads back as a different document, one
 // whose text does not parse at all.
-Result<CanonicalForm, ParseError> with_prefix(std::string_view text, std::string_view prefix) {
-  auto form = canonical_form(text);
+Result<CanonicalText, Error> with_prefix(std::string_view text, std::string_view prefix) {
+  auto form = format(text);
   if (!form) return form;
-  CanonicalForm& written = form.value();
+  CanonicalText& written = form.value();
   written.text.insert(0, written.same_as_input ? text : std::string_view());
   written.text.insert(0, prefix);
   written.same_as_input = false;
   return form;
 }
 
-Result<CanonicalForm, ParseError> with_extra_leading_line(std::string_view text) {
+Result<CanonicalText, Error> with_extra_leading_line(std::string_view text) {
   return with_prefix(text, "stray\n");
 }
 
-Result<CanonicalForm, ParseError> with_orphan_heading(std::string_view text) {
+Result<CanonicalText, Error> with_orphan_heading(std::string_view text) {
   return with_prefix(text, "## orphan\n");
 }
 

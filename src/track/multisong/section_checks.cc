@@ -60,6 +60,16 @@ std::string repeated_meta_refusal(std::size_t meta_sections) {
          " times and only the last would be kept: merge them into one '# Meta' section";
 }
 
+Result<Ok, header_format::ParseError> check_preambles(const TrackDocument& document) {
+  std::optional<std::string> message;
+  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
+    message = preamble_refusal(Kind::title, list.lines);
+    return message.has_value();
+  });
+  if (message) return refusal(std::move(*message));
+  return Ok{};
+}
+
 Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& document) {
   if (const auto& unread = document.meta.unread_sub_block) {
     return refusal(sub_block_refusal(unread->heading, unread->block, "Meta"));

@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "voromel/voromel.h"
+
 namespace voromel::track::multisong {
 namespace {
 
@@ -14,13 +16,18 @@ struct Case {
   const char* message;  // empty: the check passes
 };
 
-// The refusal a rewrite of the text meets first, if any.
+// The refusal a rewrite of the text meets first, if any, block by block and
+// on the whole document.
 void run_cases(std::span<const Case> cases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     auto form = canonical_form(c.text);
     ASSERT_TRUE(form.has_value()) << form.error().text();
     EXPECT_EQ(form.value().refusal.value_or(""), c.message);
+    auto document = Document::read(c.text);
+    ASSERT_TRUE(document.has_value());
+    const auto checked = document.value().check();
+    EXPECT_EQ(checked ? "" : checked.error().message(), c.message);
   }
 }
 

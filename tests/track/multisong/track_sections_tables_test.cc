@@ -6,14 +6,23 @@
 
 #include "song/tuning.h"
 #include "track/multisong/track_sections.h"
+#include "voromel/voromel.h"
 
 namespace voromel::track::multisong {
 namespace {
 
+// The document written whole, or its error; written block by block, the
+// outcome is the same.
 std::string rewrite(std::string_view text) {
   auto document = TrackDocument::parse_with(text);
-  if (!document) return "error: " + document.error().text();
-  return document.value().serialize();
+  const std::string whole =
+      document ? document.value().serialize() : "error: " + document.error().text();
+  auto form = voromel::format(text);
+  const std::string streamed = !form                        ? "error: " + form.error().message()
+                               : form.value().same_as_input ? std::string(text)
+                                                            : form.value().text;
+  EXPECT_EQ(streamed, whole);
+  return whole;
 }
 
 TEST(TableSections, CanonicalDocumentIsLeftAsItIs) {

@@ -4,14 +4,20 @@
 
 #include <string>
 
+#include "voromel/voromel.h"
+
 namespace voromel::track::multisong {
 namespace {
 
+// The whole document written; written block by block, the text is the same.
 std::string rewrite(std::string_view text) {
   auto document = TrackDocument::parse_with(text);
   EXPECT_TRUE(document.has_value()) << document.error().text();
   if (!document) return "";
-  return document.value().serialize();
+  std::string written = document.value().serialize();
+  auto form = voromel::format(text);
+  EXPECT_EQ(form.value().same_as_input ? std::string(text) : form.value().text, written);
+  return written;
 }
 
 TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {

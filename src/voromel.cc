@@ -1,0 +1,84 @@
+#include "voromel/voromel.h"
+
+#include <utility>
+
+#include "header_format/parse_error.h"
+#include "track/multisong/canonical_form.h"
+#include "track/multisong/section_checks.h"
+#include "track/upgrade.h"
+
+namespace voromel {
+
+namespace {
+
+Error read_error(const header_format::ParseError& error) {
+  return Error(error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable, error.text());
+}
+
+Error refusal(std::string message) {
+  return Error(Error::Kind::Refused, std::move(message));
+}
+
+// The refusals of text that a written document would lose: a sub-block
+// nothing reads, every "# Meta" section but the last.
+Result<Ok, Error> check_lost_text(const TrackDocument& document) {
+  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
+    return refusal(checked.error().text());
+  }
+  if (auto checked = track::multisong::check_single_meta(document); !checked) {
+    return refusal(checked.error().text());
+  }
+  return Ok{};
+}
+
+}  // namespace
+
+Result<Document, Error> Document::read(std::string text) {
+  auto storage = std::make_unique<Storage>();
+  storage->text = std::move(text);
+  auto model = TrackDocument::parse_with(std::string_view(storage->text));
+  if (!model) return read_error(model.error());
+  return Document(std::move(storage), std::move(model).value());
+}
+
+std::string Document::write() const {
+  return model_.serialize();
+}
+
+Result<Ok, Error> Document::check() const {
+  if (auto checked = track::multisong::check_preambles(model_); !checked) {
+    return refusal(checked.error().text());
+  }
+  return check_lost_text(model_);
+}
+
+Result<bool, Error> Document::upgrade(std::string_view song_name) {
+  auto upgraded = track::upgrade_pre_0_20(model_, song_name);
+  if (!upgraded) return Error(Error::Kind::NotUpgradable, upgraded.error().text());
+  if (!upgraded.value()) return false;
+  if (auto checked = check_lost_text(model_); !checked) return std::move(checked).error();
+  return true;
+}
+
+std::string_view Document::keep(std::string text) {
+  return storage_->kept.emplace_back(std::move(text));
+}
+
+Result<CanonicalText, Error> format(std::string_view text) {
+  auto form = track::multisong::canonical_form(text);
+  if (!form) return read_error(form.error());
+  CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
+  if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));
+  return written;
+}
+
+Result<std::optional<std::string>, Error> upgrade(std::string text, std::string_view song_name) {
+  auto document = Document::read(std::move(text));
+  if (!document) return std::move(document).error();
+  auto upgraded = document.value().upgrade(song_name);
+  if (!upgraded) return std::move(upgraded).error();
+  if (!upgraded.value()) return std::optional<std::string>();
+  return std::optional<std::string>(document.value().write());
+}
+
+}  // namespace voromel

@@ -1,0 +1,83 @@
+# Builds the library and the tool (Release, without tests), installs them
+# into a fresh prefix, then builds examples/consumer against that prefix,
+# once through find_package and once through pkg-config (when it is there),
+# and checks what the consumer prints.
+#   cmake -D SOURCE_DIR=... -D WORK_DIR=... -D CXX=... -D GENERATOR=... -P install_and_consume.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(build ${WORK_DIR}/build)
+set(prefix ${WORK_DIR}/prefix)
+set(consumer ${WORK_DIR}/consumer)
+# The build is kept between runs; what is installed and built on it is not.
+file(REMOVE_RECURSE ${prefix} ${consumer})
+set(warnings -Wall -Wextra -Wpedantic -Wshadow -Werror)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+endfunction()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
+  -D CMAKE_BUILD_TYPE=Release -D BUILD_TESTING=OFF -D CMAKE_CXX_COMPILER=${CXX})
+run(${CMAKE_COMMAND} --build ${build} -j 2)
+run(${CMAKE_COMMAND} --install ${build} --prefix ${prefix})
+
+string(JOIN " " flags ${warnings})
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${consumer}/cmake -G ${GENERATOR}
+  -D CMAKE_BUILD_TYPE=Release -D CMAKE_CXX_COMPILER=${CXX} -D CMAKE_PREFIX_PATH=${prefix}
+  "-DCMAKE_CXX_FLAGS=${flags}")
+run(${CMAKE_COMMAND} --build ${consumer}/cmake)
+set(programs ${consumer}/cmake/set_tempo)
+
+# The pkg-config file's flags, with the headers as ordinary ones so that
+# warnings in them count.
+find_program(PKG_CONFIG pkg-config)
+if(PKG_CONFIG)
+  file(GLOB_RECURSE pc_file ${prefix}/voromel.pc)
+  get_filename_component(pc_directory "${pc_file}" DIRECTORY)
+  set(ENV{PKG_CONFIG_PATH} ${pc_directory})
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs voromel
+    RESULT_VARIABLE status OUTPUT_VARIABLE pc_flags OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "pkg-config does not find voromel in ${pc_directory}")
+  endif()
+  separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
+  run(${CXX} -std=c++20 -O2 ${warnings} ${SOURCE_DIR}/examples/consumer/main.cc ${pc_flags}
+    -o ${consumer}/set_tempo_pc)
+  list(APPEND programs ${consumer}/set_tempo_pc)
+else()
+  message(STATUS "pkg-config is not installed: its file is not checked")
+endif()
+
+set(expected "# Meta
+
+@title Demo
+
+# Songs
+
+## main
+@tempo 90
+@layer bass
+
+# Layers
+
+## bass
+@volume 0.8
+bass 0 36 1
+
+# Sounds
+
+## bass
+sine 1
+@attack 0.01
+")
+foreach(program IN LISTS programs)
+  execute_process(COMMAND ${program} ${SOURCE_DIR}/examples/demo.track main 90
+    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0 OR NOT out STREQUAL expected OR NOT err STREQUAL "")
+    message(FATAL_ERROR "${program} exited with ${status}\nstdout:\n${out}\nstderr:\n${err}")
+  endif()
+endforeach()
+message(STATUS "installed into ${prefix}; consumers built and run: ${programs}")
