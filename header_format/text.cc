@@ -97,7 +97,14 @@ std::string_view trim_start(std::string_view text) {
 
 std::string_view trim_end(std::string_view text) {
   std::size_t end = text.size();
-  while (const std::size_t length = white_space_length_before(text, end)) end -= length;
+  while (end > 0) {
+    // An ASCII byte is a character of its own; only others need decoding.
+    const auto byte = static_cast<unsigned char>(text[end - 1]);
+    const std::size_t length =
+        byte < 0x80 ? (is_ascii_white_space(byte) ? 1 : 0) : white_space_length_before(text, end);
+    if (length == 0) break;
+    end -= length;
+  }
   return text.substr(0, end);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "header_format/text.h"
@@ -134,9 +135,28 @@ bool is_printable_ascii(unsigned char byte) {
 
 }  // namespace
 
+namespace {
+
+// "volume <factor>": a factor within epsilon of 1 is left out.
+bool is_canonical_volume_option(std::string_view keyword, std::string_view value) {
+  if (keyword != "volume") return false;
+  const auto factor = plain_canonical_number(value);
+  return factor && std::fabs(*factor - 1.0f) > std::numeric_limits<float>::epsilon();
+}
+
+// "repeat <count>": a count of 0 or 1 is left out, and one is written
+// without sign or leading zero.
+bool is_canonical_repeat_option(std::string_view keyword, std::string_view value) {
+  if (keyword != "repeat" || value.front() == '0' || value.front() == '+') return false;
+  const auto count = parse_count(value);
+  return count && *count > 1;
+}
+
+}  // namespace
+
 std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
-  PlainNoteLine plain{trimmed, {}, true, 0.0f};
-  std::size_t count = 0;
+  PlainNoteLine plain{trimmed, {}, 0, true, 0.0f};
+  std::size_t& count = plain.field_count;
   const char* at = trimmed.data();
   const char* const end = at + trimmed.size();
   // A trimmed line starts and ends with a field.
@@ -151,7 +171,7 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
     if (at == gap) return std::nullopt;
     if (at - gap != 1 || *gap != ' ') plain.single_spaced = false;
   }
-  if (count != plain.fields.size()) return std::nullopt;
+  if (count < 4) return std::nullopt;
   const std::string_view sound = plain.fields[0];
   if (sound == "motif" || sound == "subtrack" || sound.front() == '#' || is_audio_filename(sound)) {
     return std::nullopt;
@@ -161,6 +181,17 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
       !plain_canonical_number(plain.fields[3])) {
     return std::nullopt;
   }
+  // The options, in the order the canonical text has them.
+  std::size_t option = 4;
+  if (option + 1 < count &&
+      is_canonical_volume_option(plain.fields[option], plain.fields[option + 1])) {
+    option += 2;
+  }
+  if (option + 1 < count &&
+      is_canonical_repeat_option(plain.fields[option], plain.fields[option + 1])) {
+    option += 2;
+  }
+  if (option != count) return std::nullopt;
   plain.start = *start;
   return plain;
 }
@@ -171,7 +202,7 @@ void PlainNoteLine::append_to(std::string& out) const {
     return;
   }
   out += fields[0];
-  for (std::size_t i = 1; i < fields.size(); ++i) {
+  for (std::size_t i = 1; i < field_count; ++i) {
     out += ' ';
     out += fields[i];
   }

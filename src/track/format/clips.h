@@ -24,12 +24,14 @@ using Placement = std::variant<song::MotifInstance, song::SubtrackInstance>;
 LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
                                                      song::Note& note);
 
-// A note line of four ASCII fields, "<sound> <start> <pitch> <duration>",
-// whose numbers are plain and canonical already ("lead  0 60\t1"): its
-// canonical text is its fields joined by single spaces.
+// A note line of ASCII fields, "<sound> <start> <pitch> <duration>" and
+// then perhaps "volume <factor>" and "repeat <count>", each written as the
+// canonical text has it already ("lead  0 60\t1 repeat 2"): its canonical
+// text is its fields joined by single spaces.
 struct PlainNoteLine {
   std::string_view line;
-  std::array<std::string_view, 4> fields;
+  std::array<std::string_view, 8> fields;
+  std::size_t field_count;
   // Whether the fields stand apart by one space each, as written.
   bool single_spaced;
   float start;
