@@ -372,8 +372,11 @@ bool try_duration(float duration, WrittenPitch& written, const WrittenSegments& 
 bool try_durations_near(float total, WrittenPitch& written, const WrittenSegments& segments) {
   if (!(total > 0) || !std::isfinite(total)) return false;
   const FloatRange window = duration_window_around(total);
-  // The first in line usually does, and needs no ranking of the others.
-  const float first = shortest_in(window, total);
+  // The first in line usually does, and needs no ranking of the others. A
+  // total written with at most six significant digits is first: any other
+  // decimal that short lies further than the window reaches.
+  const float first =
+      plain_canonical_number(number_text(total)) ? total : shortest_in(window, total);
   if (try_duration(first, written, segments)) return true;
   for (const float duration : durations_near(window, total)) {
     if (duration != first && try_duration(duration, written, segments)) return true;

@@ -1,5 +1,7 @@
 #include "track/multisong/wave.h"
 
+#include <array>
+
 #include "header_format/text.h"
 #include "track/body_lines.h"
 #include "track/format/curves.h"
@@ -12,15 +14,22 @@ namespace {
 
 constexpr std::size_t max_vertex_tokens = 3;
 
+struct VertexTokens {
+  std::array<std::string_view, max_vertex_tokens> parts;
+  std::size_t count = 0;
+};
+
 // The tokens of a vertex line, counted before any of them is read.
-LineResult<std::vector<std::string_view>> vertex_tokens(std::string_view line, std::size_t number) {
+LineResult<VertexTokens> vertex_tokens(std::string_view line, std::size_t number) {
   header_format::Tokens tokens(line);
-  std::vector<std::string_view> parts;
-  while (parts.size() < max_vertex_tokens && !tokens.empty()) parts.push_back(*tokens.next());
-  if (parts.size() < 2 || !tokens.empty()) {
+  VertexTokens vertex;
+  while (vertex.count < max_vertex_tokens && !tokens.empty()) {
+    vertex.parts[vertex.count++] = *tokens.next();
+  }
+  if (vertex.count < 2 || !tokens.empty()) {
     return ParseError::line(number, "wave vertex needs '<x> <y>' plus an optional curve");
   }
-  return parts;
+  return vertex;
 }
 
 LineResult<header_format::Ok> append_wave_point(Wave& wave, std::string_view line,
@@ -38,7 +47,7 @@ LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, st
                                              std::size_t number) {
   auto tokens = vertex_tokens(line, number);
   if (!tokens) return std::move(tokens).error();
-  const std::vector<std::string_view>& parts = tokens.value();
+  const auto& [parts, count] = tokens.value();
   auto x = parse_float(parts[0], number, "wave x");
   if (!x) return std::move(x).error();
   auto y = parse_float(parts[1], number, "wave y");
@@ -51,7 +60,7 @@ LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, st
     return ParseError::line(number, "wave vertices must run in non-decreasing x");
   }
   song::WavePoint point{x.value(), y.value(), song::Curve::ease()};
-  if (parts.size() == max_vertex_tokens) {
+  if (count == max_vertex_tokens) {
     auto curve = format::parse_curve(parts[2], number);
     if (!curve) return std::move(curve).error();
     point.curve = curve.value();
