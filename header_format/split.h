@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,9 +51,10 @@ struct SplitDocument {
 
 Result<SplitDocument, ParseError> split_document(std::string_view text);
 
-// A '#' section found in a text, not yet split into blocks.
+// A '#' section found in a text, not yet split into blocks. Its title and
+// body are views into the text.
 struct SectionText {
-  std::string title;
+  std::string_view title;
   // The lines after its heading, up to the next section's heading.
   std::string_view body;
   // 1-based file line number of the first line of `body`.
@@ -61,10 +63,11 @@ struct SectionText {
 
 // The sections of a text, found in one pass that also checks the level of
 // every heading (the only way splitting can fail), so that each section can
-// be split later, block by block.
+// be split later, block by block. A text may hold a great many short
+// sections: they are kept where they are put, never copied as they grow.
 struct DocumentOutline {
   std::vector<std::string_view> leading_lines;
-  std::vector<SectionText> sections;
+  std::deque<SectionText> sections;
 };
 
 Result<DocumentOutline, ParseError> outline_document(std::string_view text);
