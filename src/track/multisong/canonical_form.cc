@@ -20,12 +20,16 @@ using header_format::Result;
 using header_format::SectionReader;
 using header_format::SectionText;
 
+// The canonical text is usually about as long as the input: room for that
+// and a little more spares copying it while it grows, even within one large
+// block. Room that is never written takes no memory.
+CanonicalOutput::CanonicalOutput(std::string_view input) : input_(input) {
+  pending_.reserve(input_.size() + input_.size() / 8);
+}
+
 void CanonicalOutput::settle() {
   if (differs_) return;
   if (input_.substr(matched_, pending_.size()) != pending_) {
-    // The canonical text is usually about as long as the input: room for
-    // that and a little more spares copying it while it grows.
-    pending_.reserve(std::max(matched_ + pending_.size(), input_.size()) + input_.size() / 8);
     pending_.insert(0, input_.substr(0, matched_));
     matched_ = 0;
     differs_ = true;
