@@ -101,17 +101,12 @@ void write_heading_and_lines(std::string& out, const Instance& block, std::size_
 
 Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
   DocumentOutline outline;
+  outline.text_ = text;
   header_parsing::Parser parser;
   LineCursor lines(text, 1);
-  // Where the body of the last section found starts.
-  std::string_view body;
-  const auto close_section = [&](std::string_view next) {
-    if (outline.sections.empty()) return;
-    outline.sections.back().body = body.substr(0, body.size() - next.size());
-  };
   while (!lines.done()) {
     const std::size_t number = lines.number();
-    const std::string_view rest = lines.rest();
+    const std::size_t offset = text.size() - lines.rest().size();
     const std::string_view line = lines.next();
     const auto kind = parser.line(line);
     if (std::holds_alternative<header_parsing::SkippedLevel>(kind)) {
@@ -119,15 +114,20 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
     }
     const auto* heading = std::get_if<header_parsing::Heading>(&kind);
     if (heading && heading->level == 0) {
-      close_section(rest);
-      outline.sections.push_back(SectionText{heading_title(line, 1), {}, number + 1});
-      body = lines.rest();
-    } else if (outline.sections.empty()) {
+      outline.headings_.push_back({offset, number});
+    } else if (outline.headings_.empty()) {
       outline.leading_lines.push_back(line);
     }
   }
-  close_section({});
   return outline;
+}
+
+SectionText DocumentOutline::section(std::size_t index) const {
+  const HeadingAt& heading = headings_[index];
+  const std::size_t end = index + 1 < headings_.size() ? headings_[index + 1].offset : text_.size();
+  LineCursor lines(text_.substr(heading.offset, end - heading.offset), heading.line);
+  const std::string_view title = heading_title(lines.next(), 1);
+  return SectionText{title, lines.rest(), lines.number()};
 }
 
 SectionReader::SectionReader(const SectionText& section)
@@ -177,7 +177,8 @@ Result<SplitDocument, ParseError> split_document(std::string_view text) {
   if (!outline) return std::move(outline).error();
   SplitDocument document;
   document.leading_lines = std::move(outline.value().leading_lines);
-  for (const SectionText& section : outline.value().sections) {
+  for (std::size_t index = 0; index < outline.value().section_count(); ++index) {
+    const SectionText section = outline.value().section(index);
     SectionReader reader(section);
     RawSection raw{std::string(section.title), reader.own_lines(), {}};
     while (auto block = reader.next_block()) raw.blocks.push_back(std::move(*block));

@@ -100,7 +100,8 @@ class Writer {
   // A later meta section replaces an earlier one entirely.
   Result<Ok, ParseError> write_meta() {
     header_format::Meta meta;
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != "Meta") continue;
       SectionReader reader(section);
       std::vector<Instance> blocks;
@@ -122,7 +123,8 @@ class Writer {
   Result<Ok, ParseError> write_kind() {
     std::vector<std::string_view> own_lines;
     bool has_blocks = false;
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != Kind::title) continue;
       SectionReader reader(section);
       own_lines.insert(own_lines.end(), reader.own_lines().begin(), reader.own_lines().end());
@@ -131,7 +133,8 @@ class Writer {
     if (own_lines.empty() && !has_blocks) return Ok{};
     header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
     if (!preamble_) preamble_ = preamble_refusal(Kind::title, own_lines);
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != Kind::title) continue;
       SectionReader reader(section);
       while (const auto block = reader.next_block()) {
@@ -159,7 +162,8 @@ class Writer {
   }
 
   void write_unknown_sections() {
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title == "Meta" || is_known_title(section.title)) continue;
       SectionReader reader(section);
       header_format::serialize_section_head(out_.text(), section.title, reader.own_lines());
