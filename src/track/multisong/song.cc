@@ -155,7 +155,8 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
 
 // The names of a song's markers, to find one defined twice. The table holds
 // positions in the song's marker list, open addressed: a few bytes a
-// marker, where a set of strings would take more than the markers do.
+// marker, where a set of strings would take more than the markers do. (No
+// song could hold 2^32 markers: they would not fit in memory.)
 class MarkerNames {
  public:
   explicit MarkerNames(std::size_t expected) { resize(expected); }
@@ -177,8 +178,9 @@ class MarkerNames {
 
   bool add(const std::vector<Marker>& markers, std::size_t index) {
     const std::string_view name = markers[index].name;
+    const std::size_t hash = std::hash<std::string_view>{}(name);
     const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = std::hash<std::string_view>{}(name)&mask;; at = (at + 1) & mask) {
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
       if (slots_[at] == free_slot) {
         slots_[at] = static_cast<std::uint32_t>(index);
         return true;
