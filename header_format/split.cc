@@ -62,8 +62,19 @@ std::size_t heading_marks(std::string_view line) {
   return std::min(line.find_first_not_of('#'), line.size());
 }
 
-std::string heading_title(std::string_view line, std::size_t marks) {
-  return std::string(trim(line.substr(marks)));
+std::string_view heading_title(std::string_view line, std::size_t marks) {
+  return trim(line.substr(marks));
+}
+
+// How many lines `text` has before its first heading line.
+std::size_t lines_before_heading(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < text.size() && text[at] != '#'; ++count) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) return count + 1;
+    at = end + 1;
+  }
+  return count;
 }
 
 void trim_blank_lines(std::vector<std::string_view>& lines, std::size_t& first_line) {
@@ -90,17 +101,12 @@ void write_heading_and_lines(std::string& out, const Instance& block, std::size_
 
 Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
   DocumentOutline outline;
+  outline.text_ = text;
   header_parsing::Parser parser;
   LineCursor lines(text, 1);
-  // Where the body of the last section found starts.
-  std::string_view body;
-  const auto close_section = [&](std::string_view next) {
-    if (outline.sections.empty()) return;
-    outline.sections.back().body = body.substr(0, body.size() - next.size());
-  };
   while (!lines.done()) {
     const std::size_t number = lines.number();
-    const std::string_view rest = lines.rest();
+    const std::size_t offset = text.size() - lines.rest().size();
     const std::string_view line = lines.next();
     const auto kind = parser.line(line);
     if (std::holds_alternative<header_parsing::SkippedLevel>(kind)) {
@@ -108,15 +114,20 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
     }
     const auto* heading = std::get_if<header_parsing::Heading>(&kind);
     if (heading && heading->level == 0) {
-      close_section(rest);
-      outline.sections.push_back(SectionText{parser.path().back(), {}, number + 1});
-      body = lines.rest();
-    } else if (outline.sections.empty()) {
+      outline.headings_.push_back({offset, number});
+    } else if (outline.headings_.empty()) {
       outline.leading_lines.push_back(line);
     }
   }
-  close_section({});
   return outline;
+}
+
+SectionText DocumentOutline::section(std::size_t index) const {
+  const HeadingAt& heading = headings_[index];
+  const std::size_t end = index + 1 < headings_.size() ? headings_[index + 1].offset : text_.size();
+  LineCursor lines(text_.substr(heading.offset, end - heading.offset), heading.line);
+  const std::string_view title = heading_title(lines.next(), 1);
+  return SectionText{title, lines.rest(), lines.number()};
 }
 
 SectionReader::SectionReader(const SectionText& section)
@@ -136,7 +147,9 @@ std::optional<Instance> SectionReader::next_block() {
   LineCursor lines(rest_, first_line_);
   const std::size_t heading_number = lines.number();
   const std::string_view heading = lines.next();
-  Instance block{heading_title(heading, 2), {}, {}, heading_number + 1};
+  Instance block{std::string(heading_title(heading, 2)), {}, {}, heading_number + 1};
+  // A block may be long: its own lines are allocated once, at their count.
+  block.lines.reserve(lines_before_heading(lines.rest()));
   // The open blocks, outermost first; each points at the last entry of its
   // parent's children, which later headings never move.
   std::vector<Instance*> open{&block};
@@ -150,7 +163,7 @@ std::optional<Instance> SectionReader::next_block() {
     }
     open.resize(marks - 2);
     Children& siblings = open.back()->children;
-    siblings.push_back(Instance{heading_title(line, marks), {}, {}, number + 1});
+    siblings.push_back(Instance{std::string(heading_title(line, marks)), {}, {}, number + 1});
     open.push_back(&siblings.back());
   }
   rest_ = lines.rest();
@@ -164,9 +177,10 @@ Result<SplitDocument, ParseError> split_document(std::string_view text) {
   if (!outline) return std::move(outline).error();
   SplitDocument document;
   document.leading_lines = std::move(outline.value().leading_lines);
-  for (const SectionText& section : outline.value().sections) {
+  for (std::size_t index = 0; index < outline.value().section_count(); ++index) {
+    const SectionText section = outline.value().section(index);
     SectionReader reader(section);
-    RawSection raw{section.title, reader.own_lines(), {}};
+    RawSection raw{std::string(section.title), reader.own_lines(), {}};
     while (auto block = reader.next_block()) raw.blocks.push_back(std::move(*block));
     document.sections.push_back(std::move(raw));
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,9 +51,10 @@ struct SplitDocument {
 
 Result<SplitDocument, ParseError> split_document(std::string_view text);
 
-// A '#' section found in a text, not yet split into blocks.
+// A '#' section found in a text, not yet split into blocks. Its title and
+// body are views into the text.
 struct SectionText {
-  std::string title;
+  std::string_view title;
   // The lines after its heading, up to the next section's heading.
   std::string_view body;
   // 1-based file line number of the first line of `body`.
@@ -61,10 +63,30 @@ struct SectionText {
 
 // The sections of a text, found in one pass that also checks the level of
 // every heading (the only way splitting can fail), so that each section can
-// be split later, block by block.
-struct DocumentOutline {
+// be split later, block by block. A text may hold a great many short
+// sections: the outline keeps only where each heading is, and reads a
+// section's title and body from the text when asked.
+class DocumentOutline {
+ public:
+  // The lines before the first section.
   std::vector<std::string_view> leading_lines;
-  std::vector<SectionText> sections;
+
+  std::size_t section_count() const { return headings_.size(); }
+  // The section at `index`, in file order.
+  SectionText section(std::size_t index) const;
+
+ private:
+  friend Result<DocumentOutline, ParseError> outline_document(std::string_view text);
+
+  struct HeadingAt {
+    // Where the heading line starts in the text.
+    std::size_t offset = 0;
+    // Its 1-based file line number.
+    std::size_t line = 0;
+  };
+
+  std::string_view text_;
+  std::deque<HeadingAt> headings_;
 };
 
 Result<DocumentOutline, ParseError> outline_document(std::string_view text);

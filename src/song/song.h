@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "song/jump.h"
@@ -13,7 +13,7 @@ namespace voromel::song {
 // A named beat on a song's timeline. Names are unique within a song and are
 // never numbers, so a position or target token that reads as a number is a beat.
 struct Marker {
-  std::string name;
+  std::string_view name;
   float beat = 0;
 
   friend bool operator==(const Marker&, const Marker&) = default;
@@ -27,7 +27,16 @@ struct TempoParam {
   friend bool operator==(const TempoParam&, const TempoParam&) = default;
 };
 
-// How a song is played.
+// A parameter of a song and its default value.
+struct Param {
+  std::string_view name;
+  float default_value = 0;
+
+  friend bool operator==(const Param&, const Param&) = default;
+};
+
+// How a song is played. The names of its markers and parameters are views
+// into the text it was read from, which must outlive it.
 struct Song {
   float tempo = 120;
   // The end tempo divided by `tempo`; 1 for a steady tempo.
@@ -36,8 +45,8 @@ struct Song {
   std::uint32_t beats_per_bar = 4;
   std::uint32_t beat_unit = 4;
   std::optional<std::uint32_t> seed;
-  // Parameter defaults by name, in byte order of the names.
-  std::map<std::string, float> params;
+  // One per name, in byte order of the names.
+  std::vector<Param> params;
   std::optional<float> length;
   std::vector<std::string> layers;
   // Sorted by beat (total order, stable) once the song is read.

@@ -95,6 +95,34 @@ TEST(SplitDocument, SectionsWithTheSameTitleStayApart) {
   EXPECT_EQ(document.sections[1].blocks[0].name, "y");
 }
 
+// Titles are trimmed and every section's body and line numbers are its own,
+// whatever ends its heading line.
+TEST(SplitDocument, SectionTitlesBodiesAndLineNumbers) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> titles;
+    Lines last_lines;
+    std::size_t last_block_line;
+  } cases[] = {
+      {"# A", {"A"}, {}, 0},
+      {"#A\n#\n", {"A", ""}, {}, 0},
+      {"lead\n#  A \t\r\r\nx\r\n# B \r\ny\r\n## b\r\nz", {"A", "B"}, {"y"}, 7},
+      {"# A\n## a\n# B\n\n# C\nc\n\n## c\n\nz\n", {"A", "B", "C"}, {"c"}, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const SplitDocument document = split_ok(c.text);
+    std::vector<std::string> titles;
+    for (const RawSection& section : document.sections) titles.push_back(section.title);
+    EXPECT_EQ(titles, c.titles);
+    const RawSection& last = document.sections.back();
+    EXPECT_EQ(last.lines, c.last_lines);
+    if (!last.blocks.empty()) {
+      EXPECT_EQ(last.blocks.back().first_line, c.last_block_line);
+    }
+  }
+}
+
 TEST(SplitDocument, FirstLineSkipsLeadingBlankLines) {
   // The heading is on line 10, two blank lines follow, then text on line 13.
   const SplitDocument document = split_ok("\n\n\n\n\n\n\n\n# S\n## b\n\n \t\ntext\n\n");

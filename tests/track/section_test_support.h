@@ -11,19 +11,24 @@
 namespace voromel::track::testing {
 
 // The lines of a body text split at '\n' (a last '\n' ends the last line),
-// as views into a copy that every copy of the value shares: what the
-// section grammars read.
+// as views into it.
+inline std::vector<std::string_view> split_body(std::string_view body) {
+  std::vector<std::string_view> lines;
+  while (!body.empty()) {
+    const std::size_t end = body.find('\n');
+    lines.push_back(body.substr(0, end));
+    if (end == std::string_view::npos) break;
+    body.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+// The lines of a body text as `split_body` cuts them, as views into a copy
+// that every copy of the value shares: what the section grammars read.
 class BodyLines {
  public:
-  explicit BodyLines(std::string_view body) : text_(std::make_shared<const std::string>(body)) {
-    std::string_view rest = *text_;
-    while (!rest.empty()) {
-      const std::size_t end = rest.find('\n');
-      lines_.push_back(rest.substr(0, end));
-      if (end == std::string_view::npos) break;
-      rest.remove_prefix(end + 1);
-    }
-  }
+  explicit BodyLines(std::string_view body)
+      : text_(std::make_shared<const std::string>(body)), lines_(split_body(*text_)) {}
   BodyLines(std::initializer_list<std::string_view> lines) : BodyLines(joined(lines)) {
     if (lines.size() > 0 && lines.end()[-1].empty()) lines_.emplace_back();
   }

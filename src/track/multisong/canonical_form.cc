@@ -20,17 +20,17 @@ using header_format::Result;
 using header_format::SectionReader;
 using header_format::SectionText;
 
+// The canonical text is usually about as long as the input: room for that
+// and a little more spares copying it while it grows, even within one large
+// block. Room that is never written takes no memory.
+CanonicalOutput::CanonicalOutput(std::string_view input) : input_(input) {
+  pending_.reserve(input_.size() + input_.size() / 8);
+}
+
 void CanonicalOutput::settle() {
   if (differs_) return;
   if (input_.substr(matched_, pending_.size()) != pending_) {
-    // The canonical text is usually about as long as the input: room for
-    // that and a little more spares copying it while it grows. A fresh
-    // string gets exactly that room, where growing one would double it.
-    std::string whole;
-    whole.reserve(std::max(matched_ + pending_.size(), input_.size()) + input_.size() / 8);
-    whole += input_.substr(0, matched_);
-    whole += pending_;
-    pending_ = std::move(whole);
+    pending_.insert(0, input_.substr(0, matched_));
     matched_ = 0;
     differs_ = true;
     return;
@@ -100,7 +100,8 @@ class Writer {
   // A later meta section replaces an earlier one entirely.
   Result<Ok, ParseError> write_meta() {
     header_format::Meta meta;
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != "Meta") continue;
       SectionReader reader(section);
       std::vector<Instance> blocks;
@@ -122,7 +123,8 @@ class Writer {
   Result<Ok, ParseError> write_kind() {
     std::vector<std::string_view> own_lines;
     bool has_blocks = false;
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != Kind::title) continue;
       SectionReader reader(section);
       own_lines.insert(own_lines.end(), reader.own_lines().begin(), reader.own_lines().end());
@@ -131,7 +133,8 @@ class Writer {
     if (own_lines.empty() && !has_blocks) return Ok{};
     header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
     if (!preamble_) preamble_ = preamble_refusal(Kind::title, own_lines);
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title != Kind::title) continue;
       SectionReader reader(section);
       while (const auto block = reader.next_block()) {
@@ -156,7 +159,8 @@ class Writer {
   }
 
   void write_unknown_sections() {
-    for (const SectionText& section : outline_.sections) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
       if (section.title == "Meta" || is_known_title(section.title)) continue;
       SectionReader reader(section);
       header_format::serialize_section_head(out_.text(), section.title, reader.own_lines());

@@ -18,7 +18,7 @@ namespace voromel::track::multisong {
 // never copied; from the first difference on it is kept whole.
 class CanonicalOutput {
  public:
-  explicit CanonicalOutput(std::string_view input) : input_(input) {}
+  explicit CanonicalOutput(std::string_view input);
 
   // The writers append here. Between `settle` calls it holds the text
   // written since, after at least the last two bytes before it (or all the

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
-#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "header_format/text.h"
 #include "song/total_order.h"
@@ -20,6 +21,7 @@ using header_format::Tokens;
 using song::Jump;
 using song::JumpAt;
 using song::Marker;
+using song::Param;
 using song::Song;
 using song::SongPosition;
 using song::TempoParam;
@@ -90,7 +92,7 @@ LineResult<SongDirective> parse_param(std::string_view value, std::size_t line) 
   Tokens tokens(value);
   const auto name = tokens.next();
   if (!name) return ParseError::line(line, "@param needs a name");
-  ParamDirective directive{std::string(*name), 0.0f};
+  Param directive{*name, 0.0f};
   if (const auto default_token = tokens.next()) {
     auto default_value = parse_float(*default_token, line, "param default");
     if (!default_value) return std::move(default_value).error();
@@ -120,7 +122,7 @@ LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line)
                                       " is a number, which a jump target could not tell apart "
                                       "from a beat");
   }
-  return SongDirective(Marker{std::string(*name), beat.value()});
+  return SongDirective(Marker{*name, beat.value()});
 }
 
 LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line) {
@@ -151,8 +153,82 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
 
 // --- Applying directives to a song -----------------------------------------
 
+// The names of a song's markers, to find one defined twice. The table holds
+// positions in the song's marker list, open addressed: a few bytes a
+// marker, where a set of strings would take more than the markers do. (No
+// song could hold 2^32 markers: they would not fit in memory.)
+class MarkerNames {
+ public:
+  explicit MarkerNames(std::size_t expected) { resize(expected); }
+
+  // Adds the name of the last marker; false when an earlier one has it.
+  bool add_last(const std::vector<Marker>& markers) {
+    if (2 * markers.size() > slots_.size()) {
+      resize(markers.size());
+      for (std::size_t index = 0; index + 1 < markers.size(); ++index) add(markers, index);
+    }
+    return add(markers, markers.size() - 1);
+  }
+
+ private:
+  static constexpr std::uint32_t free_slot = std::numeric_limits<std::uint32_t>::max();
+
+  // Room for `count` markers, at most half full.
+  void resize(std::size_t count) { slots_.assign(std::bit_ceil(2 * count + 2), free_slot); }
+
+  bool add(const std::vector<Marker>& markers, std::size_t index) {
+    const std::string_view name = markers[index].name;
+    const std::size_t hash = std::hash<std::string_view>{}(name);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      if (slots_[at] == free_slot) {
+        slots_[at] = static_cast<std::uint32_t>(index);
+        return true;
+      }
+      if (markers[slots_[at]].name == name) return false;
+    }
+  }
+
+  std::vector<std::uint32_t> slots_;
+};
+
+// How many markers and parameters a body defines: counted before it is read,
+// each list of a long song is allocated once.
+struct ListSizes {
+  std::size_t markers = 0;
+  std::size_t params = 0;
+};
+
+ListSizes count_list_directives(std::span<const std::string_view> lines) {
+  ListSizes sizes;
+  for (const std::string_view line : lines) {
+    const std::string_view first =
+        header_format::split_at_first_white_space(header_format::trim(line)).first;
+    if (first == "@marker") ++sizes.markers;
+    if (first == "@param") ++sizes.params;
+  }
+  return sizes;
+}
+
+// Of the parameters read under one name, the last counts; they are written
+// in byte order of their names.
+void keep_last_of_each_name(std::vector<Param>& params) {
+  std::reverse(params.begin(), params.end());
+  std::stable_sort(params.begin(), params.end(),
+                   [](const Param& a, const Param& b) { return a.name < b.name; });
+  const auto repeated =
+      std::unique(params.begin(), params.end(),
+                  [](const Param& a, const Param& b) { return a.name == b.name; });
+  params.erase(repeated, params.end());
+}
+
 class SongReader {
  public:
+  explicit SongReader(ListSizes sizes) : marker_names_(sizes.markers) {
+    song_.markers.reserve(sizes.markers);
+    song_.params.reserve(sizes.params);
+  }
+
   LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line) {
     const auto message =
         std::visit([this](auto&& taken) { return take(std::move(taken)); }, std::move(directive));
@@ -165,6 +241,7 @@ class SongReader {
                      [](const Marker& a, const Marker& b) {
                        return song::total_order_key(a.beat) < song::total_order_key(b.beat);
                      });
+    keep_last_of_each_name(song_.params);
     return std::move(song_);
   }
 
@@ -199,14 +276,14 @@ class SongReader {
     return std::nullopt;
   }
   Message take(Marker marker) {
-    if (!marker_names_.insert(marker.name).second) {
+    song_.markers.push_back(marker);
+    if (!marker_names_.add_last(song_.markers)) {
       return "marker " + quoted(marker.name) + " is defined twice in this song";
     }
-    song_.markers.push_back(std::move(marker));
     return std::nullopt;
   }
-  Message take(ParamDirective param) {
-    song_.params.insert_or_assign(std::move(param.name), param.default_value);
+  Message take(Param param) {
+    song_.params.push_back(param);
     return std::nullopt;
   }
   Message take(ImportDirective) {
@@ -222,7 +299,7 @@ class SongReader {
   }
 
   Song song_;
-  std::unordered_set<std::string> marker_names_;
+  MarkerNames marker_names_;
 };
 
 // --- Writing ----------------------------------------------------------------
@@ -258,7 +335,9 @@ void append_settings(std::string& out, const Song& song) {
   }
   if (song.seed) out += "@seed " + std::to_string(*song.seed) + '\n';
   for (const auto& [name, default_value] : song.params) {
-    out += "@param " + name + ' ';
+    out += "@param ";
+    out += name;
+    out += ' ';
     append_plain_number(out, default_value);
     out += '\n';
   }
@@ -282,7 +361,9 @@ void append_timeline(std::string& out, const Song& song) {
   for (const Marker& marker : song.markers) {
     out += "@marker ";
     append_plain_number(out, marker.beat);
-    out += ' ' + marker.name + '\n';
+    out += ' ';
+    out += marker.name;
+    out += '\n';
   }
   for (const Jump& jump : song.jumps) {
     out += "@jump " + jump.target;
@@ -316,7 +397,7 @@ LineResult<SongDirective> parse_song_directive(std::string_view name, std::strin
 }
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
-  SongReader reader;
+  SongReader reader(count_list_directives(lines));
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::size_t line = index + 1;
     const std::string_view text = header_format::trim(lines[index]);

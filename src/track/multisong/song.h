@@ -28,10 +28,6 @@ struct SignatureDirective {
   std::uint32_t beats_per_bar = 4;
   std::uint32_t beat_unit = 4;
 };
-struct ParamDirective {
-  std::string name;
-  float default_value = 0;
-};
 struct SeedDirective {
   std::uint32_t seed = 0;
 };
@@ -42,14 +38,16 @@ struct LayerDirective {
 
 using SongDirective = std::variant<TempoDirective, song::TempoParam, LengthDirective,
                                    SignatureDirective, song::Jump, song::JumpAt, song::Marker,
-                                   ParamDirective, ImportDirective, SeedDirective, LayerDirective>;
+                                   song::Param, ImportDirective, SeedDirective, LayerDirective>;
 
 // Reads one directive: its name without '@', its value (the trimmed rest of
-// the line) and the line number for errors. It does not touch any song.
+// the line) and the line number for errors. It does not touch any song. The
+// names of a marker or a parameter are views into `value`.
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
                                                std::size_t line);
 
-// Reads a song body; errors carry the line number within the body.
+// Reads a song body; errors carry the line number within the body. The song
+// refers to the text of the lines.
 LineResult<song::Song> parse_song_body(std::span<const std::string_view> lines);
 
 // The canonical body text of a song, one directive per line.

@@ -23,12 +23,9 @@ using song::SongPosition;
 
 static_assert(header_format::Section<SongSection>);
 
-track::testing::BodyLines lines_of(std::string_view body) {
-  return track::testing::BodyLines(body);
-}
-
+// A song refers to the text it is read from, here `body` itself.
 header_format::Result<Song, header_format::ParseError> parse(std::string_view body) {
-  return SongSection::parse(lines_of(body));
+  return SongSection::parse(track::testing::split_body(body));
 }
 
 std::string written(const Song& song) {
@@ -215,7 +212,7 @@ TEST(Song, ReadsTheModel) {
   EXPECT_EQ(s.beats_per_bar, 3u);
   EXPECT_EQ(s.beat_unit, 4u);
   EXPECT_EQ(s.seed, 7u);
-  EXPECT_EQ(s.params.at("p"), 0.0f);
+  EXPECT_EQ(s.params, (std::vector<song::Param>{{"p", 0.0f}}));
   EXPECT_EQ(s.length, 8.0f);
   EXPECT_EQ(s.layers, std::vector<std::string>{"a b"});
   EXPECT_EQ(s.markers, (std::vector<song::Marker>{{"m", 4.0f}}));
@@ -302,7 +299,11 @@ std::string describe(const Song& song) {
     out += std::to_string(bits(value));
     out += ' ';
   };
-  const auto text = [&out](const std::string& value) { out += '[' + value + "] "; };
+  const auto text = [&out](std::string_view value) {
+    out += '[';
+    out += value;
+    out += "] ";
+  };
   const auto jump = [&](const song::Jump& j) {
     text(j.target);
     number(j.skip);
@@ -465,7 +466,8 @@ TEST(Song, ManyMarkersSortStably) {
   for (std::size_t i = 1; i < markers.size(); ++i) {
     ASSERT_LE(markers[i - 1].beat, markers[i].beat);
     if (markers[i - 1].beat == markers[i].beat) {
-      ASSERT_LT(std::stoi(markers[i - 1].name.substr(1)), std::stoi(markers[i].name.substr(1)));
+      ASSERT_LT(std::stoi(std::string(markers[i - 1].name.substr(1))),
+                std::stoi(std::string(markers[i].name.substr(1))));
     }
   }
   EXPECT_EQ(markers.front().name, "m0");
