@@ -34,16 +34,11 @@ class LineCursor {
   // 1-based file line number of the next line.
   std::size_t number() const { return number_; }
 
-  std::string_view peek() const {
-    std::string_view line = rest_.substr(0, rest_.find('\n'));
-    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return line;
-  }
-
   std::string_view next() {
-    const std::string_view line = peek();
     const std::size_t end = rest_.find('\n');
+    std::string_view line = rest_.substr(0, end);
     rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     ++number_;
     return line;
   }
@@ -59,6 +54,7 @@ class LineCursor {
 // The number of '#' a heading line starts with; 0 for a text line. Only a
 // run at column 0 makes a heading; later '#' belong to the title.
 std::size_t heading_marks(std::string_view line) {
+  if (!line.starts_with('#')) return 0;
   return std::min(line.find_first_not_of('#'), line.size());
 }
 
@@ -133,7 +129,16 @@ SectionText DocumentOutline::section(std::size_t index) const {
 SectionReader::SectionReader(const SectionText& section)
     : rest_(section.body), first_line_(section.first_line) {
   LineCursor lines(rest_, first_line_);
-  while (!lines.done() && heading_marks(lines.peek()) == 0) own_lines_.push_back(lines.next());
+  while (!lines.done()) {
+    // The first heading is left for `next_block`.
+    const LineCursor before = lines;
+    const std::string_view line = lines.next();
+    if (heading_marks(line) != 0) {
+      lines = before;
+      break;
+    }
+    own_lines_.push_back(line);
+  }
   std::size_t unused = 0;
   trim_blank_lines(own_lines_, unused);
   rest_ = lines.rest();
@@ -153,10 +158,16 @@ std::optional<Instance> SectionReader::next_block() {
   // The open blocks, outermost first; each points at the last entry of its
   // parent's children, which later headings never move.
   std::vector<Instance*> open{&block};
-  while (!lines.done() && heading_marks(lines.peek()) != 2) {
+  while (!lines.done()) {
+    // The next block's heading is left for the next call.
+    const LineCursor before = lines;
     const std::size_t number = lines.number();
     const std::string_view line = lines.next();
     const std::size_t marks = heading_marks(line);
+    if (marks == 2) {
+      lines = before;
+      break;
+    }
     if (marks == 0) {
       open.back()->lines.push_back(line);
       continue;

@@ -17,8 +17,8 @@ std::size_t PathChanges::apply() {
 std::optional<std::variant<PathChanges, SkippedLevel>> parse_header(Parser& parser,
                                                                     std::string_view line) {
   // Only a run of '#' at column 0 makes a heading; later '#' belong to the title.
+  if (!line.starts_with('#')) return std::nullopt;
   const std::size_t marks = std::min(line.find_first_not_of('#'), line.size());
-  if (marks == 0) return std::nullopt;
   const std::size_t depth = parser.depth();
   if (marks > depth + 1) return SkippedLevel{};
   return PathChanges{std::string(header_format::trim(line.substr(marks))), depth + 1 - marks,
