@@ -301,10 +301,6 @@ void sort_by_start(std::vector<song::Note>& notes) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // What reading a body into a value does with notes: keeps each in the
 // layer as it is read.
 struct KeepNotes {
