@@ -51,9 +51,10 @@ class Error {
 
 // A whole document read into its model. It owns the text it was read from:
 // the model's lines (`leading_lines`, the sections' own `lines`, unknown
-// sections) are views into that text and stay valid as long as the document
-// lives, wherever it is moved. Text added to those lines must live as long:
-// pass it through `keep`.
+// sections) and the names of songs' markers and parameters are views into
+// that text and stay valid as long as the document lives, wherever it is
+// moved. Text added to those lines or names must live as long: pass it
+// through `keep`.
 class Document {
  public:
   // Reads a whole document. A text whose note pitch movement no text gives
