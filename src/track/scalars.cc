@@ -134,7 +134,7 @@ std::optional<float> read_short_decimal(std::string_view text) {
 }
 
 std::string quoted_number_message(std::string_view name, std::string_view text) {
-  return "invalid number for " + std::string(name) + ": '" + std::string(text) + "'";
+  return "invalid number for " + std::string(name) + ": " + quoted(text);
 }
 
 }  // namespace
@@ -161,8 +161,7 @@ LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string
   if (text == "false" || text == "no" || text == "off" || text == "0" || text.empty()) {
     return false;
   }
-  return ParseError::line(
-      line, "invalid bool for " + std::string(name) + ": '" + std::string(text) + "'");
+  return ParseError::line(line, "invalid bool for " + std::string(name) + ": " + quoted(text));
 }
 
 std::optional<std::uint32_t> parse_count(std::string_view text) {
@@ -182,8 +181,8 @@ LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line
                                          std::string_view name) {
   const auto count = parse_count(text);
   if (!count || *count == 0) {
-    return ParseError::line(line, "invalid positive integer for " + std::string(name) + ": '" +
-                                      std::string(text) + "'");
+    return ParseError::line(
+        line, "invalid positive integer for " + std::string(name) + ": " + quoted(text));
   }
   return *count;
 }

@@ -18,13 +18,6 @@ namespace {
 using header_format::Ok;
 using header_format::Tokens;
 
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  out += text;
-  out += '\'';
-  return out;
-}
-
 // "transpose <value>" or "tuning <name>", shared by both placements.
 // Answers whether the token started such a clause.
 LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens, std::size_t line,

@@ -29,10 +29,6 @@ ParseError failure(std::size_t line, std::string message) {
   return ParseError::line(line, std::move(message));
 }
 
-std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 struct NumberSetting {
   std::string_view name;
   float Sound::*field;

@@ -61,13 +61,6 @@ LineResult<ClipKind> add_clip_line(Layer& layer, std::string_view line, std::siz
 
 namespace {
 
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  out += text;
-  out += '\'';
-  return out;
-}
-
 // "@volume <value>" or "@volume param <name> [<scale>]"; tokens after those
 // are ignored.
 LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t line) {

@@ -28,10 +28,6 @@ using song::TempoParam;
 
 namespace {
 
-std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 // --- Reading one directive -------------------------------------------------
 
 LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line) {
