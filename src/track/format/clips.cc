@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <limits>
 
 #include "header_format/text.h"
@@ -134,7 +133,7 @@ namespace {
 bool is_canonical_volume_option(std::string_view keyword, std::string_view value) {
   if (keyword != "volume") return false;
   const auto factor = plain_canonical_number(value);
-  return factor && std::fabs(*factor - 1.0f) > std::numeric_limits<float>::epsilon();
+  return factor && number_beyond_epsilon_of(*factor, 1.0f);
 }
 
 // "repeat <count>": a count of 0 or 1 is left out, and one is written

@@ -1,7 +1,6 @@
 #include "track/format/sounds.h"
 
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -22,8 +21,6 @@ using header_format::Ok;
 using header_format::Tokens;
 using song::Sound;
 using song::VoiceParameter;
-
-constexpr float epsilon = 1.1920929e-7f;
 
 ParseError failure(std::size_t line, std::string message) {
   return ParseError::line(line, std::move(message));
@@ -292,11 +289,6 @@ header_format::Result<Sound, header_format::ParseError> parse_sound(
 
 namespace {
 
-// Not-a-number differs from every default.
-bool differs_from_one(float value) {
-  return !(std::fabs(value - 1.0f) <= epsilon);
-}
-
 void append_unsigned(std::string& out, std::uint64_t value) {
   char digits[20];
   const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
@@ -390,7 +382,7 @@ void append_shaping(std::string& out, const Sound& sound) {
     const song::EnvelopeStage& stage = sound.*setting.field;
     if (stage.duration > 0) append_line(out, format_envelope(setting.name, stage));
   }
-  if (differs_from_one(sound.sustain)) append_setting(out, "sustain", sound.sustain);
+  if (nan_or_beyond_epsilon_of(sound.sustain, 1.0f)) append_setting(out, "sustain", sound.sustain);
   if (sound.noise != 0) append_setting(out, "noise", sound.noise);
   for (const ModulationSetting& setting : modulation_settings) {
     const song::Modulation& modulation = sound.*setting.field;
@@ -405,7 +397,7 @@ void append_shaping(std::string& out, const Sound& sound) {
   }
   if (sound.filter_cutoff > 0) append_filter(out, sound);
   if (sound.duty_sweep != 0) append_setting(out, "duty_sweep", sound.duty_sweep);
-  if (differs_from_one(sound.volume)) append_setting(out, "volume", sound.volume);
+  if (nan_or_beyond_epsilon_of(sound.volume, 1.0f)) append_setting(out, "volume", sound.volume);
 }
 
 }  // namespace

@@ -17,8 +17,6 @@ using header_format::Tokens;
 
 namespace {
 
-constexpr float float_epsilon = std::numeric_limits<float>::epsilon();
-
 // An unsigned 64-bit decimal with an optional '+'.
 std::optional<std::uint64_t> parse_step_count(std::string_view text) {
   if (text.starts_with('+')) text.remove_prefix(1);
@@ -138,7 +136,7 @@ bool is_equal_temperament(const std::vector<float>& ratios) {
 
 void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudget& budget) {
   // NaN never equals the default, so a NaN period is written.
-  if (!(std::fabs(tuning.period - 2.0f) <= float_epsilon)) {
+  if (nan_or_beyond_epsilon_of(tuning.period, 2.0f)) {
     out += "period ";
     append_number(out, tuning.period);
     out += '\n';
