@@ -164,17 +164,23 @@ LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string
   return ParseError::line(line, "invalid bool for " + std::string(name) + ": " + quoted(text));
 }
 
-std::optional<std::uint32_t> parse_count(std::string_view text) {
-  std::string_view digits = text;
-  if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
-  if (digits.empty()) return std::nullopt;
+std::optional<std::uint64_t> parse_unsigned(std::string_view text, std::uint64_t max) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
   std::uint64_t value = 0;
-  for (const char c : digits) {
+  for (const char c : text) {
     if (!is_digit(c)) return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
   }
-  return static_cast<std::uint32_t>(value);
+  return value;
+}
+
+std::optional<std::uint32_t> parse_count(std::string_view text) {
+  const auto value = parse_unsigned(text, std::numeric_limits<std::uint32_t>::max());
+  if (!value) return std::nullopt;
+  return static_cast<std::uint32_t>(*value);
 }
 
 LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line,

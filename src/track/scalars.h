@@ -28,8 +28,11 @@ LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line
                                          std::string_view name);
 LineResult<float> parse_ratio(std::string_view text, std::size_t line);
 
-// An unsigned 32-bit count: an optional '+' and one or more ASCII digits, at
-// most 4294967295. Nothing else is a count.
+// An unsigned decimal: an optional '+' and one or more ASCII digits, at most
+// `max`. Nothing else is read.
+std::optional<std::uint64_t> parse_unsigned(std::string_view text, std::uint64_t max);
+
+// An unsigned 32-bit count: parse_unsigned up to 4294967295.
 std::optional<std::uint32_t> parse_count(std::string_view text);
 
 // Whether a value differs from the default it is written beside by more than

@@ -135,6 +135,17 @@ TEST(ParsePositive, CountsFromOne) {
   }
 }
 
+TEST(ParseUnsigned, ReadsUpToTheGivenMaximum) {
+  constexpr std::uint64_t u64_max = std::numeric_limits<std::uint64_t>::max();
+  EXPECT_EQ(parse_unsigned("18446744073709551615", u64_max), u64_max);
+  EXPECT_EQ(parse_unsigned("+0018446744073709551615", u64_max), u64_max);
+  EXPECT_EQ(parse_unsigned("18446744073709551616", u64_max), std::nullopt);
+  EXPECT_EQ(parse_unsigned("99999999999999999999", u64_max), std::nullopt);
+  EXPECT_EQ(parse_unsigned("9", 9), 9u);
+  EXPECT_EQ(parse_unsigned("10", 9), std::nullopt);
+  EXPECT_EQ(parse_unsigned("++1", 9), std::nullopt);
+}
+
 TEST(EpsilonRules, DifferAtNanAndAtExactlyEpsilon) {
   constexpr float eps = std::numeric_limits<float>::epsilon();
   constexpr float nan = std::numeric_limits<float>::quiet_NaN();

@@ -206,18 +206,9 @@ LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_n
     return ParseError::line(line_number,
                             "invalid index for " + std::string(label) + ": " + quoted(token));
   };
-  std::string_view digits = token;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  if (digits.empty()) return invalid();
-  constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return invalid();
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (max - digit) / 10) return invalid();
-    value = value * 10 + digit;
-  }
-  return value;
+  const auto value = parse_unsigned(token, std::numeric_limits<std::uint64_t>::max());
+  if (!value) return invalid();
+  return *value;
 }
 
 namespace {

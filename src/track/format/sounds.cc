@@ -3,7 +3,6 @@
 #include <charconv>
 #include <limits>
 #include <optional>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -76,19 +75,6 @@ std::string_view voice_parameter_name(VoiceParameter parameter) {
   return {};
 }
 
-// An unsigned 64-bit decimal: an optional '+' and one or more ASCII digits.
-std::optional<std::uint64_t> parse_u64(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 LineResult<Ok> apply_number(float& field, std::string_view name, Tokens& tokens, std::size_t line) {
   auto value = parse_next_float(tokens, line, name);
   if (!value) return value.error();
@@ -119,7 +105,7 @@ LineResult<Ok> apply_modulation(song::Modulation& field, std::string_view name, 
 LineResult<std::uint64_t> ensemble_count(Tokens& tokens, std::size_t line) {
   const auto count = tokens.next();
   if (!count) return failure(line, "voice 'ensemble' needs a singer count");
-  const auto value = parse_u64(*count);
+  const auto value = parse_unsigned(*count, std::numeric_limits<std::uint64_t>::max());
   if (!value) return failure(line, "invalid ensemble count " + quoted(*count));
   return *value;
 }
