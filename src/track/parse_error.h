@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "header_format/parse_error.h"
@@ -39,6 +40,14 @@ class ParseError {
 
   std::variant<Line, Document> variant_;
 };
+
+// A text as messages show what a line wrote: in single quotes.
+inline std::string quoted(std::string_view text) {
+  std::string out = "'";
+  out += text;
+  out += '\'';
+  return out;
+}
 
 // Results of the line grammars.
 template <class T>

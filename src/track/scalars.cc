@@ -134,7 +134,7 @@ std::optional<float> read_short_decimal(std::string_view text) {
 }
 
 std::string quoted_number_message(std::string_view name, std::string_view text) {
-  return "invalid number for " + std::string(name) + ": '" + std::string(text) + "'";
+  return "invalid number for " + std::string(name) + ": " + quoted(text);
 }
 
 }  // namespace
@@ -161,29 +161,34 @@ LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string
   if (text == "false" || text == "no" || text == "off" || text == "0" || text.empty()) {
     return false;
   }
-  return ParseError::line(
-      line, "invalid bool for " + std::string(name) + ": '" + std::string(text) + "'");
+  return ParseError::line(line, "invalid bool for " + std::string(name) + ": " + quoted(text));
+}
+
+std::optional<std::uint64_t> parse_unsigned(std::string_view text, std::uint64_t max) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (const char c : text) {
+    if (!is_digit(c)) return std::nullopt;
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
 }
 
 std::optional<std::uint32_t> parse_count(std::string_view text) {
-  std::string_view digits = text;
-  if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
-  if (digits.empty()) return std::nullopt;
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    if (!is_digit(c)) return std::nullopt;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-  }
-  return static_cast<std::uint32_t>(value);
+  const auto value = parse_unsigned(text, std::numeric_limits<std::uint32_t>::max());
+  if (!value) return std::nullopt;
+  return static_cast<std::uint32_t>(*value);
 }
 
 LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line,
                                          std::string_view name) {
   const auto count = parse_count(text);
   if (!count || *count == 0) {
-    return ParseError::line(line, "invalid positive integer for " + std::string(name) + ": '" +
-                                      std::string(text) + "'");
+    return ParseError::line(
+        line, "invalid positive integer for " + std::string(name) + ": " + quoted(text));
   }
   return *count;
 }

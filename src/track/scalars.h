@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -26,9 +28,34 @@ LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line
                                          std::string_view name);
 LineResult<float> parse_ratio(std::string_view text, std::size_t line);
 
-// An unsigned 32-bit count: an optional '+' and one or more ASCII digits, at
-// most 4294967295. Nothing else is a count.
+// An unsigned decimal: an optional '+' and one or more ASCII digits, at most
+// `max`. Nothing else is read.
+std::optional<std::uint64_t> parse_unsigned(std::string_view text, std::uint64_t max);
+
+// An unsigned 32-bit count: parse_unsigned up to 4294967295.
 std::optional<std::uint32_t> parse_count(std::string_view text);
+
+// Whether a value differs from the default it is written beside by more than
+// a float epsilon. NaN compares false with everything, so each name says
+// which side NaN falls on; the rules also differ at exactly epsilon.
+inline constexpr float float_epsilon = std::numeric_limits<float>::epsilon();
+
+// |x - target| > epsilon. NaN: false, so a NaN is treated as the target.
+inline bool number_beyond_epsilon_of(float x, float target) {
+  return std::fabs(x - target) > float_epsilon;
+}
+// |x - target| < epsilon. NaN: false.
+inline bool number_within_epsilon_of(float x, float target) {
+  return std::fabs(x - target) < float_epsilon;
+}
+// Not |x - target| <= epsilon. NaN: true, so a NaN differs from the target.
+inline bool nan_or_beyond_epsilon_of(float x, float target) {
+  return !(std::fabs(x - target) <= float_epsilon);
+}
+// Not |x - target| < epsilon. NaN: true, so a NaN differs from the target.
+inline bool nan_or_epsilon_or_more_from(float x, float target) {
+  return !number_within_epsilon_of(x, target);
+}
 
 // The directives of a line: the texts after every '@' that is followed by an
 // ASCII letter, up to the next such '@', trimmed, empty ones dropped.

@@ -135,6 +135,48 @@ TEST(ParsePositive, CountsFromOne) {
   }
 }
 
+TEST(ParseUnsigned, ReadsUpToTheGivenMaximum) {
+  constexpr std::uint64_t u64_max = std::numeric_limits<std::uint64_t>::max();
+  EXPECT_EQ(parse_unsigned("18446744073709551615", u64_max), u64_max);
+  EXPECT_EQ(parse_unsigned("+0018446744073709551615", u64_max), u64_max);
+  EXPECT_EQ(parse_unsigned("18446744073709551616", u64_max), std::nullopt);
+  EXPECT_EQ(parse_unsigned("99999999999999999999", u64_max), std::nullopt);
+  EXPECT_EQ(parse_unsigned("9", 9), 9u);
+  EXPECT_EQ(parse_unsigned("10", 9), std::nullopt);
+  EXPECT_EQ(parse_unsigned("++1", 9), std::nullopt);
+}
+
+TEST(EpsilonRules, DifferAtNanAndAtExactlyEpsilon) {
+  constexpr float eps = std::numeric_limits<float>::epsilon();
+  constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+  constexpr float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    float x;
+    float target;
+    bool beyond;
+    bool within;
+    bool nan_or_beyond;
+    bool nan_or_epsilon_or_more;
+  } cases[] = {
+      {1.0f, 1.0f, false, true, false, false},
+      {1.0f + eps, 1.0f, false, false, false, true},
+      {1.0f - eps, 1.0f, false, false, false, true},
+      {1.0f - eps / 2, 1.0f, false, true, false, false},
+      {1.0f + 2 * eps, 1.0f, true, false, true, true},
+      {1.0f - 2 * eps, 1.0f, true, false, true, true},
+      {nan, 1.0f, false, false, true, true},
+      {inf, 1.0f, true, false, true, true},
+      {2.0f - eps, 2.0f, false, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    EXPECT_EQ(number_beyond_epsilon_of(c.x, c.target), c.beyond);
+    EXPECT_EQ(number_within_epsilon_of(c.x, c.target), c.within);
+    EXPECT_EQ(nan_or_beyond_epsilon_of(c.x, c.target), c.nan_or_beyond);
+    EXPECT_EQ(nan_or_epsilon_or_more_from(c.x, c.target), c.nan_or_epsilon_or_more);
+  }
+}
+
 TEST(ParseRatio, PlainOrFraction) {
   EXPECT_EQ(parse_ratio("3/2", 1).value(), 1.5f);
   EXPECT_EQ(parse_ratio("2", 1).value(), 2.0f);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <limits>
 
 #include "header_format/text.h"
@@ -17,13 +16,6 @@ namespace {
 
 using header_format::Ok;
 using header_format::Tokens;
-
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  out += text;
-  out += '\'';
-  return out;
-}
 
 // "transpose <value>" or "tuning <name>", shared by both placements.
 // Answers whether the token started such a clause.
@@ -141,7 +133,7 @@ namespace {
 bool is_canonical_volume_option(std::string_view keyword, std::string_view value) {
   if (keyword != "volume") return false;
   const auto factor = plain_canonical_number(value);
-  return factor && std::fabs(*factor - 1.0f) > std::numeric_limits<float>::epsilon();
+  return factor && number_beyond_epsilon_of(*factor, 1.0f);
 }
 
 // "repeat <count>": a count of 0 or 1 is left out, and one is written
@@ -214,18 +206,9 @@ LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_n
     return ParseError::line(line_number,
                             "invalid index for " + std::string(label) + ": " + quoted(token));
   };
-  std::string_view digits = token;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  if (digits.empty()) return invalid();
-  constexpr std::uint64_t max = std::numeric_limits<std::uint64_t>::max();
-  std::uint64_t value = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return invalid();
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (max - digit) / 10) return invalid();
-    value = value * 10 + digit;
-  }
-  return value;
+  const auto value = parse_unsigned(token, std::numeric_limits<std::uint64_t>::max());
+  if (!value) return invalid();
+  return *value;
 }
 
 namespace {

@@ -1,7 +1,5 @@
 #include "track/format/harmonics.h"
 
-#include <cmath>
-
 #include "track/format/curves.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
@@ -12,8 +10,6 @@ namespace {
 
 using header_format::Tokens;
 using song::Harmonic;
-
-constexpr float epsilon = 1.1920929e-7f;
 
 // The names "tri" and "square" stand for other waves wherever a line names
 // a wave or a shape, except after the "wave" keyword.
@@ -107,9 +103,9 @@ LineResult<Harmonic> parse_short_form(std::string_view first, Tokens& tokens, st
   return harmonic;
 }
 
-// Not-a-number differs from 1 too, so it is written and read back.
+// Not-a-number is written and read back.
 bool writes_multiplier(float multiplier) {
-  return !(std::fabs(multiplier - 1.0f) < epsilon);
+  return nan_or_epsilon_or_more_from(multiplier, 1.0f);
 }
 
 // Names that the short form would read as something else: only the wave form

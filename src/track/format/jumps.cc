@@ -32,10 +32,6 @@ constexpr std::array<std::pair<Comparison, std::string_view>, 6> comparison_text
 // The carry factor is marked by a multiplication sign or its ASCII stand-in.
 constexpr std::string_view times_sign = "\u00d7";
 
-std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 bool is_keyword(std::string_view token) {
   return token == "tempo" || token == "via" || token == "if";
 }

@@ -11,6 +11,7 @@
 #include "header_format/text.h"
 #include "track/format/points.h"
 #include "track/number_text.h"
+#include "track/scalars.h"
 
 // All arithmetic here is in 32-bit floats, one operation at a time in the
 // order written: the written durations and points depend on every rounding.
@@ -135,17 +136,9 @@ std::vector<WavePoint> pitch_curve(const Note& note) {
   return trajectory_points(note.segments, note.last_segment);
 }
 
-namespace {
-
-bool within_epsilon_of_one(float x) {
-  return std::fabs(x - 1.0f) < std::numeric_limits<float>::epsilon();
-}
-
-}  // namespace
-
 bool is_option_shape(const std::vector<WavePoint>& points, float from) {
   return points.size() == 2 && points[0].x == 0 && points[0].y == from &&
-         within_epsilon_of_one(points[1].x);
+         number_within_epsilon_of(points[1].x, 1.0f);
 }
 
 namespace {
@@ -309,7 +302,7 @@ std::optional<std::vector<float>> positions_for(float duration,
   if (reached < duration) return std::nullopt;
   // Two points from (0, 0) ending near 1 are written as a glide, which reads
   // its end at exactly 1.
-  if (positions.size() == 2 && points[0].y == 0 && within_epsilon_of_one(positions[1]) &&
+  if (positions.size() == 2 && points[0].y == 0 && number_within_epsilon_of(positions[1], 1.0f) &&
       positions[1] != 1) {
     return std::nullopt;
   }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
-#include <limits>
 
 #include "track/format/curves.h"
 #include "track/format/note_curves.h"
@@ -220,8 +218,6 @@ LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_
 
 namespace {
 
-constexpr float epsilon = std::numeric_limits<float>::epsilon();
-
 void append_text_option(std::string& out, const std::string& text, bool text_apostrophe) {
   if (!text_apostrophe && text.empty()) return;
   out += " \"";
@@ -265,7 +261,7 @@ void append_note_options(std::string& out, float volume, const std::vector<WaveP
   append_text_option(out, text, text_apostrophe);
   append_shape_option(out, "glide", pitch_curve, 0.0f);
   // Not-a-number is never more than epsilon away, so it is never written.
-  if (std::fabs(volume - 1.0f) > epsilon) {
+  if (number_beyond_epsilon_of(volume, 1.0f)) {
     out += " volume ";
     append_number(out, volume);
   }

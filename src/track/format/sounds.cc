@@ -1,10 +1,8 @@
 #include "track/format/sounds.h"
 
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <optional>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,14 +21,8 @@ using header_format::Tokens;
 using song::Sound;
 using song::VoiceParameter;
 
-constexpr float epsilon = 1.1920929e-7f;
-
 ParseError failure(std::size_t line, std::string message) {
   return ParseError::line(line, std::move(message));
-}
-
-std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
 }
 
 struct NumberSetting {
@@ -83,19 +75,6 @@ std::string_view voice_parameter_name(VoiceParameter parameter) {
   return {};
 }
 
-// An unsigned 64-bit decimal: an optional '+' and one or more ASCII digits.
-std::optional<std::uint64_t> parse_u64(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 LineResult<Ok> apply_number(float& field, std::string_view name, Tokens& tokens, std::size_t line) {
   auto value = parse_next_float(tokens, line, name);
   if (!value) return value.error();
@@ -126,7 +105,7 @@ LineResult<Ok> apply_modulation(song::Modulation& field, std::string_view name, 
 LineResult<std::uint64_t> ensemble_count(Tokens& tokens, std::size_t line) {
   const auto count = tokens.next();
   if (!count) return failure(line, "voice 'ensemble' needs a singer count");
-  const auto value = parse_u64(*count);
+  const auto value = parse_unsigned(*count, std::numeric_limits<std::uint64_t>::max());
   if (!value) return failure(line, "invalid ensemble count " + quoted(*count));
   return *value;
 }
@@ -296,11 +275,6 @@ header_format::Result<Sound, header_format::ParseError> parse_sound(
 
 namespace {
 
-// Not-a-number differs from every default.
-bool differs_from_one(float value) {
-  return !(std::fabs(value - 1.0f) <= epsilon);
-}
-
 void append_unsigned(std::string& out, std::uint64_t value) {
   char digits[20];
   const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
@@ -394,7 +368,7 @@ void append_shaping(std::string& out, const Sound& sound) {
     const song::EnvelopeStage& stage = sound.*setting.field;
     if (stage.duration > 0) append_line(out, format_envelope(setting.name, stage));
   }
-  if (differs_from_one(sound.sustain)) append_setting(out, "sustain", sound.sustain);
+  if (nan_or_beyond_epsilon_of(sound.sustain, 1.0f)) append_setting(out, "sustain", sound.sustain);
   if (sound.noise != 0) append_setting(out, "noise", sound.noise);
   for (const ModulationSetting& setting : modulation_settings) {
     const song::Modulation& modulation = sound.*setting.field;
@@ -409,7 +383,7 @@ void append_shaping(std::string& out, const Sound& sound) {
   }
   if (sound.filter_cutoff > 0) append_filter(out, sound);
   if (sound.duty_sweep != 0) append_setting(out, "duty_sweep", sound.duty_sweep);
-  if (differs_from_one(sound.volume)) append_setting(out, "volume", sound.volume);
+  if (nan_or_beyond_epsilon_of(sound.volume, 1.0f)) append_setting(out, "volume", sound.volume);
 }
 
 }  // namespace

@@ -17,22 +17,6 @@ using header_format::Tokens;
 
 namespace {
 
-constexpr float float_epsilon = std::numeric_limits<float>::epsilon();
-
-// An unsigned 64-bit decimal with an optional '+'.
-std::optional<std::uint64_t> parse_step_count(std::string_view text) {
-  if (text.starts_with('+')) text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  std::uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    const auto digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) return std::nullopt;
-    value = value * 10 + digit;
-  }
-  return value;
-}
-
 std::string too_large(std::string_view token, std::uint64_t at_most, std::string_view where) {
   return "step count '" + std::string(token) + "' is too large (at most " +
          std::to_string(at_most) + std::string(where) + ")";
@@ -43,7 +27,7 @@ LineResult<Ok> apply_equal(song::Tuning& tuning, Tokens& tokens, std::size_t num
                            EqualRatioBudget& budget) {
   const auto token = tokens.next();
   if (!token) return ParseError::line(number, "equal needs a step count");
-  const auto steps = parse_step_count(*token);
+  const auto steps = parse_unsigned(*token, std::numeric_limits<std::uint64_t>::max());
   if (!steps) return ParseError::line(number, "invalid step count '" + std::string(*token) + "'");
   if (*steps > max_equal_steps) {
     return ParseError::line(number, too_large(*token, max_equal_steps, ""));
@@ -138,7 +122,7 @@ bool is_equal_temperament(const std::vector<float>& ratios) {
 
 void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudget& budget) {
   // NaN never equals the default, so a NaN period is written.
-  if (!(std::fabs(tuning.period - 2.0f) <= float_epsilon)) {
+  if (nan_or_beyond_epsilon_of(tuning.period, 2.0f)) {
     out += "period ";
     append_number(out, tuning.period);
     out += '\n';

@@ -1,9 +1,7 @@
 #include "track/multisong/layer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -60,13 +58,6 @@ LineResult<ClipKind> add_clip_line(Layer& layer, std::string_view line, std::siz
 }
 
 namespace {
-
-std::string quoted(std::string_view text) {
-  std::string out = "'";
-  out += text;
-  out += '\'';
-  return out;
-}
 
 // "@volume <value>" or "@volume param <name> [<scale>]"; tokens after those
 // are ignored.
@@ -160,8 +151,6 @@ LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::s
 
 namespace {
 
-constexpr float epsilon = std::numeric_limits<float>::epsilon();
-
 // Pieces of the directive line, separated by single spaces.
 class DirectiveLine {
  public:
@@ -180,7 +169,7 @@ void append_volume(DirectiveLine& line, const Layer& layer) {
     std::string& out = line.piece();
     out += "@volume param " + layer.volume_param->name;
     // A scale within epsilon of 1, or not a number, is left out.
-    if (std::fabs(layer.volume_param->scale - 1.0f) > epsilon) {
+    if (number_beyond_epsilon_of(layer.volume_param->scale, 1.0f)) {
       out += ' ';
       append_number(out, layer.volume_param->scale);
     }

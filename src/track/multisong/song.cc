@@ -28,10 +28,6 @@ using song::TempoParam;
 
 namespace {
 
-std::string quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
-}
-
 // --- Reading one directive -------------------------------------------------
 
 LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line) {
@@ -304,15 +300,11 @@ class SongReader {
 
 // --- Writing ----------------------------------------------------------------
 
-bool differs_from_one(float value) {
-  return std::fabs(value - 1.0f) > std::numeric_limits<float>::epsilon();
-}
-
 void append_tempo(std::string& out, const Song& song) {
   if (song.tempo_param) {
     out += "@tempo param ";
     out += song.tempo_param->name;
-    if (differs_from_one(song.tempo_param->scale)) {
+    if (number_beyond_epsilon_of(song.tempo_param->scale, 1.0f)) {
       out += ' ';
       append_plain_number(out, song.tempo_param->scale);
     }
@@ -321,7 +313,7 @@ void append_tempo(std::string& out, const Song& song) {
   }
   out += "@tempo ";
   append_plain_number(out, song.tempo);
-  if (differs_from_one(song.tempo_ratio)) {
+  if (number_beyond_epsilon_of(song.tempo_ratio, 1.0f)) {
     out += ' ';
     append_plain_number(out, written_end_tempo(song.tempo, song.tempo_ratio));
   }
