@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/utf8.h"
+#include "header_format/text.h"
 
 namespace voromel::cli {
 
@@ -155,7 +156,7 @@ Result<std::string, SystemError> read_text_file(const std::string& path) {
   if (::fstat(file.get(), &info) != 0) return last_error();
   if (auto regular = require_regular_file(info); !regular) return regular.error();
   auto content = read_all(file.get(), static_cast<std::size_t>(info.st_size));
-  if (content && !is_valid_utf8(content.value())) {
+  if (content && !header_format::is_valid_utf8(content.value())) {
     return SystemError{"stream did not contain valid UTF-8"};
   }
   return content;

@@ -5,8 +5,6 @@
 
 namespace voromel::cli {
 
-bool is_valid_utf8(std::string_view bytes);
-
 // The bytes as text, each maximal subpart of an ill-formed sequence replaced
 // by one U+FFFD (so FF FE gives two, the truncated E2 82 one).
 std::string lossy_utf8(std::string_view bytes);

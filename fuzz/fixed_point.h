@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/utf8.h"
+#include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/track_sections.h"
 #include "track/upgrade.h"
@@ -42,7 +42,7 @@ inline std::optional<Fault> block_by_block_fault(std::string_view text, const st
 
 inline std::optional<Fault> fixed_point_fault(std::string_view text) {
   // The tool refuses anything else before parsing.
-  if (!cli::is_valid_utf8(text)) return std::nullopt;
+  if (!header_format::is_valid_utf8(text)) return std::nullopt;
   auto document = track::multisong::TrackDocument::parse_with(text);
   if (!document) return std::nullopt;
   const std::string whole = document.value().serialize();

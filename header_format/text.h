@@ -15,8 +15,20 @@ std::size_t white_space_length_at(std::string_view text, std::size_t at);
 // Byte length of the white-space character ending just before `end`, or 0.
 std::size_t white_space_length_before(std::string_view text, std::size_t end);
 
+// The byte sequence at `at` under the strict rules of UTF-8 (no overlong
+// forms, no surrogates, nothing beyond U+10FFFF): its length, or for an
+// ill-formed one the length of its maximal subpart.
+struct Utf8Sequence {
+  std::size_t length;
+  bool well_formed;
+};
+Utf8Sequence next_utf8_sequence(std::string_view bytes, std::size_t at);
+// Whether every sequence of the bytes is well formed.
+bool is_valid_utf8(std::string_view bytes);
+
 // Decodes the character at `at` of a UTF-8 text; sets `length` to its byte
-// length. Ill-formed input decodes byte by byte as U+FFFD.
+// length. Ill-formed input decodes byte by byte as U+FFFD; callers check
+// `is_valid_utf8` first, since overlong forms decode here.
 char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length);
 bool is_white_space(char32_t c);
 bool contains_white_space(std::string_view text);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "header_format/parse_error.h"
+#include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/section_checks.h"
 #include "track/upgrade.h"
@@ -13,6 +14,13 @@ namespace {
 
 Error read_error(const header_format::ParseError& error) {
   return Error(error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable, error.text());
+}
+
+// The tool refuses such a text when it reads the file; the lenient decoding
+// of the grammars must never see one.
+Result<Ok, Error> check_utf8(std::string_view text) {
+  if (header_format::is_valid_utf8(text)) return Ok{};
+  return Error(Error::Kind::Unreadable, "stream did not contain valid UTF-8");
 }
 
 Error refusal(std::string message) {
@@ -34,6 +42,7 @@ Result<Ok, Error> check_lost_text(const TrackDocument& document) {
 }  // namespace
 
 Result<Document, Error> Document::read(std::string text) {
+  if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto storage = std::make_unique<Storage>();
   storage->text = std::move(text);
   auto model = TrackDocument::parse_with(std::string_view(storage->text));
@@ -65,6 +74,7 @@ std::string_view Document::keep(std::string text) {
 }
 
 Result<CanonicalText, Error> format(std::string_view text) {
+  if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto form = track::multisong::canonical_form(text);
   if (!form) return read_error(form.error());
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};

@@ -44,6 +44,10 @@ TEST(OwningDocument, ErrorsCarryTheToolsMessages) {
     const char* message;
   } cases[] = {
       {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header"},
+      // An overlong space, which the grammars' lenient decoding would split at.
+      {"# Layers\n## a\nlead\xC0\xA0"
+       "0 60 1\n",
+       Error::Kind::Unreadable, "stream did not contain valid UTF-8"},
       {"# Layers\n## a\n@pan x\n", Error::Kind::Unreadable,
        "line 3: line 1: invalid number for pan: 'x'"},
       {"# Motifs\n\n## x\n0 60 83.425\n  pitch 74 -.5e-1 linear, -0.00012896182 "

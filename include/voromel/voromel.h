@@ -57,8 +57,8 @@ class Error {
 // through `keep`.
 class Document {
  public:
-  // Reads a whole document. A text whose note pitch movement no text gives
-  // back is refused here.
+  // Reads a whole document. A text that is not valid UTF-8 is unreadable; a
+  // text whose note pitch movement no text gives back is refused here.
   static Result<Document, Error> read(std::string text);
 
   TrackDocument& model() { return model_; }
@@ -110,7 +110,7 @@ struct CanonicalText {
 // The canonical form of a whole text, as the tool's default mode writes it.
 // The text is read, written and dropped block by block, so this takes far
 // less memory than `Document::read` and `write`; it gives the same text and
-// the same first error.
+// the same first error (a text that is not valid UTF-8 is unreadable).
 Result<CanonicalText, Error> format(std::string_view text);
 
 // The upgrade of a whole text, as the tool's `--upgrade` writes it: the

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "header_format/text.h"
+
 namespace voromel::cli {
 namespace {
 
@@ -25,7 +27,7 @@ TEST(Utf8, ValidityFollowsTheWellFormedSequences) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(is_valid_utf8(c.bytes), c.valid);
+    EXPECT_EQ(header_format::is_valid_utf8(c.bytes), c.valid);
   }
 }
 
