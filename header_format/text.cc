@@ -55,12 +55,12 @@ Utf8Sequence next_utf8_sequence(std::string_view bytes, std::size_t at) {
 
 bool is_valid_utf8(std::string_view bytes) {
   for (std::size_t at = 0; at < bytes.size();) {
-    // Eight ASCII bytes at a time: no byte has its high bit set.
-    std::uint64_t eight = 0;
-    if (at + sizeof eight <= bytes.size()) {
-      std::memcpy(&eight, bytes.data() + at, sizeof eight);
-      if ((eight & 0x8080808080808080u) == 0) {
-        at += sizeof eight;
+    // Sixteen ASCII bytes at a time: no byte has its high bit set.
+    std::uint64_t halves[2] = {};
+    if (at + sizeof halves <= bytes.size()) {
+      std::memcpy(halves, bytes.data() + at, sizeof halves);
+      if (((halves[0] | halves[1]) & 0x8080808080808080u) == 0) {
+        at += sizeof halves;
         continue;
       }
     }
@@ -166,6 +166,9 @@ std::string_view trim_end(std::string_view text) {
 }
 
 std::string_view trim(std::string_view text) {
+  // Most lines start and end with a visible ASCII character.
+  const auto visible = [](char c) { return c > ' ' && static_cast<unsigned char>(c) < 0x80; };
+  if (!text.empty() && visible(text.front()) && visible(text.back())) return text;
   return trim_end(trim_start(text));
 }
 
