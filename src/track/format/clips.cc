@@ -353,28 +353,31 @@ void append_optional_field(std::string& out, std::string_view name,
 
 }  // namespace
 
-std::string format_motif_instance(const song::MotifInstance& placement) {
-  std::string out = "motif " + placement.name + " ";
+void append_motif_instance(std::string& out, const song::MotifInstance& placement) {
+  out += "motif ";
+  out += placement.name;
+  out += ' ';
   append_number(out, placement.start);
   out += ' ';
   out += placement.sound;
   append_placement_clauses(out, placement.transpose, placement.tuning);
-  return out;
 }
 
-std::string format_subtrack_instance(const song::SubtrackInstance& placement) {
-  std::string out = "subtrack " + placement.name + " ";
+void append_subtrack_instance(std::string& out, const song::SubtrackInstance& placement) {
+  out += "subtrack ";
+  out += placement.name;
+  out += ' ';
   append_number(out, placement.start);
   if (placement.qualifier) {
     out += ' ';
     out += *placement.qualifier;
   }
   append_placement_clauses(out, placement.transpose, placement.tuning);
-  return out;
 }
 
-std::string format_note_override(const song::NoteOverride& note_override) {
-  std::string out = "note " + std::to_string(note_override.index);
+void append_note_override(std::string& out, const song::NoteOverride& note_override) {
+  out += "note ";
+  out += std::to_string(note_override.index);
   if (note_override.skip) out += " skip";
   append_optional_field(out, "pitch", note_override.pitch);
   append_optional_field(out, "start", note_override.start);
@@ -390,7 +393,6 @@ std::string format_note_override(const song::NoteOverride& note_override) {
     out += " pitch-curve ";
     append_curve_points(out, *note_override.pitch_curve);
   }
-  return out;
 }
 
 }  // namespace voromel::track::format

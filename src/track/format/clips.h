@@ -54,8 +54,9 @@ LineResult<header_format::Ok> apply_placement_override(std::vector<song::NoteOve
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,
                                       std::string_view label);
 
-std::string format_motif_instance(const song::MotifInstance& placement);
-std::string format_subtrack_instance(const song::SubtrackInstance& placement);
-std::string format_note_override(const song::NoteOverride& note_override);
+// The clip and override lines without their indentation or line end.
+void append_motif_instance(std::string& out, const song::MotifInstance& placement);
+void append_subtrack_instance(std::string& out, const song::SubtrackInstance& placement);
+void append_note_override(std::string& out, const song::NoteOverride& note_override);
 
 }  // namespace voromel::track::format

@@ -188,12 +188,11 @@ LineResult<song::EnvelopeStage> parse_envelope(std::string_view duration,
   return stage;
 }
 
-std::string format_envelope(std::string_view name, const song::EnvelopeStage& stage) {
-  std::string out(name);
+void append_envelope(std::string& out, std::string_view name, const song::EnvelopeStage& stage) {
+  out += name;
   out += ' ';
   append_number(out, stage.duration);
   append_curve_suffix(out, stage.curve);
-  return out;
 }
 
 LineResult<song::Modulation> parse_lfo(std::string_view rate, Tokens& tokens, std::size_t line,
@@ -211,8 +210,9 @@ LineResult<song::Modulation> parse_lfo(std::string_view rate, Tokens& tokens, st
   return modulation;
 }
 
-std::string format_modulation(std::string_view name, const song::Modulation& modulation) {
-  std::string out(name);
+void append_modulation(std::string& out, std::string_view name,
+                       const song::Modulation& modulation) {
+  out += name;
   out += ' ';
   append_number(out, modulation.rate);
   out += ' ';
@@ -221,7 +221,6 @@ std::string format_modulation(std::string_view name, const song::Modulation& mod
     out += ' ';
     out += modulation.shape;
   }
-  return out;
 }
 
 }  // namespace voromel::track::format

@@ -289,12 +289,6 @@ void append_setting(std::string& out, std::string_view name, float value) {
   out += '\n';
 }
 
-void append_line(std::string& out, const std::string& text) {
-  out += '@';
-  out += text;
-  out += '\n';
-}
-
 void append_sample(std::string& out, const song::SampleZone& zone) {
   out += "@sample \"";
   out += zone.file;
@@ -366,13 +360,21 @@ void append_sources(std::string& out, const Sound& sound) {
 void append_shaping(std::string& out, const Sound& sound) {
   for (const StageSetting& setting : stage_settings) {
     const song::EnvelopeStage& stage = sound.*setting.field;
-    if (stage.duration > 0) append_line(out, format_envelope(setting.name, stage));
+    if (stage.duration > 0) {
+      out += '@';
+      append_envelope(out, setting.name, stage);
+      out += '\n';
+    }
   }
   if (nan_or_beyond_epsilon_of(sound.sustain, 1.0f)) append_setting(out, "sustain", sound.sustain);
   if (sound.noise != 0) append_setting(out, "noise", sound.noise);
   for (const ModulationSetting& setting : modulation_settings) {
     const song::Modulation& modulation = sound.*setting.field;
-    if (modulation.depth > 0) append_line(out, format_modulation(setting.name, modulation));
+    if (modulation.depth > 0) {
+      out += '@';
+      append_modulation(out, setting.name, modulation);
+      out += '\n';
+    }
   }
   if (sound.slide_time > 0) {
     out += "@slide ";
@@ -388,11 +390,9 @@ void append_shaping(std::string& out, const Sound& sound) {
 
 }  // namespace
 
-std::string format_sound(const Sound& sound) {
-  std::string out;
+void append_sound(std::string& out, const Sound& sound) {
   append_sources(out, sound);
   append_shaping(out, sound);
-  return out;
 }
 
 }  // namespace voromel::track::format

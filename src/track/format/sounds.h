@@ -31,6 +31,6 @@ header_format::Result<song::Sound, header_format::ParseError> parse_sound(
     std::span<const std::string_view> lines);
 
 // The canonical body: one line per written item, each ending in '\n'.
-std::string format_sound(const song::Sound& sound);
+void append_sound(std::string& out, const song::Sound& sound);
 
 }  // namespace voromel::track::format

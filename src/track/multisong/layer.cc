@@ -151,23 +151,27 @@ LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::s
 
 namespace {
 
-// Pieces of the directive line, separated by single spaces.
+// Pieces of the directive line, separated by single spaces, appended to
+// the output.
 class DirectiveLine {
  public:
+  explicit DirectiveLine(std::string& out) : out_(out), start_(out.size()) {}
+
   std::string& piece() {
-    if (!text_.empty()) text_ += ' ';
-    return text_;
+    if (out_.size() > start_) out_ += ' ';
+    return out_;
   }
-  std::string take() && { return std::move(text_); }
 
  private:
-  std::string text_;
+  std::string& out_;
+  std::size_t start_;
 };
 
 void append_volume(DirectiveLine& line, const Layer& layer) {
   if (layer.volume_param) {
     std::string& out = line.piece();
-    out += "@volume param " + layer.volume_param->name;
+    out += "@volume param ";
+    out += layer.volume_param->name;
     // A scale within epsilon of 1, or not a number, is left out.
     if (number_beyond_epsilon_of(layer.volume_param->scale, 1.0f)) {
       out += ' ';
@@ -191,8 +195,8 @@ void append_loop(DirectiveLine& line, const Layer& layer) {
 
 }  // namespace
 
-std::string layer_directives(const Layer& layer) {
-  DirectiveLine line;
+void append_layer_directives(std::string& out, const Layer& layer) {
+  DirectiveLine line(out);
   append_volume(line, layer);
   if (layer.pan != 0) append_number(line.piece() += "@pan ", layer.pan);
   if (layer.mute) line.piece() += "@mute true";
@@ -203,7 +207,6 @@ std::string layer_directives(const Layer& layer) {
   for (const song::Effect& effect : layer.effects) {
     format::append_effect(line.piece() += "@effect ", effect);
   }
-  return std::move(line).take();
 }
 
 namespace {
@@ -420,29 +423,37 @@ class NoteLines {
 };
 
 void append_directives(const Layer& layer, std::string& out) {
-  const std::string directives = layer_directives(layer);
-  if (!directives.empty()) out += directives + "\n";
+  const std::size_t start = out.size();
+  append_layer_directives(out, layer);
+  if (out.size() > start) out += '\n';
 }
 
+// The lines under a placement: its overrides, then its trim.
 template <class Placement>
-void append_placement(std::string& out, const Placement& placement, std::string line) {
-  out += line;
+void append_placement_lines(std::string& out, const Placement& placement) {
   out += '\n';
   for (const song::NoteOverride& note_override : placement.overrides) {
-    out += "  " + format::format_note_override(note_override) + "\n";
+    out += "  ";
+    format::append_note_override(out, note_override);
+    out += '\n';
   }
   if (placement.trim) {
-    out += "  trim " + std::to_string(placement.trim->from) + " " +
-           std::to_string(placement.trim->count) + "\n";
+    out += "  trim ";
+    out += std::to_string(placement.trim->from);
+    out += ' ';
+    out += std::to_string(placement.trim->count);
+    out += '\n';
   }
 }
 
 void append_placements(const Layer& layer, std::string& out) {
   for (const song::MotifInstance& placement : layer.motif_instances) {
-    append_placement(out, placement, format::format_motif_instance(placement));
+    format::append_motif_instance(out, placement);
+    append_placement_lines(out, placement);
   }
   for (const song::SubtrackInstance& placement : layer.subtrack_instances) {
-    append_placement(out, placement, format::format_subtrack_instance(placement));
+    format::append_subtrack_instance(out, placement);
+    append_placement_lines(out, placement);
   }
 }
 

@@ -45,8 +45,8 @@ LineResult<header_format::Ok> apply_layer_directive(song::Layer& layer, std::str
                                                     std::size_t line_number);
 
 // Every setting that differs from its default and every effect, as one line
-// of directives without line end; empty for a layer at its defaults.
-std::string layer_directives(const song::Layer& layer);
+// of directives without line end; nothing for a layer at its defaults.
+void append_layer_directives(std::string& out, const song::Layer& layer);
 
 struct LayerSection {
   using Value = song::Layer;

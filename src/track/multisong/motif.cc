@@ -34,12 +34,6 @@ LineResult<song::Note> parse_motif_note(std::string_view line, std::size_t line_
   return format::parse_note_fields(tokens, line_number, "motif note");
 }
 
-std::string format_motif_note(const song::Note& note) {
-  std::string out;
-  format::append_note_body(out, note);
-  return out;
-}
-
 namespace {
 
 // One indented line: a curve for the last note.
@@ -80,7 +74,7 @@ header_format::Result<Motif, ParseError> MotifSection::parse(
 
 void MotifSection::serialize(const Motif& motif, std::string& out) {
   for (const song::Note& note : motif.notes) {
-    out += format_motif_note(note);
+    format::append_note_body(out, note);
     out += '\n';
   }
 }

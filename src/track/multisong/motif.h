@@ -43,9 +43,6 @@ class MotifBodyError {
 // "<start> <pitch> <duration> [options]".
 LineResult<song::Note> parse_motif_note(std::string_view line, std::size_t line_number);
 
-// The note line without line end, then any curve lines, each after "\n  ".
-std::string format_motif_note(const song::Note& note);
-
 struct MotifSection {
   using Value = Motif;
   static constexpr std::string_view title = "Motifs";

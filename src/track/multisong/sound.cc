@@ -10,7 +10,7 @@ header_format::Result<song::Sound, header_format::ParseError> SoundSection::pars
 }
 
 void SoundSection::serialize(const song::Sound& sound, std::string& out) {
-  out += format::format_sound(sound);
+  format::append_sound(out, sound);
 }
 
 }  // namespace voromel::track::multisong

@@ -20,9 +20,13 @@ std::string rewrite_clip(std::string_view line) {
   if (!read.value()) return "note: " + format_note(note);
   const Placement& placement = *read.value();
   if (const auto* motif = std::get_if<song::MotifInstance>(&placement)) {
-    return "motif: " + format_motif_instance(*motif);
+    std::string out = "motif: ";
+    append_motif_instance(out, *motif);
+    return out;
   }
-  return "subtrack: " + format_subtrack_instance(std::get<song::SubtrackInstance>(placement));
+  std::string out = "subtrack: ";
+  append_subtrack_instance(out, std::get<song::SubtrackInstance>(placement));
+  return out;
 }
 
 // Plain note lines are written from their fields without being read into
@@ -161,7 +165,8 @@ std::string rewrite_overrides(std::vector<std::string_view> lines) {
   }
   std::string out;
   for (const song::NoteOverride& note_override : overrides) {
-    out += format_note_override(note_override) + "\n";
+    append_note_override(out, note_override);
+    out += '\n';
   }
   if (trim) out += "trim " + std::to_string(trim->from) + " " + std::to_string(trim->count);
   return out;

@@ -192,7 +192,9 @@ TEST(Envelopes, ReadAndWritten) {
     const auto stage = parse_envelope(c.duration, curve, 1);
     ASSERT_TRUE(stage.has_value()) << stage.error().text();
     EXPECT_EQ(stage.value(), c.stage);
-    EXPECT_EQ(format_envelope("attack", stage.value()), c.written);
+    std::string written;
+    append_envelope(written, "attack", stage.value());
+    EXPECT_EQ(written, c.written);
   }
 }
 
@@ -223,7 +225,9 @@ TEST(Modulations, ReadAndWritten) {
     const auto modulation = parse_lfo(*rate, tokens, 1, "vibrato");
     ASSERT_TRUE(modulation.has_value()) << modulation.error().text();
     EXPECT_EQ(modulation.value(), c.modulation);
-    EXPECT_EQ(format_modulation("vibrato", modulation.value()), c.written);
+    std::string written;
+    append_modulation(written, "vibrato", modulation.value());
+    EXPECT_EQ(written, c.written);
   }
 }
 

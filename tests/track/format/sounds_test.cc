@@ -25,7 +25,9 @@ Sound parsed(std::string_view body) {
 }
 
 std::string rewritten(std::string_view body) {
-  return format_sound(parsed(body));
+  std::string out;
+  append_sound(out, parsed(body));
+  return out;
 }
 
 TEST(SoundDirectives, Written) {
