@@ -13,12 +13,6 @@ bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
-// The white space among the ASCII characters: tab to carriage return, and
-// space.
-bool is_ascii_white_space(unsigned char byte) {
-  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
-}
-
 }  // namespace
 
 // The well-formed byte sequences of UTF-8: after the lead byte, the second
@@ -167,7 +161,7 @@ std::string_view trim_end(std::string_view text) {
 
 std::string_view trim(std::string_view text) {
   // Most lines start and end with a visible ASCII character.
-  const auto visible = [](char c) { return c > ' ' && static_cast<unsigned char>(c) < 0x80; };
+  const auto visible = [](char c) { return is_visible_ascii(static_cast<unsigned char>(c)); };
   if (!text.empty() && visible(text.front()) && visible(text.back())) return text;
   return trim_end(trim_start(text));
 }

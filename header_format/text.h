@@ -10,6 +10,16 @@
 // Texts are UTF-8; the driver rejects anything else before parsing.
 namespace voromel::header_format {
 
+// The white space among the ASCII characters: tab to carriage return, and
+// space.
+inline bool is_ascii_white_space(unsigned char byte) {
+  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
+}
+// A byte that is a character of its own and shows: '!' to DEL.
+inline bool is_visible_ascii(unsigned char byte) {
+  return byte >= 0x21 && byte <= 0x7F;
+}
+
 // Byte length of the white-space character starting at `at`, or 0.
 std::size_t white_space_length_at(std::string_view text, std::size_t at);
 // Byte length of the white-space character ending just before `end`, or 0.

@@ -116,19 +116,6 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
 
 namespace {
 
-bool is_ascii_white_space(unsigned char byte) {
-  return byte == ' ' || (byte >= 0x09 && byte <= 0x0D);
-}
-
-// A byte that is a character of its own and prints: '!' to DEL.
-bool is_printable_ascii(unsigned char byte) {
-  return byte >= 0x21 && byte <= 0x7F;
-}
-
-}  // namespace
-
-namespace {
-
 // "volume <factor>": a factor within epsilon of 1 is left out.
 bool is_canonical_volume_option(std::string_view keyword, std::string_view value) {
   if (keyword != "volume") return false;
@@ -154,11 +141,11 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
   // A trimmed line starts and ends with a field.
   while (at != end) {
     const char* const field = at;
-    while (at != end && is_printable_ascii(static_cast<unsigned char>(*at))) ++at;
+    while (at != end && header_format::is_visible_ascii(static_cast<unsigned char>(*at))) ++at;
     if (count == plain.fields.size()) return std::nullopt;
     plain.fields[count++] = std::string_view(field, static_cast<std::size_t>(at - field));
     const char* const gap = at;
-    while (at != end && is_ascii_white_space(static_cast<unsigned char>(*at))) ++at;
+    while (at != end && header_format::is_ascii_white_space(static_cast<unsigned char>(*at))) ++at;
     if (at == end) break;
     if (at == gap) return std::nullopt;
     if (at - gap != 1 || *gap != ' ') plain.single_spaced = false;
