@@ -150,7 +150,7 @@ void append_number(std::string& out, float value) {
 // it is. Either is canonical when no zero is superfluous. Both the digits
 // and the power of ten are exact floats, so one division gives the value
 // from_chars would.
-std::optional<float> plain_canonical_number(std::string_view text) {
+std::optional<float> read_plain_canonical_number(std::string_view text, std::size_t& length) {
   const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
   const bool negative = text.starts_with('-');
   const std::size_t integer_start = negative ? 1 : 0;
@@ -162,20 +162,26 @@ std::optional<float> plain_canonical_number(std::string_view text) {
   const bool zero_whole = text[integer_start] == '0';
   if (zero_whole && integer_digits > 1) return std::nullopt;
   std::size_t places = 0;
-  if (at < text.size()) {
-    if (text[at] != '.') return std::nullopt;
+  if (at < text.size() && text[at] == '.') {
     for (++at; at < text.size() && is_digit(text[at]) && places < 6; ++at, ++places) {
       digits = digits * 10 + (text[at] - '0');
     }
-    if (at != text.size() || places == 0 || text.back() == '0') return std::nullopt;
+    if (places == 0 || text[at - 1] == '0') return std::nullopt;
     // Leading zeros drop out of `digits`: its length is the significant digits.
     if (digits >= 1'000'000) return std::nullopt;
   } else if (negative && zero_whole) {
     // "-0" reads as negative zero, written "0".
     return std::nullopt;
   }
+  length = at;
   const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
   return negative ? -magnitude : magnitude;
+}
+
+std::optional<float> plain_canonical_number(std::string_view text) {
+  std::size_t length = 0;
+  const auto value = read_plain_canonical_number(text, length);
+  return length == text.size() ? value : std::nullopt;
 }
 
 std::string number_text(float value) {

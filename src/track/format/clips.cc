@@ -116,63 +116,103 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
 
 namespace {
 
+// The fields of a trimmed line, one at a time, as long as they are visible
+// ASCII characters parted by ASCII white space.
+class AsciiFields {
+ public:
+  explicit AsciiFields(std::string_view trimmed)
+      : at_(trimmed.data()), end_(trimmed.data() + trimmed.size()) {}
+
+  // The next field; nothing at the end of the line or at a byte that is
+  // neither visible ASCII nor ASCII white space.
+  std::optional<std::string_view> next() {
+    const char* const field = at_;
+    const char* end = field;
+    while (end != end_ && header_format::is_visible_ascii(static_cast<unsigned char>(*end))) ++end;
+    if (end == field) return std::nullopt;
+    at_ = end;
+    skip_gap();
+    return std::string_view(field, static_cast<std::size_t>(end - field));
+  }
+
+  // The next field, if it is a plain canonical number: its value.
+  std::optional<float> next_plain_number() {
+    std::size_t length = 0;
+    const auto value = read_plain_canonical_number(
+        std::string_view(at_, static_cast<std::size_t>(end_ - at_)), length);
+    if (!value) return std::nullopt;
+    at_ += length;
+    if (!skip_gap() && at_ != end_) return std::nullopt;
+    return value;
+  }
+
+  bool at_end() const { return at_ == end_; }
+  bool single_spaced() const { return single_spaced_; }
+
+ private:
+  // Moves past the white space at the cursor; false if there is none.
+  bool skip_gap() {
+    const char* const gap = at_;
+    const char* end = gap;
+    while (end != end_ && header_format::is_ascii_white_space(static_cast<unsigned char>(*end)))
+      ++end;
+    at_ = end;
+    if (end == gap) return false;
+    if (end - gap != 1 || *gap != ' ') single_spaced_ = false;
+    return true;
+  }
+
+  const char* at_;
+  const char* end_;
+  bool single_spaced_ = true;
+};
+
+// A sound name that makes the line a note line and not a placement, a
+// heading or an audio clip.
+bool is_plain_sound(std::string_view sound) {
+  return sound != "motif" && sound != "subtrack" && sound.front() != '#' &&
+         !is_audio_filename(sound);
+}
+
 // "volume <factor>": a factor within epsilon of 1 is left out.
-bool is_canonical_volume_option(std::string_view keyword, std::string_view value) {
-  if (keyword != "volume") return false;
+bool is_canonical_volume(std::string_view value) {
   const auto factor = plain_canonical_number(value);
   return factor && number_beyond_epsilon_of(*factor, 1.0f);
 }
 
 // "repeat <count>": a count of 0 or 1 is left out, and one is written
 // without sign or leading zero.
-bool is_canonical_repeat_option(std::string_view keyword, std::string_view value) {
-  if (keyword != "repeat" || value.front() == '0' || value.front() == '+') return false;
+bool is_canonical_repeat(std::string_view value) {
+  if (value.front() == '0' || value.front() == '+') return false;
   const auto count = parse_count(value);
   return count && *count > 1;
 }
 
+// The options of a plain note line, in the order the canonical text has them.
+struct PlainOption {
+  std::string_view keyword;
+  bool (*is_canonical)(std::string_view value);
+};
+constexpr std::array<PlainOption, 2> plain_options = {
+    {{"volume", is_canonical_volume}, {"repeat", is_canonical_repeat}}};
+
 }  // namespace
 
 std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
-  PlainNoteLine plain{trimmed, {}, 0, true, 0.0f};
-  std::size_t& count = plain.field_count;
-  const char* at = trimmed.data();
-  const char* const end = at + trimmed.size();
-  // A trimmed line starts and ends with a field.
-  while (at != end) {
-    const char* const field = at;
-    while (at != end && header_format::is_visible_ascii(static_cast<unsigned char>(*at))) ++at;
-    if (count == plain.fields.size()) return std::nullopt;
-    plain.fields[count++] = std::string_view(field, static_cast<std::size_t>(at - field));
-    const char* const gap = at;
-    while (at != end && header_format::is_ascii_white_space(static_cast<unsigned char>(*at))) ++at;
-    if (at == end) break;
-    if (at == gap) return std::nullopt;
-    if (at - gap != 1 || *gap != ' ') plain.single_spaced = false;
+  AsciiFields fields(trimmed);
+  const auto sound = fields.next();
+  if (!sound || !is_plain_sound(*sound)) return std::nullopt;
+  const auto start = fields.next_plain_number();
+  if (!start || !fields.next_plain_number() || !fields.next_plain_number()) return std::nullopt;
+  auto option = fields.next();
+  for (const auto& [keyword, is_canonical] : plain_options) {
+    if (option != keyword) continue;
+    const auto value = fields.next();
+    if (!value || !is_canonical(*value)) return std::nullopt;
+    option = fields.next();
   }
-  if (count < 4) return std::nullopt;
-  const std::string_view sound = plain.fields[0];
-  if (sound == "motif" || sound == "subtrack" || sound.front() == '#' || is_audio_filename(sound)) {
-    return std::nullopt;
-  }
-  const auto start = plain_canonical_number(plain.fields[1]);
-  if (!start || !plain_canonical_number(plain.fields[2]) ||
-      !plain_canonical_number(plain.fields[3])) {
-    return std::nullopt;
-  }
-  // The options, in the order the canonical text has them.
-  std::size_t option = 4;
-  if (option + 1 < count &&
-      is_canonical_volume_option(plain.fields[option], plain.fields[option + 1])) {
-    option += 2;
-  }
-  if (option + 1 < count &&
-      is_canonical_repeat_option(plain.fields[option], plain.fields[option + 1])) {
-    option += 2;
-  }
-  if (option != count) return std::nullopt;
-  plain.start = *start;
-  return plain;
+  if (option || !fields.at_end()) return std::nullopt;
+  return PlainNoteLine{trimmed, *start, fields.single_spaced()};
 }
 
 void PlainNoteLine::append_to(std::string& out) const {
@@ -180,10 +220,11 @@ void PlainNoteLine::append_to(std::string& out) const {
     out += line;
     return;
   }
-  out += fields[0];
-  for (std::size_t i = 1; i < field_count; ++i) {
+  AsciiFields fields(line);
+  out += *fields.next();
+  while (const auto field = fields.next()) {
     out += ' ';
-    out += fields[i];
+    out += *field;
   }
 }
 

@@ -27,14 +27,12 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
 // A note line of ASCII fields, "<sound> <start> <pitch> <duration>" and
 // then perhaps "volume <factor>" and "repeat <count>", each written as the
 // canonical text has it already ("lead  0 60\t1 repeat 2"): its canonical
-// text is its fields joined by single spaces.
+// text is the line with each run of white space made one space.
 struct PlainNoteLine {
   std::string_view line;
-  std::array<std::string_view, 8> fields;
-  std::size_t field_count;
+  float start;
   // Whether the fields stand apart by one space each, as written.
   bool single_spaced;
-  float start;
 
   void append_to(std::string& out) const;
 };
