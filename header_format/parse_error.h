@@ -20,13 +20,13 @@ class ParseError {
     return ParseError(Kind::Boxed, 0, inner.text(), refuses(inner));
   }
   template <class Inner>
-  static ParseError at_line(std::size_t line, const Inner& inner) {
-    return ParseError(Kind::AtLine, line, inner.text(), refuses(inner));
+  static ParseError at_line(std::size_t line_number, const Inner& inner) {
+    return ParseError(Kind::AtLine, line_number, inner.text(), refuses(inner));
   }
 
   Kind kind() const { return kind_; }
-  // The line of an `AtLine` error; 0 for the other kinds.
-  std::size_t line() const { return line_; }
+  // The line number of an `AtLine` error; 0 for the other kinds.
+  std::size_t line_number() const { return line_number_; }
   const std::string& inner_text() const { return inner_text_; }
   std::string text() const;
   bool refuses() const { return refuses_; }
@@ -38,8 +38,11 @@ class ParseError {
   friend bool operator==(const ParseError&, const ParseError&) = default;
 
  private:
-  ParseError(Kind kind, std::size_t line, std::string inner_text, bool refuses = false)
-      : kind_(kind), line_(line), inner_text_(std::move(inner_text)), refuses_(refuses) {}
+  ParseError(Kind kind, std::size_t line_number, std::string inner_text, bool refuses = false)
+      : kind_(kind),
+        line_number_(line_number),
+        inner_text_(std::move(inner_text)),
+        refuses_(refuses) {}
 
   template <class Inner>
   static bool refuses(const Inner& inner) {
@@ -51,7 +54,7 @@ class ParseError {
   }
 
   Kind kind_;
-  std::size_t line_;
+  std::size_t line_number_;
   std::string inner_text_;
   bool refuses_;
 };

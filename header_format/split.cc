@@ -101,7 +101,7 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
   header_parsing::Parser parser;
   LineCursor lines(text, 1);
   while (!lines.done()) {
-    const std::size_t number = lines.number();
+    const std::size_t line_number = lines.number();
     const std::size_t offset = text.size() - lines.rest().size();
     const std::string_view line = lines.next();
     const auto kind = parser.line(line);
@@ -110,7 +110,7 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
     }
     const auto* heading = std::get_if<header_parsing::Heading>(&kind);
     if (heading && heading->level == 0) {
-      outline.headings_.push_back({offset, number});
+      outline.headings_.push_back({offset, line_number});
     } else if (outline.headings_.empty()) {
       outline.leading_lines.push_back(line);
     }
@@ -121,7 +121,7 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
 SectionText DocumentOutline::section(std::size_t index) const {
   const HeadingAt& heading = headings_[index];
   const std::size_t end = index + 1 < headings_.size() ? headings_[index + 1].offset : text_.size();
-  LineCursor lines(text_.substr(heading.offset, end - heading.offset), heading.line);
+  LineCursor lines(text_.substr(heading.offset, end - heading.offset), heading.line_number);
   const std::string_view title = heading_title(lines.next(), 1);
   return SectionText{title, lines.rest(), lines.number()};
 }
@@ -161,7 +161,7 @@ std::optional<Instance> SectionReader::next_block() {
   while (!lines.done()) {
     // The next block's heading is left for the next call.
     const LineCursor before = lines;
-    const std::size_t number = lines.number();
+    const std::size_t line_number = lines.number();
     const std::string_view line = lines.next();
     const std::size_t marks = heading_marks(line);
     if (marks == 2) {
@@ -174,7 +174,7 @@ std::optional<Instance> SectionReader::next_block() {
     }
     open.resize(marks - 2);
     Children& siblings = open.back()->children;
-    siblings.push_back(Instance{std::string(heading_title(line, marks)), {}, {}, number + 1});
+    siblings.push_back(Instance{std::string(heading_title(line, marks)), {}, {}, line_number + 1});
     open.push_back(&siblings.back());
   }
   rest_ = lines.rest();

@@ -82,7 +82,7 @@ class DocumentOutline {
     // Where the heading line starts in the text.
     std::size_t offset = 0;
     // Its 1-based file line number.
-    std::size_t line = 0;
+    std::size_t line_number = 0;
   };
 
   std::string_view text_;

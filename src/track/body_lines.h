@@ -19,7 +19,7 @@ enum class LineErrorWrap { Boxed, AtLine };
 
 // Reads a block body into a fresh value, line by line: each line trimmed,
 // blank ones skipped, numbered from 1 with blank lines counted.
-// `apply(value, line, number)` returns `LineResult<Ok>`; the first error ends
+// `apply(value, line, line_number)` returns `LineResult<Ok>`; the first error ends
 // the reading and no value is returned.
 template <class Value, class Apply>
 header_format::Result<Value, header_format::ParseError> parse_body(
@@ -28,11 +28,11 @@ header_format::Result<Value, header_format::ParseError> parse_body(
   for (std::size_t index = 0; index < lines.size(); ++index) {
     const std::string_view line = header_format::trim(lines[index]);
     if (line.empty()) continue;
-    const std::size_t number = index + 1;
-    const LineResult<header_format::Ok> applied = apply(value, line, number);
+    const std::size_t line_number = index + 1;
+    const LineResult<header_format::Ok> applied = apply(value, line, line_number);
     if (applied) continue;
     if (wrap == LineErrorWrap::Boxed) return header_format::ParseError::boxed(applied.error());
-    return header_format::ParseError::at_line(number, applied.error());
+    return header_format::ParseError::at_line(line_number, applied.error());
   }
   return value;
 }

@@ -14,7 +14,7 @@ namespace voromel::track {
 class ParseError {
  public:
   struct Line {
-    std::size_t line;
+    std::size_t line_number;
     std::string message;
     friend bool operator==(const Line&, const Line&) = default;
   };
@@ -23,8 +23,8 @@ class ParseError {
     friend bool operator==(const Document&, const Document&) = default;
   };
 
-  static ParseError line(std::size_t line, std::string message) {
-    return ParseError(Line{line, std::move(message)});
+  static ParseError line(std::size_t line_number, std::string message) {
+    return ParseError(Line{line_number, std::move(message)});
   }
   static ParseError document(std::string message) {
     return ParseError(Document{std::move(message)});

@@ -144,24 +144,26 @@ bool is_number(std::string_view text) {
   return is_special_word(magnitude) || is_decimal(magnitude);
 }
 
-LineResult<float> parse_float(std::string_view text, std::size_t line, std::string_view name) {
+LineResult<float> parse_float(std::string_view text, std::size_t line_number,
+                              std::string_view name) {
   if (const auto value = read_short_decimal(text)) return *value;
-  if (!is_number(text)) return ParseError::line(line, quoted_number_message(name, text));
+  if (!is_number(text)) return ParseError::line(line_number, quoted_number_message(name, text));
   return read_valid_number(text);
 }
 
-LineResult<float> parse_next_float(Tokens& tokens, std::size_t line, std::string_view name) {
+LineResult<float> parse_next_float(Tokens& tokens, std::size_t line_number, std::string_view name) {
   const auto token = tokens.next();
-  if (!token) return ParseError::line(line, std::string(name) + " needs a value");
-  return parse_float(*token, line, name);
+  if (!token) return ParseError::line(line_number, std::string(name) + " needs a value");
+  return parse_float(*token, line_number, name);
 }
 
-LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string_view name) {
+LineResult<bool> parse_bool(std::string_view text, std::size_t line_number, std::string_view name) {
   if (text == "true" || text == "yes" || text == "on" || text == "1") return true;
   if (text == "false" || text == "no" || text == "off" || text == "0" || text.empty()) {
     return false;
   }
-  return ParseError::line(line, "invalid bool for " + std::string(name) + ": " + quoted(text));
+  return ParseError::line(line_number,
+                          "invalid bool for " + std::string(name) + ": " + quoted(text));
 }
 
 std::optional<std::uint64_t> parse_unsigned(std::string_view text, std::uint64_t max) {
@@ -183,24 +185,25 @@ std::optional<std::uint32_t> parse_count(std::string_view text) {
   return static_cast<std::uint32_t>(*value);
 }
 
-LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line,
+LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line_number,
                                          std::string_view name) {
   const auto count = parse_count(text);
   if (!count || *count == 0) {
     return ParseError::line(
-        line, "invalid positive integer for " + std::string(name) + ": " + quoted(text));
+        line_number, "invalid positive integer for " + std::string(name) + ": " + quoted(text));
   }
   return *count;
 }
 
-LineResult<float> parse_ratio(std::string_view text, std::size_t line) {
+LineResult<float> parse_ratio(std::string_view text, std::size_t line_number) {
   const std::size_t slash = text.find('/');
-  if (slash == std::string_view::npos) return parse_float(text, line, "ratio");
-  auto numerator = parse_float(text.substr(0, slash), line, "ratio numerator");
+  if (slash == std::string_view::npos) return parse_float(text, line_number, "ratio");
+  auto numerator = parse_float(text.substr(0, slash), line_number, "ratio numerator");
   if (!numerator) return std::move(numerator).error();
-  auto denominator = parse_float(text.substr(slash + 1), line, "ratio denominator");
+  auto denominator = parse_float(text.substr(slash + 1), line_number, "ratio denominator");
   if (!denominator) return std::move(denominator).error();
-  if (denominator.value() == 0.0f) return ParseError::line(line, "ratio has zero denominator");
+  if (denominator.value() == 0.0f)
+    return ParseError::line(line_number, "ratio has zero denominator");
   return numerator.value() / denominator.value();
 }
 

@@ -21,12 +21,13 @@ using header_format::Tokens;
 // decimal with optional exponent, or inf / infinity / nan in any case.
 bool is_number(std::string_view text);
 
-LineResult<float> parse_float(std::string_view text, std::size_t line, std::string_view name);
-LineResult<float> parse_next_float(Tokens& tokens, std::size_t line, std::string_view name);
-LineResult<bool> parse_bool(std::string_view text, std::size_t line, std::string_view name);
-LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line,
+LineResult<float> parse_float(std::string_view text, std::size_t line_number,
+                              std::string_view name);
+LineResult<float> parse_next_float(Tokens& tokens, std::size_t line_number, std::string_view name);
+LineResult<bool> parse_bool(std::string_view text, std::size_t line_number, std::string_view name);
+LineResult<std::uint32_t> parse_positive(std::string_view text, std::size_t line_number,
                                          std::string_view name);
-LineResult<float> parse_ratio(std::string_view text, std::size_t line);
+LineResult<float> parse_ratio(std::string_view text, std::size_t line_number);
 
 // An unsigned decimal: an optional '+' and one or more ASCII digits, at most
 // `max`. Nothing else is read.

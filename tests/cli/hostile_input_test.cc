@@ -115,7 +115,7 @@ TEST(HostileInput, DeepNesting) {
 // line must not make the tool hold or write gigabytes.
 TEST(HostileInput, EqualLinesOverTheBound) {
   std::string many_equal_lines = "# Tunings\n\n## big\n";
-  for (int line = 0; line < 33; ++line) many_equal_lines += "equal 65536\n";
+  for (int line_number = 0; line_number < 33; ++line_number) many_equal_lines += "equal 65536\n";
   run_content_cases({
       {"one line over the bound", "# Tunings\n\n## big\nequal 70000\n", 1,
        "Parsing a.track: line 4: line 1: step count '70000' is too large (at most 65536)\n",

@@ -19,19 +19,20 @@ using header_format::Tokens;
 
 // "transpose <value>" or "tuning <name>", shared by both placements.
 // Answers whether the token started such a clause.
-LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens, std::size_t line,
-                                       float& transpose, std::optional<std::string>& tuning) {
+LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens,
+                                       std::size_t line_number, float& transpose,
+                                       std::optional<std::string>& tuning) {
   if (token == "transpose") {
     const auto value = tokens.next();
-    if (!value) return ParseError::line(line, "transpose needs a value");
-    const auto number = parse_float(*value, line, "transpose");
+    if (!value) return ParseError::line(line_number, "transpose needs a value");
+    const auto number = parse_float(*value, line_number, "transpose");
     if (!number) return number.error();
     transpose = number.value();
     return true;
   }
   if (token == "tuning") {
     const auto name = tokens.next();
-    if (!name) return ParseError::line(line, "tuning needs a name");
+    if (!name) return ParseError::line(line_number, "tuning needs a name");
     tuning = std::string(*name);
     return true;
   }
@@ -40,55 +41,58 @@ LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens, s
 
 // The clauses up to the end of the line; `kind` names the placement in the
 // message about a token that starts no clause.
-LineResult<Ok> read_placement_clauses(Tokens& tokens, std::size_t line, std::string_view kind,
-                                      float& transpose, std::optional<std::string>& tuning) {
+LineResult<Ok> read_placement_clauses(Tokens& tokens, std::size_t line_number,
+                                      std::string_view kind, float& transpose,
+                                      std::optional<std::string>& tuning) {
   while (const auto token = tokens.next()) {
-    const auto clause = read_placement_clause(*token, tokens, line, transpose, tuning);
+    const auto clause = read_placement_clause(*token, tokens, line_number, transpose, tuning);
     if (!clause) return clause.error();
     if (!clause.value()) {
-      return ParseError::line(line, "unexpected " + std::string(kind) + " token " + quoted(*token));
+      return ParseError::line(line_number,
+                              "unexpected " + std::string(kind) + " token " + quoted(*token));
     }
   }
   return Ok{};
 }
 
 // The name and start that both placements begin with.
-LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line, std::string_view kind,
+LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line_number, std::string_view kind,
                                    std::string& name, float& start) {
   const auto name_token = tokens.next();
-  if (!name_token) return ParseError::line(line, std::string(kind) + " needs a name");
+  if (!name_token) return ParseError::line(line_number, std::string(kind) + " needs a name");
   name = std::string(*name_token);
   const auto start_token = tokens.next();
-  if (!start_token) return ParseError::line(line, std::string(kind) + " needs start");
-  const auto value = parse_float(*start_token, line, "start");
+  if (!start_token) return ParseError::line(line_number, std::string(kind) + " needs start");
+  const auto value = parse_float(*start_token, line_number, "start");
   if (!value) return value.error();
   start = value.value();
   return Ok{};
 }
 
-LineResult<std::optional<Placement>> parse_motif_instance(Tokens& tokens, std::size_t line) {
+LineResult<std::optional<Placement>> parse_motif_instance(Tokens& tokens, std::size_t line_number) {
   song::MotifInstance placement;
-  auto head = read_name_and_start(tokens, line, "motif", placement.name, placement.start);
+  auto head = read_name_and_start(tokens, line_number, "motif", placement.name, placement.start);
   if (!head) return std::move(head).error();
   const auto sound = tokens.next();
-  if (!sound) return ParseError::line(line, "motif needs a sound");
+  if (!sound) return ParseError::line(line_number, "motif needs a sound");
   placement.sound = std::string(*sound);
   auto clauses =
-      read_placement_clauses(tokens, line, "motif", placement.transpose, placement.tuning);
+      read_placement_clauses(tokens, line_number, "motif", placement.transpose, placement.tuning);
   if (!clauses) return std::move(clauses).error();
   return std::optional<Placement>(std::move(placement));
 }
 
-LineResult<std::optional<Placement>> parse_subtrack_instance(Tokens& tokens, std::size_t line) {
+LineResult<std::optional<Placement>> parse_subtrack_instance(Tokens& tokens,
+                                                             std::size_t line_number) {
   song::SubtrackInstance placement;
-  auto head = read_name_and_start(tokens, line, "subtrack", placement.name, placement.start);
+  auto head = read_name_and_start(tokens, line_number, "subtrack", placement.name, placement.start);
   if (!head) return std::move(head).error();
   const auto next = tokens.peek();
   if (next && *next != "transpose" && *next != "tuning") {
     placement.qualifier = std::string(*tokens.next());
   }
-  auto clauses =
-      read_placement_clauses(tokens, line, "subtrack", placement.transpose, placement.tuning);
+  auto clauses = read_placement_clauses(tokens, line_number, "subtrack", placement.transpose,
+                                        placement.tuning);
   if (!clauses) return std::move(clauses).error();
   return std::optional<Placement>(std::move(placement));
 }
@@ -242,19 +246,20 @@ LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_n
 namespace {
 
 // The rest of the line after "pitch-curve": every token, joined by spaces.
-LineResult<std::vector<song::WavePoint>> read_override_curve(Tokens& tokens, std::size_t line) {
+LineResult<std::vector<song::WavePoint>> read_override_curve(Tokens& tokens,
+                                                             std::size_t line_number) {
   std::string text;
   while (const auto token = tokens.next()) {
     if (!text.empty()) text += ' ';
     text += *token;
   }
-  return parse_wave_points(text, line);
+  return parse_wave_points(text, line_number);
 }
 
 LineResult<std::string> read_override_text(std::string_view value, Tokens& tokens,
-                                           std::size_t line) {
-  if (value.front() != '"') return ParseError::line(line, "override text must be quoted");
-  auto text = read_quoted(value.substr(1), tokens, line);
+                                           std::size_t line_number) {
+  if (value.front() != '"') return ParseError::line(line_number, "override text must be quoted");
+  auto text = read_quoted(value.substr(1), tokens, line_number);
   if (!text) return text;
   std::string& read = text.value();
   read.erase(0, read.find_first_not_of('\''));
@@ -264,8 +269,8 @@ LineResult<std::string> read_override_text(std::string_view value, Tokens& token
 // A numeric field. The value is read before the name is looked up, so an
 // unknown name with a value that is no number reports the number.
 LineResult<Ok> read_override_number(song::NoteOverride& note_override, std::string_view field,
-                                    std::string_view value, std::size_t line) {
-  const auto number = parse_float(value, line, field);
+                                    std::string_view value, std::size_t line_number) {
+  const auto number = parse_float(value, line_number, field);
   if (!number) return number.error();
   if (field == "pitch") {
     note_override.pitch = number.value();
@@ -278,57 +283,57 @@ LineResult<Ok> read_override_number(song::NoteOverride& note_override, std::stri
   } else if (field == "volume") {
     note_override.volume = number.value();
   } else {
-    return ParseError::line(line, "unknown override field " + quoted(field));
+    return ParseError::line(line_number, "unknown override field " + quoted(field));
   }
   return Ok{};
 }
 
 LineResult<Ok> read_override_field(song::NoteOverride& note_override, std::string_view field,
-                                   Tokens& tokens, std::size_t line) {
+                                   Tokens& tokens, std::size_t line_number) {
   if (field == "skip") {
     note_override.skip = true;
     return Ok{};
   }
   if (field == "pitch-curve") {
-    auto points = read_override_curve(tokens, line);
+    auto points = read_override_curve(tokens, line_number);
     if (!points) return std::move(points).error();
     note_override.pitch_curve = std::move(points).value();
     return Ok{};
   }
   const auto value = tokens.next();
-  if (!value) return ParseError::line(line, "override " + quoted(field) + " needs a value");
+  if (!value) return ParseError::line(line_number, "override " + quoted(field) + " needs a value");
   if (field == "text") {
-    auto text = read_override_text(*value, tokens, line);
+    auto text = read_override_text(*value, tokens, line_number);
     if (!text) return std::move(text).error();
     note_override.text = std::move(text).value();
     return Ok{};
   }
-  return read_override_number(note_override, field, *value, line);
+  return read_override_number(note_override, field, *value, line_number);
 }
 
-LineResult<song::NoteOverride> parse_note_override(Tokens& tokens, std::size_t line) {
+LineResult<song::NoteOverride> parse_note_override(Tokens& tokens, std::size_t line_number) {
   const auto index = tokens.next();
-  if (!index) return ParseError::line(line, "note override needs an index");
+  if (!index) return ParseError::line(line_number, "note override needs an index");
   song::NoteOverride note_override;
-  const auto value = parse_index(*index, line, "note index");
+  const auto value = parse_index(*index, line_number, "note index");
   if (!value) return value.error();
   note_override.index = value.value();
   while (const auto field = tokens.next()) {
-    auto read = read_override_field(note_override, *field, tokens, line);
+    auto read = read_override_field(note_override, *field, tokens, line_number);
     if (!read) return std::move(read).error();
   }
   return note_override;
 }
 
-LineResult<song::Trim> parse_trim(Tokens& tokens, std::size_t line) {
+LineResult<song::Trim> parse_trim(Tokens& tokens, std::size_t line_number) {
   const auto from = tokens.next();
   const auto count = tokens.next();
-  if (!from || !count) return ParseError::line(line, "trim needs <from> <count>");
-  const auto from_value = parse_index(*from, line, "trim from");
+  if (!from || !count) return ParseError::line(line_number, "trim needs <from> <count>");
+  const auto from_value = parse_index(*from, line_number, "trim from");
   if (!from_value) return from_value.error();
-  const auto count_value = parse_index(*count, line, "trim count");
+  const auto count_value = parse_index(*count, line_number, "trim count");
   if (!count_value) return count_value.error();
-  if (!tokens.empty()) return ParseError::line(line, "trim takes only <from> <count>");
+  if (!tokens.empty()) return ParseError::line(line_number, "trim takes only <from> <count>");
   return song::Trim{from_value.value(), count_value.value()};
 }
 

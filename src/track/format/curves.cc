@@ -12,10 +12,10 @@ std::optional<Curve> curve_from_keyword(std::string_view token) {
   return std::nullopt;
 }
 
-LineResult<Curve> parse_curve(std::string_view token, std::size_t line) {
+LineResult<Curve> parse_curve(std::string_view token, std::size_t line_number) {
   if (const auto curve = curve_from_keyword(token)) return *curve;
-  return ParseError::line(line, "unknown curve '" + std::string(token) +
-                                    "' (expected linear, ease-in, ease-out or ease)");
+  return ParseError::line(line_number, "unknown curve '" + std::string(token) +
+                                           "' (expected linear, ease-in, ease-out or ease)");
 }
 
 std::optional<Curve> curve_token(header_format::Tokens& tokens) {

@@ -13,7 +13,7 @@ namespace voromel::track::format {
 
 // One of "linear", "ease-in", "ease-out", "ease", matched exactly.
 std::optional<song::Curve> curve_from_keyword(std::string_view token);
-LineResult<song::Curve> parse_curve(std::string_view token, std::size_t line);
+LineResult<song::Curve> parse_curve(std::string_view token, std::size_t line_number);
 
 // Takes the next token only when it is a curve keyword.
 std::optional<song::Curve> curve_token(header_format::Tokens& tokens);

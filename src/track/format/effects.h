@@ -13,12 +13,12 @@ namespace voromel::track::format {
 
 // Reads an effect text such as "echo 0.25 0.5 0.3", applying the clamps and
 // defaults of its kind. Tokens after the last value a kind takes are ignored.
-LineResult<song::Effect> parse_effect(std::string_view text, std::size_t line);
+LineResult<song::Effect> parse_effect(std::string_view text, std::size_t line_number);
 
 // The next token as a float: "effect '{effect}' missing {label}" when there
 // is none, the number message with the label when it is not a number.
 LineResult<float> take_float(header_format::Tokens& tokens, std::string_view label,
-                             std::string_view effect, std::size_t line);
+                             std::string_view effect, std::size_t line_number);
 
 // The canonical effect text: the keyword and every field, defaulted ones
 // included, separated by single spaces.

@@ -34,27 +34,28 @@ bool is_wave_keyword(std::string_view token) {
   return token == "wave" || token.starts_with("wave@");
 }
 
-LineResult<Harmonic> parse_wave_form(std::string_view keyword, Tokens& tokens, std::size_t line) {
+LineResult<Harmonic> parse_wave_form(std::string_view keyword, Tokens& tokens,
+                                     std::size_t line_number) {
   Harmonic harmonic;
   if (keyword.size() > 4) {
-    auto multiplier = parse_float(keyword.substr(5), line, "multiplier");
+    auto multiplier = parse_float(keyword.substr(5), line_number, "multiplier");
     if (!multiplier) return multiplier.error();
     harmonic.multiplier = multiplier.value();
   }
   const auto name = tokens.next();
-  if (!name) return ParseError::line(line, "wave needs <name> <weight>");
+  if (!name) return ParseError::line(line_number, "wave needs <name> <weight>");
   harmonic.wave = std::string(*name);
-  auto weight = parse_next_float(tokens, line, "wave weight");
+  auto weight = parse_next_float(tokens, line_number, "wave weight");
   if (!weight) return weight.error();
   harmonic.weight = weight.value();
   return harmonic;
 }
 
 LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::string_view first,
-                                                  std::size_t line) {
+                                                  std::size_t line_number) {
   const std::size_t at = first.find('@');
   if (at != std::string_view::npos) {
-    auto multiplier = parse_float(first.substr(at + 1), line, "multiplier");
+    auto multiplier = parse_float(first.substr(at + 1), line_number, "multiplier");
     if (!multiplier) return multiplier.error();
     harmonic.wave = renamed_wave(first.substr(0, at));
     harmonic.multiplier = multiplier.value();
@@ -70,34 +71,35 @@ LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::strin
   return header_format::Ok{};
 }
 
-LineResult<float> parse_duty(Tokens& tokens, std::size_t line) {
+LineResult<float> parse_duty(Tokens& tokens, std::size_t line_number) {
   const auto keyword = tokens.next();
   if (!keyword) return 0.0f;
   if (*keyword != "duty") {
-    return ParseError::line(
-        line, "unexpected harmonic token '" + std::string(*keyword) + "' (only 'duty <width>')");
+    return ParseError::line(line_number, "unexpected harmonic token '" + std::string(*keyword) +
+                                             "' (only 'duty <width>')");
   }
-  auto width = parse_next_float(tokens, line, "duty");
+  auto width = parse_next_float(tokens, line_number, "duty");
   if (!width) return width.error();
   // Not-a-number fails this test too.
   if (!(width.value() >= 0 && width.value() <= 1)) {
-    return ParseError::line(line, "duty must be within 0..1");
+    return ParseError::line(line_number, "duty must be within 0..1");
   }
   return width.value();
 }
 
-LineResult<Harmonic> parse_short_form(std::string_view first, Tokens& tokens, std::size_t line) {
+LineResult<Harmonic> parse_short_form(std::string_view first, Tokens& tokens,
+                                      std::size_t line_number) {
   const auto weight_token = tokens.next();
   if (!weight_token) {
-    return ParseError::line(line, "missing weight for '" + std::string(first) + "'");
+    return ParseError::line(line_number, "missing weight for '" + std::string(first) + "'");
   }
   // The weight is read before the multiplier, under the whole first token.
-  auto weight = parse_float(*weight_token, line, first);
+  auto weight = parse_float(*weight_token, line_number, first);
   if (!weight) return weight.error();
   Harmonic harmonic;
   harmonic.weight = weight.value();
-  if (auto named = name_and_multiplier(harmonic, first, line); !named) return named.error();
-  auto duty = parse_duty(tokens, line);
+  if (auto named = name_and_multiplier(harmonic, first, line_number); !named) return named.error();
+  auto duty = parse_duty(tokens, line_number);
   if (!duty) return duty.error();
   harmonic.duty = duty.value();
   return harmonic;
@@ -175,13 +177,13 @@ void append_harmonic_line(std::string& out, const Harmonic& harmonic) {
 
 LineResult<song::EnvelopeStage> parse_envelope(std::string_view duration,
                                                std::optional<std::string_view> curve,
-                                               std::size_t line) {
+                                               std::size_t line_number) {
   song::EnvelopeStage stage;
-  auto seconds = parse_float(duration, line, "duration");
+  auto seconds = parse_float(duration, line_number, "duration");
   if (!seconds) return seconds.error();
   stage.duration = seconds.value();
   if (curve) {
-    auto shape = parse_curve(*curve, line);
+    auto shape = parse_curve(*curve, line_number);
     if (!shape) return shape.error();
     stage.curve = shape.value();
   }
@@ -195,15 +197,16 @@ void append_envelope(std::string& out, std::string_view name, const song::Envelo
   append_curve_suffix(out, stage.curve);
 }
 
-LineResult<song::Modulation> parse_lfo(std::string_view rate, Tokens& tokens, std::size_t line,
-                                       std::string_view name) {
+LineResult<song::Modulation> parse_lfo(std::string_view rate, Tokens& tokens,
+                                       std::size_t line_number, std::string_view name) {
   song::Modulation modulation;
-  auto frequency = parse_float(rate, line, name);
+  auto frequency = parse_float(rate, line_number, name);
   if (!frequency) return frequency.error();
   modulation.rate = frequency.value();
   const auto depth_token = tokens.next();
-  if (!depth_token) return ParseError::line(line, std::string(name) + " needs <rate> <depth>");
-  auto depth = parse_float(*depth_token, line, name);
+  if (!depth_token)
+    return ParseError::line(line_number, std::string(name) + " needs <rate> <depth>");
+  auto depth = parse_float(*depth_token, line_number, name);
   if (!depth) return depth.error();
   modulation.depth = depth.value();
   if (const auto shape = tokens.next()) modulation.shape = renamed_wave(*shape);

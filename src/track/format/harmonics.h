@@ -27,14 +27,14 @@ void append_harmonic_line(std::string& out, const song::Harmonic& harmonic);
 // A duration and an optional curve keyword (ease when absent).
 LineResult<song::EnvelopeStage> parse_envelope(std::string_view duration,
                                                std::optional<std::string_view> curve,
-                                               std::size_t line);
+                                               std::size_t line_number);
 // "{name} {duration}{curve suffix}".
 void append_envelope(std::string& out, std::string_view name, const song::EnvelopeStage& stage);
 
 // The rest of a modulation after its rate token: the depth and an optional
 // shape. `name` is the directive's name and labels the errors.
 LineResult<song::Modulation> parse_lfo(std::string_view rate, header_format::Tokens& tokens,
-                                       std::size_t line, std::string_view name);
+                                       std::size_t line_number, std::string_view name);
 // "{name} {rate} {depth}", and the shape unless it is a sine.
 void append_modulation(std::string& out, std::string_view name, const song::Modulation& modulation);
 

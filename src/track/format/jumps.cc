@@ -43,41 +43,44 @@ bool take_keyword(Tokens& tokens, std::string_view keyword) {
   return true;
 }
 
-LineResult<float> parse_skip(Tokens& tokens, std::size_t line, std::string_view label) {
+LineResult<float> parse_skip(Tokens& tokens, std::size_t line_number, std::string_view label) {
   const auto token = tokens.peek();
   if (!token || is_keyword(*token)) return 0.0f;
   tokens.next();
-  return parse_float(*token, line, std::string(label) + " skip");
+  return parse_float(*token, line_number, std::string(label) + " skip");
 }
 
-LineResult<TempoChange> parse_tempo_clause(Tokens& tokens, std::size_t line,
+LineResult<TempoChange> parse_tempo_clause(Tokens& tokens, std::size_t line_number,
                                            std::string_view label) {
   if (!take_keyword(tokens, "tempo")) return TempoChange::none();
   const auto token = tokens.next();
-  if (!token) return ParseError::line(line, std::string(label) + " 'tempo' needs a value");
+  if (!token) return ParseError::line(line_number, std::string(label) + " 'tempo' needs a value");
   std::string_view factor = *token;
   if (factor.starts_with(times_sign) || factor.starts_with('*')) {
     factor.remove_prefix(factor.starts_with('*') ? 1 : times_sign.size());
-    auto value = parse_float(factor, line, "jump tempo carry factor");
+    auto value = parse_float(factor, line_number, "jump tempo carry factor");
     if (!value) return std::move(value).error();
     return TempoChange::carry_factor(value.value());
   }
-  auto value = parse_float(*token, line, "jump tempo");
+  auto value = parse_float(*token, line_number, "jump tempo");
   if (!value) return std::move(value).error();
   return TempoChange::absolute(value.value());
 }
 
-LineResult<std::optional<JumpTransition>> parse_transition(Tokens& tokens, std::size_t line,
+LineResult<std::optional<JumpTransition>> parse_transition(Tokens& tokens, std::size_t line_number,
                                                            std::string_view label) {
   if (!take_keyword(tokens, "via")) return std::optional<JumpTransition>();
   const auto motif = tokens.next();
-  if (!motif) return ParseError::line(line, std::string(label) + " 'via' needs a motif name");
+  if (!motif)
+    return ParseError::line(line_number, std::string(label) + " 'via' needs a motif name");
   const auto keyword = tokens.next();
-  if (!keyword) return ParseError::line(line, std::string(label) + " 'via' needs 'sound <name>'");
+  if (!keyword)
+    return ParseError::line(line_number, std::string(label) + " 'via' needs 'sound <name>'");
   if (*keyword != "sound")
-    return ParseError::line(line, "expected 'sound', got " + quoted(*keyword));
+    return ParseError::line(line_number, "expected 'sound', got " + quoted(*keyword));
   const auto sound = tokens.next();
-  if (!sound) return ParseError::line(line, std::string(label) + " 'via sound' needs a sound name");
+  if (!sound)
+    return ParseError::line(line_number, std::string(label) + " 'via sound' needs a sound name");
   return std::optional<JumpTransition>(JumpTransition{std::string(*motif), std::string(*sound)});
 }
 
@@ -88,12 +91,14 @@ std::optional<Comparison> comparison_from_text(std::string_view text) {
   return std::nullopt;
 }
 
-LineResult<float> parse_condition_value(std::string_view token, std::size_t line,
+LineResult<float> parse_condition_value(std::string_view token, std::size_t line_number,
                                         JumpCondition::Source source) {
-  if (source != JumpCondition::Source::Plays) return parse_float(token, line, "condition value");
+  if (source != JumpCondition::Source::Plays)
+    return parse_float(token, line_number, "condition value");
   const auto count = parse_count(token);
   if (!count) {
-    return ParseError::line(line, "plays condition needs a whole number, got " + quoted(token));
+    return ParseError::line(line_number,
+                            "plays condition needs a whole number, got " + quoted(token));
   }
   return static_cast<float>(*count);
 }
@@ -110,30 +115,32 @@ void read_source(std::string_view token, JumpCondition& condition) {
 }
 
 // The condition after "if": source, comparison, value, and nothing after.
-LineResult<JumpCondition> parse_condition(Tokens& tokens, std::size_t line) {
+LineResult<JumpCondition> parse_condition(Tokens& tokens, std::size_t line_number) {
   JumpCondition condition;
   const auto source = tokens.next();
-  if (!source) return ParseError::line(line, "condition needs a source");
+  if (!source) return ParseError::line(line_number, "condition needs a source");
   read_source(*source, condition);
   const auto operator_token = tokens.next();
-  if (!operator_token) return ParseError::line(line, "condition needs a comparison");
+  if (!operator_token) return ParseError::line(line_number, "condition needs a comparison");
   const auto comparison = comparison_from_text(*operator_token);
-  if (!comparison) return ParseError::line(line, "unknown comparison " + quoted(*operator_token));
+  if (!comparison)
+    return ParseError::line(line_number, "unknown comparison " + quoted(*operator_token));
   condition.comparison = *comparison;
   const auto value_token = tokens.next();
-  if (!value_token) return ParseError::line(line, "condition needs a value");
-  auto value = parse_condition_value(*value_token, line, condition.source);
+  if (!value_token) return ParseError::line(line_number, "condition needs a value");
+  auto value = parse_condition_value(*value_token, line_number, condition.source);
   if (!value) return std::move(value).error();
   condition.value = value.value();
-  if (!tokens.empty()) return ParseError::line(line, "extra tokens after condition");
+  if (!tokens.empty()) return ParseError::line(line_number, "extra tokens after condition");
   return condition;
 }
 
-LineResult<std::optional<JumpCondition>> parse_condition_clause(Tokens& tokens, std::size_t line) {
+LineResult<std::optional<JumpCondition>> parse_condition_clause(Tokens& tokens,
+                                                                std::size_t line_number) {
   const auto token = tokens.next();
   if (!token) return std::optional<JumpCondition>();
-  if (*token != "if") return ParseError::line(line, "expected 'if', got " + quoted(*token));
-  auto condition = parse_condition(tokens, line);
+  if (*token != "if") return ParseError::line(line_number, "expected 'if', got " + quoted(*token));
+  auto condition = parse_condition(tokens, line_number);
   if (!condition) return std::move(condition).error();
   return std::optional<JumpCondition>(std::move(condition).value());
 }
@@ -186,20 +193,20 @@ void append_tempo_change(std::string& out, const TempoChange& change) {
 
 }  // namespace
 
-LineResult<Jump> parse_jump_clauses(Tokens& tokens, std::size_t line, std::string_view label,
+LineResult<Jump> parse_jump_clauses(Tokens& tokens, std::size_t line_number, std::string_view label,
                                     std::string target) {
   Jump jump;
   jump.target = std::move(target);
-  auto skip = parse_skip(tokens, line, label);
+  auto skip = parse_skip(tokens, line_number, label);
   if (!skip) return std::move(skip).error();
   jump.skip = skip.value();
-  auto tempo_change = parse_tempo_clause(tokens, line, label);
+  auto tempo_change = parse_tempo_clause(tokens, line_number, label);
   if (!tempo_change) return std::move(tempo_change).error();
   jump.tempo_change = tempo_change.value();
-  auto transition = parse_transition(tokens, line, label);
+  auto transition = parse_transition(tokens, line_number, label);
   if (!transition) return std::move(transition).error();
   jump.transition = std::move(transition).value();
-  auto condition = parse_condition_clause(tokens, line);
+  auto condition = parse_condition_clause(tokens, line_number);
   if (!condition) return std::move(condition).error();
   jump.condition = std::move(condition).value();
   return jump;

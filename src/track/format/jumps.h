@@ -14,7 +14,7 @@ namespace voromel::track::format {
 
 // Reads the clauses from the tokens left after the target. `label` is the
 // directive's name ("jump" or "jump-at") as some messages show it.
-LineResult<song::Jump> parse_jump_clauses(header_format::Tokens& tokens, std::size_t line,
+LineResult<song::Jump> parse_jump_clauses(header_format::Tokens& tokens, std::size_t line_number,
                                           std::string_view label, std::string target);
 
 // Appends the clause text of a jump, each clause after one space.

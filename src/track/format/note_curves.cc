@@ -453,9 +453,9 @@ std::string UnsettledPitch::text() const {
 }
 
 header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
-    const Note& note, std::size_t k) {
+    const Note& note, std::size_t line_number) {
   if (pitch_settles(note)) return header_format::Ok{};
-  return header_format::ParseError::at_line(k, UnsettledPitch{});
+  return header_format::ParseError::at_line(line_number, UnsettledPitch{});
 }
 
 }  // namespace voromel::track::format

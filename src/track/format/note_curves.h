@@ -64,8 +64,8 @@ struct UnsettledPitch {
   bool refuses() const { return true; }
 };
 
-// Refuses the note at body line `k` when its pitch does not settle.
+// Refuses the note at body line `line_number` when its pitch does not settle.
 header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
-    const song::Note& note, std::size_t k);
+    const song::Note& note, std::size_t line_number);
 
 }  // namespace voromel::track::format

@@ -23,12 +23,13 @@ constexpr std::string_view arpeggio_needs_rate = "arpeggio needs 'rate <steps pe
 
 }  // namespace
 
-LineResult<std::string> read_quoted(std::string_view first_part, Tokens& tokens, std::size_t line) {
+LineResult<std::string> read_quoted(std::string_view first_part, Tokens& tokens,
+                                    std::size_t line_number) {
   std::string text(first_part);
   bool closed = !text.empty() && text.back() == '"';
   while (!closed) {
     const auto next = tokens.next();
-    if (!next) return ParseError::line(line, "unterminated note text (missing '\"')");
+    if (!next) return ParseError::line(line_number, "unterminated note text (missing '\"')");
     text += ' ';
     text += *next;
     closed = text.back() == '"';
@@ -38,24 +39,24 @@ LineResult<std::string> read_quoted(std::string_view first_part, Tokens& tokens,
 }
 
 LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset, Tokens& tokens,
-                                          std::size_t line) {
+                                          std::size_t line_number) {
   song::Arpeggio arpeggio;
   // The first token is always an offset, even when it reads "rate".
   std::string_view token = first_offset;
   do {
-    auto offset = parse_float(token, line, "arpeggio offset");
+    auto offset = parse_float(token, line_number, "arpeggio offset");
     if (!offset) return std::move(offset).error();
     arpeggio.offsets.push_back(offset.value());
     const auto next = tokens.next();
-    if (!next) return ParseError::line(line, std::string(arpeggio_needs_rate));
+    if (!next) return ParseError::line(line_number, std::string(arpeggio_needs_rate));
     token = *next;
   } while (token != "rate");
   const auto rate_token = tokens.next();
-  if (!rate_token) return ParseError::line(line, "arpeggio rate needs a value");
-  auto rate = parse_float(*rate_token, line, "arpeggio rate");
+  if (!rate_token) return ParseError::line(line_number, "arpeggio rate needs a value");
+  auto rate = parse_float(*rate_token, line_number, "arpeggio rate");
   if (!rate) return std::move(rate).error();
   // Not-a-number fails this test too.
-  if (!(rate.value() > 0)) return ParseError::line(line, std::string(arpeggio_needs_rate));
+  if (!(rate.value() > 0)) return ParseError::line(line_number, std::string(arpeggio_needs_rate));
   arpeggio.rate = rate.value();
   return arpeggio;
 }
@@ -74,11 +75,11 @@ bool is_audio_filename(std::string_view text) {
 namespace {
 
 // The number after an option keyword, or `missing` when the line ends.
-LineResult<float> option_value(Tokens& tokens, std::size_t line, std::string_view label,
+LineResult<float> option_value(Tokens& tokens, std::size_t line_number, std::string_view label,
                                std::string_view missing) {
   const auto token = tokens.next();
-  if (!token) return ParseError::line(line, std::string(missing));
-  return parse_float(*token, line, label);
+  if (!token) return ParseError::line(line_number, std::string(missing));
+  return parse_float(*token, line_number, label);
 }
 
 // The curve a glide (from 0) or a vol-ramp (from 1) option stands for.
@@ -86,9 +87,9 @@ std::vector<WavePoint> two_point_curve(float from, float to, Curve curve) {
   return {{0.0f, from, curve}, {1.0f, to, Curve::linear()}};
 }
 
-LineResult<Ok> read_note_text(std::string_view first_part, Tokens& tokens, std::size_t line,
+LineResult<Ok> read_note_text(std::string_view first_part, Tokens& tokens, std::size_t line_number,
                               NoteOptions& options) {
-  auto text = read_quoted(first_part, tokens, line);
+  auto text = read_quoted(first_part, tokens, line_number);
   if (!text) return std::move(text).error();
   options.text = std::move(text).value();
   options.text_apostrophe = !options.text.empty() && options.text.front() == '\'';
@@ -96,8 +97,8 @@ LineResult<Ok> read_note_text(std::string_view first_part, Tokens& tokens, std::
   return Ok{};
 }
 
-LineResult<Ok> read_glide(Tokens& tokens, std::size_t line, NoteOptions& options) {
-  const auto offset = option_value(tokens, line, "glide", "glide needs an offset");
+LineResult<Ok> read_glide(Tokens& tokens, std::size_t line_number, NoteOptions& options) {
+  const auto offset = option_value(tokens, line_number, "glide", "glide needs an offset");
   if (!offset) return offset.error();
   const Curve curve = curve_token(tokens).value_or(Curve::ease());
   options.pitch_curve.clear();
@@ -105,8 +106,9 @@ LineResult<Ok> read_glide(Tokens& tokens, std::size_t line, NoteOptions& options
   return Ok{};
 }
 
-LineResult<Ok> read_vol_ramp(Tokens& tokens, std::size_t line, NoteOptions& options) {
-  const auto target = option_value(tokens, line, "vol-ramp", "vol-ramp needs a target factor");
+LineResult<Ok> read_vol_ramp(Tokens& tokens, std::size_t line_number, NoteOptions& options) {
+  const auto target =
+      option_value(tokens, line_number, "vol-ramp", "vol-ramp needs a target factor");
   if (!target) return target.error();
   const Curve curve = curve_token(tokens).value_or(Curve::ease());
   options.volume_curve.clear();
@@ -114,69 +116,71 @@ LineResult<Ok> read_vol_ramp(Tokens& tokens, std::size_t line, NoteOptions& opti
   return Ok{};
 }
 
-LineResult<Ok> read_note_arpeggio(Tokens& tokens, std::size_t line, NoteOptions& options) {
+LineResult<Ok> read_note_arpeggio(Tokens& tokens, std::size_t line_number, NoteOptions& options) {
   const auto first = tokens.next();
-  if (!first) return ParseError::line(line, "arpeggio needs an offset");
-  auto arpeggio = parse_arpeggio(*first, tokens, line);
+  if (!first) return ParseError::line(line_number, "arpeggio needs an offset");
+  auto arpeggio = parse_arpeggio(*first, tokens, line_number);
   if (!arpeggio) return std::move(arpeggio).error();
   options.arpeggio = std::move(arpeggio).value();
   return Ok{};
 }
 
-LineResult<Ok> read_repeat(Tokens& tokens, std::size_t line, NoteOptions& options) {
+LineResult<Ok> read_repeat(Tokens& tokens, std::size_t line_number, NoteOptions& options) {
   const auto token = tokens.next();
-  if (!token) return ParseError::line(line, "repeat needs a count");
+  if (!token) return ParseError::line(line_number, "repeat needs a count");
   const auto count = parse_count(*token);
-  if (!count) return ParseError::line(line, "invalid repeat count '" + std::string(*token) + "'");
+  if (!count)
+    return ParseError::line(line_number, "invalid repeat count '" + std::string(*token) + "'");
   options.repeat = {*count, *count};
   return Ok{};
 }
 
-LineResult<Ok> read_option(std::string_view token, Tokens& tokens, std::size_t line,
+LineResult<Ok> read_option(std::string_view token, Tokens& tokens, std::size_t line_number,
                            NoteOptions& options) {
-  if (token.front() == '"') return read_note_text(token.substr(1), tokens, line, options);
-  if (token == "glide") return read_glide(tokens, line, options);
+  if (token.front() == '"') return read_note_text(token.substr(1), tokens, line_number, options);
+  if (token == "glide") return read_glide(tokens, line_number, options);
   if (token == "volume") {
-    const auto volume = option_value(tokens, line, "volume", "volume needs a value");
+    const auto volume = option_value(tokens, line_number, "volume", "volume needs a value");
     if (!volume) return volume.error();
     options.volume = volume.value();
     return Ok{};
   }
-  if (token == "vol-ramp") return read_vol_ramp(tokens, line, options);
-  if (token == "arpeggio") return read_note_arpeggio(tokens, line, options);
-  if (token == "repeat") return read_repeat(tokens, line, options);
-  return ParseError::line(line, "unexpected note token '" + std::string(token) + "'");
+  if (token == "vol-ramp") return read_vol_ramp(tokens, line_number, options);
+  if (token == "arpeggio") return read_note_arpeggio(tokens, line_number, options);
+  if (token == "repeat") return read_repeat(tokens, line_number, options);
+  return ParseError::line(line_number, "unexpected note token '" + std::string(token) + "'");
 }
 
-LineResult<float> note_field(Tokens& tokens, std::size_t line, std::string_view missing_prefix,
-                             std::string_view label) {
+LineResult<float> note_field(Tokens& tokens, std::size_t line_number,
+                             std::string_view missing_prefix, std::string_view label) {
   const auto token = tokens.next();
   if (!token) {
-    return ParseError::line(line, std::string(missing_prefix) + " needs " + std::string(label));
+    return ParseError::line(line_number,
+                            std::string(missing_prefix) + " needs " + std::string(label));
   }
-  return parse_float(*token, line, label);
+  return parse_float(*token, line_number, label);
 }
 
 }  // namespace
 
-LineResult<NoteOptions> parse_note_options(Tokens& tokens, std::size_t line) {
+LineResult<NoteOptions> parse_note_options(Tokens& tokens, std::size_t line_number) {
   NoteOptions options;
   while (const auto token = tokens.next()) {
-    auto read = read_option(*token, tokens, line, options);
+    auto read = read_option(*token, tokens, line_number, options);
     if (!read) return std::move(read).error();
   }
   return options;
 }
 
-LineResult<Ok> read_note_fields(Tokens& tokens, std::size_t line, std::string_view missing_prefix,
-                                song::Note& note) {
-  const auto start = note_field(tokens, line, missing_prefix, "start");
+LineResult<Ok> read_note_fields(Tokens& tokens, std::size_t line_number,
+                                std::string_view missing_prefix, song::Note& note) {
+  const auto start = note_field(tokens, line_number, missing_prefix, "start");
   if (!start) return start.error();
-  const auto pitch = note_field(tokens, line, missing_prefix, "pitch");
+  const auto pitch = note_field(tokens, line_number, missing_prefix, "pitch");
   if (!pitch) return pitch.error();
-  const auto duration = note_field(tokens, line, missing_prefix, "duration");
+  const auto duration = note_field(tokens, line_number, missing_prefix, "duration");
   if (!duration) return duration.error();
-  auto options = parse_note_options(tokens, line);
+  auto options = parse_note_options(tokens, line_number);
   if (!options) return std::move(options).error();
   NoteOptions& read = options.value();
   note.start = start.value();
@@ -193,25 +197,25 @@ LineResult<Ok> read_note_fields(Tokens& tokens, std::size_t line, std::string_vi
   return Ok{};
 }
 
-LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line,
+LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line_number,
                                          std::string_view missing_prefix) {
   song::Note note;
-  if (auto read = read_note_fields(tokens, line, missing_prefix, note); !read) {
+  if (auto read = read_note_fields(tokens, line_number, missing_prefix, note); !read) {
     return std::move(read).error();
   }
   return note;
 }
 
-LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_t line,
+LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_t line_number,
                               song::Note& note) {
   // A sound that starts with '#' could only have been reached past leading
   // white space other than space and tab; written at column 0 it would read
   // back as a heading.
   if (sound.front() == '#') {
-    return ParseError::line(line,
+    return ParseError::line(line_number,
                             "note sound '" + std::string(sound) + "' would read back as a heading");
   }
-  if (auto read = read_note_fields(tokens, line, "note", note); !read) return read;
+  if (auto read = read_note_fields(tokens, line_number, "note", note); !read) return read;
   note.sound = sound;
   return Ok{};
 }

@@ -20,11 +20,11 @@ namespace voromel::track::format {
 // opening token without its double quote; the tokens inside the quotes come
 // back joined by single spaces, without the closing quote.
 LineResult<std::string> read_quoted(std::string_view first_part, header_format::Tokens& tokens,
-                                    std::size_t line);
+                                    std::size_t line_number);
 
 // "<offset>... rate <steps per second>", from the first offset token on.
 LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset,
-                                          header_format::Tokens& tokens, std::size_t line);
+                                          header_format::Tokens& tokens, std::size_t line_number);
 
 // Appends "<offset>... rate <steps per second>" after "arpeggio" or
 // "@arpeggio", each number in its canonical text.
@@ -46,22 +46,23 @@ struct NoteOptions {
 
 // Consumes every remaining token; a later option of a kind replaces an
 // earlier one.
-LineResult<NoteOptions> parse_note_options(header_format::Tokens& tokens, std::size_t line);
+LineResult<NoteOptions> parse_note_options(header_format::Tokens& tokens, std::size_t line_number);
 
 // The start, pitch and duration fields and the options of a note line, from
 // the tokens after the sound (a layer note) or from the first (a motif note).
 // A missing field is "{missing_prefix} needs start" and so on.
-LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::size_t line,
+LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::size_t line_number,
                                          std::string_view missing_prefix);
 // The same, read into `note`, every member of which it sets; on error the
 // note is left half read.
-LineResult<header_format::Ok> read_note_fields(header_format::Tokens& tokens, std::size_t line,
+LineResult<header_format::Ok> read_note_fields(header_format::Tokens& tokens,
+                                               std::size_t line_number,
                                                std::string_view missing_prefix, song::Note& note);
 
 // A layer note line whose first token, the sound, is `sound`, read into
 // `note` as `read_note_fields` does.
 LineResult<header_format::Ok> read_note_line(std::string_view sound, header_format::Tokens& tokens,
-                                             std::size_t line, song::Note& note);
+                                             std::size_t line_number, song::Note& note);
 
 // The note line without line end, then any curve lines, each after "\n  ".
 void append_note(std::string& out, const song::Note& note);

@@ -21,8 +21,8 @@ using header_format::Tokens;
 using song::Sound;
 using song::VoiceParameter;
 
-ParseError failure(std::size_t line, std::string message) {
-  return ParseError::line(line, std::move(message));
+ParseError failure(std::size_t line_number, std::string message) {
+  return ParseError::line(line_number, std::move(message));
 }
 
 struct NumberSetting {
@@ -75,59 +75,60 @@ std::string_view voice_parameter_name(VoiceParameter parameter) {
   return {};
 }
 
-LineResult<Ok> apply_number(float& field, std::string_view name, Tokens& tokens, std::size_t line) {
-  auto value = parse_next_float(tokens, line, name);
+LineResult<Ok> apply_number(float& field, std::string_view name, Tokens& tokens,
+                            std::size_t line_number) {
+  auto value = parse_next_float(tokens, line_number, name);
   if (!value) return value.error();
   field = value.value();
   return Ok{};
 }
 
 LineResult<Ok> apply_stage(song::EnvelopeStage& field, std::string_view name, Tokens& tokens,
-                           std::size_t line) {
+                           std::size_t line_number) {
   const auto duration = tokens.next();
-  if (!duration) return failure(line, std::string(name) + " needs a duration");
-  auto stage = parse_envelope(*duration, tokens.next(), line);
+  if (!duration) return failure(line_number, std::string(name) + " needs a duration");
+  auto stage = parse_envelope(*duration, tokens.next(), line_number);
   if (!stage) return stage.error();
   field = stage.value();
   return Ok{};
 }
 
 LineResult<Ok> apply_modulation(song::Modulation& field, std::string_view name, Tokens& tokens,
-                                std::size_t line) {
+                                std::size_t line_number) {
   const auto rate = tokens.next();
-  if (!rate) return failure(line, std::string(name) + " needs <rate> <depth>");
-  auto modulation = parse_lfo(*rate, tokens, line, name);
+  if (!rate) return failure(line_number, std::string(name) + " needs <rate> <depth>");
+  auto modulation = parse_lfo(*rate, tokens, line_number, name);
   if (!modulation) return modulation.error();
   field = std::move(modulation).value();
   return Ok{};
 }
 
-LineResult<std::uint64_t> ensemble_count(Tokens& tokens, std::size_t line) {
+LineResult<std::uint64_t> ensemble_count(Tokens& tokens, std::size_t line_number) {
   const auto count = tokens.next();
-  if (!count) return failure(line, "voice 'ensemble' needs a singer count");
+  if (!count) return failure(line_number, "voice 'ensemble' needs a singer count");
   const auto value = parse_unsigned(*count, std::numeric_limits<std::uint64_t>::max());
-  if (!value) return failure(line, "invalid ensemble count " + quoted(*count));
+  if (!value) return failure(line_number, "invalid ensemble count " + quoted(*count));
   return *value;
 }
 
 // The preset replaces the earlier one; overrides are appended to the earlier
 // ones.
-LineResult<Ok> apply_voice(Sound& sound, Tokens& tokens, std::size_t line) {
+LineResult<Ok> apply_voice(Sound& sound, Tokens& tokens, std::size_t line_number) {
   const auto preset = tokens.next();
-  if (!preset) return failure(line, "voice needs a preset name");
+  if (!preset) return failure(line_number, "voice needs a preset name");
   std::vector<song::VoiceOverride> overrides;
   std::optional<std::uint64_t> ensemble;
   while (const auto token = tokens.next()) {
     if (*token == "ensemble") {
-      auto count = ensemble_count(tokens, line);
+      auto count = ensemble_count(tokens, line_number);
       if (!count) return count.error();
       ensemble = count.value();
     } else if (const auto parameter = voice_parameter(*token)) {
-      auto value = parse_next_float(tokens, line, *token);
+      auto value = parse_next_float(tokens, line_number, *token);
       if (!value) return value.error();
       overrides.push_back({*parameter, value.value()});
     } else {
-      return failure(line, "unknown voice parameter " + quoted(*token));
+      return failure(line_number, "unknown voice parameter " + quoted(*token));
     }
   }
   sound.voice = std::string(*preset);
@@ -136,19 +137,19 @@ LineResult<Ok> apply_voice(Sound& sound, Tokens& tokens, std::size_t line) {
   return Ok{};
 }
 
-LineResult<Ok> apply_steps(Sound& sound, Tokens& tokens, std::size_t line) {
+LineResult<Ok> apply_steps(Sound& sound, Tokens& tokens, std::size_t line_number) {
   const auto token = tokens.next();
-  if (!token) return failure(line, "steps needs a value");
+  if (!token) return failure(line_number, "steps needs a value");
   const auto count = parse_count(*token);
-  if (!count) return failure(line, "invalid steps count " + quoted(*token));
+  if (!count) return failure(line_number, "invalid steps count " + quoted(*token));
   sound.steps = *count;
   return Ok{};
 }
 
-LineResult<Ok> apply_slide(Sound& sound, Tokens& tokens, std::size_t line) {
-  auto amount = parse_next_float(tokens, line, "slide amount");
+LineResult<Ok> apply_slide(Sound& sound, Tokens& tokens, std::size_t line_number) {
+  auto amount = parse_next_float(tokens, line_number, "slide amount");
   if (!amount) return amount.error();
-  auto time = parse_next_float(tokens, line, "slide time");
+  auto time = parse_next_float(tokens, line_number, "slide time");
   if (!time) return time.error();
   sound.slide_amount = amount.value();
   sound.slide_time = time.value();
@@ -156,18 +157,18 @@ LineResult<Ok> apply_slide(Sound& sound, Tokens& tokens, std::size_t line) {
 }
 
 // "cutoff [env [duration [curve]]]": only the values given are set.
-LineResult<Ok> apply_filter(Sound& sound, Tokens& tokens, std::size_t line) {
-  auto cutoff = parse_next_float(tokens, line, "filter cutoff");
+LineResult<Ok> apply_filter(Sound& sound, Tokens& tokens, std::size_t line_number) {
+  auto cutoff = parse_next_float(tokens, line_number, "filter cutoff");
   if (!cutoff) return cutoff.error();
   std::optional<float> env;
   std::optional<song::EnvelopeStage> envelope;
   if (!tokens.empty()) {
-    auto amount = parse_next_float(tokens, line, "filter env");
+    auto amount = parse_next_float(tokens, line_number, "filter env");
     if (!amount) return amount.error();
     env = amount.value();
   }
   if (const auto duration = tokens.next()) {
-    auto stage = parse_envelope(*duration, tokens.next(), line);
+    auto stage = parse_envelope(*duration, tokens.next(), line_number);
     if (!stage) return stage.error();
     envelope = stage.value();
   }
@@ -177,10 +178,10 @@ LineResult<Ok> apply_filter(Sound& sound, Tokens& tokens, std::size_t line) {
   return Ok{};
 }
 
-LineResult<Ok> apply_arpeggio(Sound& sound, Tokens& tokens, std::size_t line) {
+LineResult<Ok> apply_arpeggio(Sound& sound, Tokens& tokens, std::size_t line_number) {
   const auto first = tokens.next();
-  if (!first) return failure(line, "arpeggio needs offsets");
-  auto arpeggio = parse_arpeggio(*first, tokens, line);
+  if (!first) return failure(line_number, "arpeggio needs offsets");
+  auto arpeggio = parse_arpeggio(*first, tokens, line_number);
   if (!arpeggio) return arpeggio.error();
   sound.arpeggio = std::move(arpeggio).value();
   return Ok{};
@@ -188,38 +189,39 @@ LineResult<Ok> apply_arpeggio(Sound& sound, Tokens& tokens, std::size_t line) {
 
 // "@<low>..<high>" or "@ <low>..<high>" after the quoted file.
 LineResult<Ok> read_sample_range(song::SampleZone& zone, std::string_view marker, Tokens& tokens,
-                                 std::size_t line) {
-  if (!marker.starts_with('@')) return failure(line, "unexpected sample token " + quoted(marker));
+                                 std::size_t line_number) {
+  if (!marker.starts_with('@'))
+    return failure(line_number, "unexpected sample token " + quoted(marker));
   std::string_view range = marker.substr(1);
   if (range.empty()) {
     const auto next = tokens.next();
-    if (!next) return failure(line, "sample range needs '<low>..<high>' after '@'");
+    if (!next) return failure(line_number, "sample range needs '<low>..<high>' after '@'");
     range = *next;
   }
   const std::size_t dots = range.find("..");
   if (dots == std::string_view::npos) {
-    return failure(line, "sample range must be '<low>..<high>'");
+    return failure(line_number, "sample range must be '<low>..<high>'");
   }
-  auto low = parse_float(range.substr(0, dots), line, "sample range low");
+  auto low = parse_float(range.substr(0, dots), line_number, "sample range low");
   if (!low) return low.error();
-  auto high = parse_float(range.substr(dots + 2), line, "sample range high");
+  auto high = parse_float(range.substr(dots + 2), line_number, "sample range high");
   if (!high) return high.error();
   zone.low = low.value();
   zone.high = high.value();
   return Ok{};
 }
 
-LineResult<Ok> apply_sample(Sound& sound, Tokens& tokens, std::size_t line) {
+LineResult<Ok> apply_sample(Sound& sound, Tokens& tokens, std::size_t line_number) {
   const auto first = tokens.next();
   if (!first || !first->starts_with('"')) {
-    return failure(line, "sample needs a quoted file: sample \"kick.wav\"");
+    return failure(line_number, "sample needs a quoted file: sample \"kick.wav\"");
   }
-  auto file = read_quoted(first->substr(1), tokens, line);
+  auto file = read_quoted(first->substr(1), tokens, line_number);
   if (!file) return file.error();
   song::SampleZone zone;
   zone.file = std::move(file).value();
   if (const auto marker = tokens.next()) {
-    if (auto ranged = read_sample_range(zone, *marker, tokens, line); !ranged) return ranged;
+    if (auto ranged = read_sample_range(zone, *marker, tokens, line_number); !ranged) return ranged;
   }
   sound.samples.push_back(std::move(zone));
   return Ok{};
@@ -227,15 +229,16 @@ LineResult<Ok> apply_sample(Sound& sound, Tokens& tokens, std::size_t line) {
 
 // The directives whose value lands in one field of a table above.
 std::optional<LineResult<Ok>> apply_field_directive(Sound& sound, std::string_view name,
-                                                    Tokens& tokens, std::size_t line) {
+                                                    Tokens& tokens, std::size_t line_number) {
   for (const NumberSetting& setting : number_settings) {
-    if (name == setting.name) return apply_number(sound.*setting.field, name, tokens, line);
+    if (name == setting.name) return apply_number(sound.*setting.field, name, tokens, line_number);
   }
   for (const StageSetting& setting : stage_settings) {
-    if (name == setting.name) return apply_stage(sound.*setting.field, name, tokens, line);
+    if (name == setting.name) return apply_stage(sound.*setting.field, name, tokens, line_number);
   }
   for (const ModulationSetting& setting : modulation_settings) {
-    if (name == setting.name) return apply_modulation(sound.*setting.field, name, tokens, line);
+    if (name == setting.name)
+      return apply_modulation(sound.*setting.field, name, tokens, line_number);
   }
   return std::nullopt;
 }
@@ -243,24 +246,24 @@ std::optional<LineResult<Ok>> apply_field_directive(Sound& sound, std::string_vi
 }  // namespace
 
 LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
-                                     std::string_view arguments, std::size_t line) {
+                                     std::string_view arguments, std::size_t line_number) {
   Tokens tokens(arguments);
-  if (auto applied = apply_field_directive(sound, name, tokens, line)) return *applied;
-  if (name == "voice") return apply_voice(sound, tokens, line);
-  if (name == "steps") return apply_steps(sound, tokens, line);
-  if (name == "slide") return apply_slide(sound, tokens, line);
-  if (name == "filter") return apply_filter(sound, tokens, line);
-  if (name == "arpeggio") return apply_arpeggio(sound, tokens, line);
-  if (name == "sample") return apply_sample(sound, tokens, line);
-  return failure(line, "unknown sound directive " + quoted(name));
+  if (auto applied = apply_field_directive(sound, name, tokens, line_number)) return *applied;
+  if (name == "voice") return apply_voice(sound, tokens, line_number);
+  if (name == "steps") return apply_steps(sound, tokens, line_number);
+  if (name == "slide") return apply_slide(sound, tokens, line_number);
+  if (name == "filter") return apply_filter(sound, tokens, line_number);
+  if (name == "arpeggio") return apply_arpeggio(sound, tokens, line_number);
+  if (name == "sample") return apply_sample(sound, tokens, line_number);
+  return failure(line_number, "unknown sound directive " + quoted(name));
 }
 
-LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line) {
+LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line_number) {
   const std::string_view trimmed = header_format::trim(text);
   if (trimmed.empty()) return Ok{};
-  if (!trimmed.starts_with('@')) return apply_harmonic_line(sound, trimmed, line);
+  if (!trimmed.starts_with('@')) return apply_harmonic_line(sound, trimmed, line_number);
   const auto [name, rest] = header_format::split_at_first_white_space(trimmed.substr(1));
-  return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line);
+  return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line_number);
 }
 
 header_format::Result<Sound, header_format::ParseError> parse_sound(

@@ -18,12 +18,13 @@ namespace voromel::track::format {
 // Applies one "@" line: `name` is the text after the '@' up to the first
 // white space, `arguments` the trimmed rest of the line.
 LineResult<header_format::Ok> apply_sound_directive(song::Sound& sound, std::string_view name,
-                                                    std::string_view arguments, std::size_t line);
+                                                    std::string_view arguments,
+                                                    std::size_t line_number);
 
-// Applies one body line, numbered `line`: blank lines are skipped, lines
+// Applies one body line, numbered `line_number`: blank lines are skipped, lines
 // beginning with '@' are directives, the others harmonic lines.
 LineResult<header_format::Ok> apply_sound_line(song::Sound& sound, std::string_view text,
-                                               std::size_t line);
+                                               std::size_t line_number);
 
 // Reads a whole body. A failure on the k-th line is reported at line k,
 // holding the line error of that same k.

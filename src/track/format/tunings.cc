@@ -23,35 +23,36 @@ std::string too_large(std::string_view token, std::uint64_t at_most, std::string
 }
 
 // Replaces the whole tuning, period included.
-LineResult<Ok> apply_equal(song::Tuning& tuning, Tokens& tokens, std::size_t number,
+LineResult<Ok> apply_equal(song::Tuning& tuning, Tokens& tokens, std::size_t line_number,
                            EqualRatioBudget& budget) {
   const auto token = tokens.next();
-  if (!token) return ParseError::line(number, "equal needs a step count");
+  if (!token) return ParseError::line(line_number, "equal needs a step count");
   const auto steps = parse_unsigned(*token, std::numeric_limits<std::uint64_t>::max());
-  if (!steps) return ParseError::line(number, "invalid step count '" + std::string(*token) + "'");
+  if (!steps)
+    return ParseError::line(line_number, "invalid step count '" + std::string(*token) + "'");
   if (*steps > max_equal_steps) {
-    return ParseError::line(number, too_large(*token, max_equal_steps, ""));
+    return ParseError::line(line_number, too_large(*token, max_equal_steps, ""));
   }
   const std::uint64_t left = budget.left();
   if (!budget.take(std::max<std::uint64_t>(*steps, 1))) {
-    return ParseError::line(number, too_large(*token, left, " more steps in this document"));
+    return ParseError::line(line_number, too_large(*token, left, " more steps in this document"));
   }
   tuning = song::Tuning::equal(*steps);
   return Ok{};
 }
 
-LineResult<Ok> apply_period(song::Tuning& tuning, Tokens& tokens, std::size_t number) {
+LineResult<Ok> apply_period(song::Tuning& tuning, Tokens& tokens, std::size_t line_number) {
   const auto token = tokens.next();
-  if (!token) return ParseError::line(number, "period needs a ratio");
-  auto period = parse_ratio(*token, number);
+  if (!token) return ParseError::line(line_number, "period needs a ratio");
+  auto period = parse_ratio(*token, line_number);
   if (!period) return std::move(period).error();
   tuning.period = period.value();
   return Ok{};
 }
 
-LineResult<Ok> append_ratios(song::Tuning& tuning, Tokens& tokens, std::size_t number) {
+LineResult<Ok> append_ratios(song::Tuning& tuning, Tokens& tokens, std::size_t line_number) {
   while (const auto token = tokens.next()) {
-    auto ratio = parse_ratio(*token, number);
+    auto ratio = parse_ratio(*token, line_number);
     if (!ratio) return std::move(ratio).error();
     tuning.ratios.push_back(ratio.value());
   }
@@ -95,20 +96,20 @@ bool EqualRatioBudget::take(std::uint64_t ratios) {
   return true;
 }
 
-LineResult<Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line, std::size_t number,
-                                 EqualRatioBudget& budget) {
+LineResult<Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line,
+                                 std::size_t line_number, EqualRatioBudget& budget) {
   Tokens tokens(line);
   const auto keyword = tokens.peek();
-  if (!keyword) return ParseError::line(number, "empty tuning line");
+  if (!keyword) return ParseError::line(line_number, "empty tuning line");
   if (*keyword == "equal") {
     tokens.next();
-    return apply_equal(tuning, tokens, number, budget);
+    return apply_equal(tuning, tokens, line_number, budget);
   }
   if (*keyword == "period") {
     tokens.next();
-    return apply_period(tuning, tokens, number);
+    return apply_period(tuning, tokens, line_number);
   }
-  return append_ratios(tuning, tokens, number);
+  return append_ratios(tuning, tokens, line_number);
 }
 
 bool is_equal_temperament(const std::vector<float>& ratios) {
@@ -137,11 +138,11 @@ void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudge
 
 header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
     std::span<const std::string_view> lines, EqualRatioBudget& budget) {
-  auto tuning =
-      parse_body<song::Tuning>(lines, LineErrorWrap::AtLine,
-                               [&](song::Tuning& read, std::string_view line, std::size_t number) {
-                                 return apply_tuning_line(read, line, number, budget);
-                               });
+  auto tuning = parse_body<song::Tuning>(
+      lines, LineErrorWrap::AtLine,
+      [&](song::Tuning& read, std::string_view line, std::size_t line_number) {
+        return apply_tuning_line(read, line, line_number, budget);
+      });
   if (tuning) finish_tuning(tuning.value());
   return tuning;
 }

@@ -42,7 +42,7 @@ class EqualRatioBudget {
 
 // Applies one trimmed, non-blank body line to the tuning being read.
 LineResult<header_format::Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line,
-                                                std::size_t number, EqualRatioBudget& budget);
+                                                std::size_t line_number, EqualRatioBudget& budget);
 
 // Whether the ratios are those of `Tuning::equal` for as many steps, each
 // within 1e-5 of the ratio relative to it.

@@ -61,22 +61,22 @@ namespace {
 
 // "@volume <value>" or "@volume param <name> [<scale>]"; tokens after those
 // are ignored.
-LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t line) {
+LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto first = tokens.next();
-  if (!first) return ParseError::line(line, "@volume needs a value or 'param <name>'");
+  if (!first) return ParseError::line(line_number, "@volume needs a value or 'param <name>'");
   if (*first != "param") {
-    const auto volume = parse_float(*first, line, "volume");
+    const auto volume = parse_float(*first, line_number, "volume");
     if (!volume) return volume.error();
     layer.volume = volume.value();
     layer.volume_param.reset();
     return Ok{};
   }
   const auto name = tokens.next();
-  if (!name) return ParseError::line(line, "@volume param needs a parameter name");
+  if (!name) return ParseError::line(line_number, "@volume param needs a parameter name");
   song::VolumeParam param{std::string(*name), 1.0f};
   if (const auto scale_token = tokens.next()) {
-    const auto scale = parse_float(*scale_token, line, "volume scale");
+    const auto scale = parse_float(*scale_token, line_number, "volume scale");
     if (!scale) return scale.error();
     param.scale = scale.value();
   }
@@ -85,21 +85,21 @@ LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t li
 }
 
 // "@loop <length> [skip <skip>]".
-LineResult<Ok> apply_loop(Layer& layer, std::string_view value, std::size_t line) {
+LineResult<Ok> apply_loop(Layer& layer, std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto length_token = tokens.next();
-  if (!length_token) return ParseError::line(line, "loop needs a length");
-  const auto length = parse_float(*length_token, line, "loop");
+  if (!length_token) return ParseError::line(line_number, "loop needs a length");
+  const auto length = parse_float(*length_token, line_number, "loop");
   if (!length) return length.error();
   float skip = 0.0f;
   if (const auto keyword = tokens.next()) {
     if (*keyword != "skip")
-      return ParseError::line(line, "unexpected loop token " + quoted(*keyword));
+      return ParseError::line(line_number, "unexpected loop token " + quoted(*keyword));
     const auto skip_token = tokens.next();
-    if (!skip_token) return ParseError::line(line, "loop skip needs a value");
-    const auto skip_value = parse_float(*skip_token, line, "skip");
+    if (!skip_token) return ParseError::line(line_number, "loop skip needs a value");
+    const auto skip_value = parse_float(*skip_token, line_number, "skip");
     if (!skip_value) return skip_value.error();
-    if (!tokens.empty()) return ParseError::line(line, "extra tokens after loop skip");
+    if (!tokens.empty()) return ParseError::line(line_number, "extra tokens after loop skip");
     skip = skip_value.value();
   }
   layer.loop_length = length.value();
@@ -108,24 +108,24 @@ LineResult<Ok> apply_loop(Layer& layer, std::string_view value, std::size_t line
 }
 
 // The whole value as one number, so "0.5 0.7" is not a number.
-LineResult<Ok> set_number(float& field, std::string_view value, std::size_t line,
+LineResult<Ok> set_number(float& field, std::string_view value, std::size_t line_number,
                           std::string_view label) {
-  const auto number = parse_float(value, line, label);
+  const auto number = parse_float(value, line_number, label);
   if (!number) return number.error();
   field = number.value();
   return Ok{};
 }
 
-LineResult<Ok> set_flag(bool& field, std::string_view value, std::size_t line,
+LineResult<Ok> set_flag(bool& field, std::string_view value, std::size_t line_number,
                         std::string_view label) {
-  const auto flag = parse_bool(value, line, label);
+  const auto flag = parse_bool(value, line_number, label);
   if (!flag) return flag.error();
   field = flag.value();
   return Ok{};
 }
 
-LineResult<Ok> add_effect(Layer& layer, std::string_view value, std::size_t line) {
-  auto effect = format::parse_effect(value, line);
+LineResult<Ok> add_effect(Layer& layer, std::string_view value, std::size_t line_number) {
+  auto effect = format::parse_effect(value, line_number);
   if (!effect) return std::move(effect).error();
   layer.effects.push_back(std::move(effect).value());
   return Ok{};
@@ -214,12 +214,12 @@ namespace {
 using BodyResult = header_format::Result<Ok, header_format::ParseError>;
 
 // Every directive of a line that starts with '@'.
-BodyResult apply_directive_line(Layer& layer, std::string_view trimmed, std::size_t k) {
+BodyResult apply_directive_line(Layer& layer, std::string_view trimmed, std::size_t line_number) {
   for (const std::string_view directive : split_directives(trimmed)) {
     const auto [name, rest] = header_format::split_at_first_white_space(directive);
     const std::string_view value = rest ? header_format::trim(*rest) : std::string_view();
-    const auto applied = apply_layer_directive(layer, name, value, k);
-    if (!applied) return header_format::ParseError::at_line(k, applied.error());
+    const auto applied = apply_layer_directive(layer, name, value, line_number);
+    if (!applied) return header_format::ParseError::at_line(line_number, applied.error());
   }
   return Ok{};
 }
@@ -227,25 +227,29 @@ BodyResult apply_directive_line(Layer& layer, std::string_view trimmed, std::siz
 // An indented line: a curve for the note above, or an override or trim for
 // the placement above.
 BodyResult apply_indented_line(Layer& layer, std::optional<ClipKind> last, std::string_view trimmed,
-                               std::size_t k) {
+                               std::size_t line_number) {
   using Kind = LayerBodyError::Kind;
   LineResult<Ok> applied = Ok{};
   if (is_curve_line(trimmed)) {
     if (last != ClipKind::Note) {
-      return header_format::ParseError::at_line(k, LayerBodyError(Kind::CurveWithoutNote));
+      return header_format::ParseError::at_line(line_number,
+                                                LayerBodyError(Kind::CurveWithoutNote));
     }
-    applied = format::apply_note_curve(layer.notes.back(), trimmed, k);
-    if (applied) return format::check_pitch_settles(layer.notes.back(), k);
+    applied = format::apply_note_curve(layer.notes.back(), trimmed, line_number);
+    if (applied) return format::check_pitch_settles(layer.notes.back(), line_number);
   } else if (last == ClipKind::Motif) {
     song::MotifInstance& placement = layer.motif_instances.back();
-    applied = format::apply_placement_override(placement.overrides, placement.trim, trimmed, k);
+    applied =
+        format::apply_placement_override(placement.overrides, placement.trim, trimmed, line_number);
   } else if (last == ClipKind::Subtrack) {
     song::SubtrackInstance& placement = layer.subtrack_instances.back();
-    applied = format::apply_placement_override(placement.overrides, placement.trim, trimmed, k);
+    applied =
+        format::apply_placement_override(placement.overrides, placement.trim, trimmed, line_number);
   } else {
-    return header_format::ParseError::at_line(k, LayerBodyError(Kind::OverrideWithoutPlacement));
+    return header_format::ParseError::at_line(line_number,
+                                              LayerBodyError(Kind::OverrideWithoutPlacement));
   }
-  if (!applied) return header_format::ParseError::at_line(k, applied.error());
+  if (!applied) return header_format::ParseError::at_line(line_number, applied.error());
   return Ok{};
 }
 
@@ -312,25 +316,26 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Note
   // leave it as it is.
   std::optional<ClipKind> last;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::size_t k = i + 1;
+    const std::size_t line_number = i + 1;
     const std::string_view trimmed = header_format::trim(lines[i]);
     if (trimmed.empty()) continue;
     BodyResult read = Ok{};
     if (trimmed.front() == '@') {
-      read = apply_directive_line(layer, trimmed, k);
+      read = apply_directive_line(layer, trimmed, line_number);
     } else if (is_indented(lines[i])) {
       if (last == ClipKind::Note) notes.reread(layer);
-      read = apply_indented_line(layer, last, trimmed, k);
+      read = apply_indented_line(layer, last, trimmed, line_number);
     } else {
       if (last == ClipKind::Note) notes.finish(layer);
-      if (notes.take_plain(trimmed, k)) {
+      if (notes.take_plain(trimmed, line_number)) {
         last = ClipKind::Note;
         continue;
       }
-      const auto kind = add_clip_line(layer, trimmed, k);
-      if (!kind) return header_format::ParseError::at_line(k, kind.error());
+      const auto kind = add_clip_line(layer, trimmed, line_number);
+      if (!kind) return header_format::ParseError::at_line(line_number, kind.error());
       last = kind.value();
-      if (last == ClipKind::Note) read = format::check_pitch_settles(layer.notes.back(), k);
+      if (last == ClipKind::Note)
+        read = format::check_pitch_settles(layer.notes.back(), line_number);
     }
     if (!read) return std::move(read).error();
   }
@@ -354,17 +359,17 @@ class NoteLines {
     starts_.reserve(lines.size() + 1);
   }
 
-  bool take_plain(std::string_view trimmed, std::size_t k) {
+  bool take_plain(std::string_view trimmed, std::size_t line_number) {
     auto plain = format::read_plain_note_line(trimmed);
     if (!plain) return false;
-    taken_ = TakenLine{trimmed, k, *plain};
+    taken_ = TakenLine{trimmed, line_number, *plain};
     return true;
   }
 
   // The line taken, which reads without fail, is read into the layer.
   void reread(Layer& layer) {
     if (!taken_) return;
-    (void)add_clip_line(layer, taken_->line, taken_->k);
+    (void)add_clip_line(layer, taken_->line, taken_->line_number);
     taken_.reset();
   }
 
@@ -404,7 +409,7 @@ class NoteLines {
  private:
   struct TakenLine {
     std::string_view line;
-    std::size_t k;
+    std::size_t line_number;
     format::PlainNoteLine plain;
   };
 

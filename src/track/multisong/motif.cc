@@ -39,13 +39,15 @@ namespace {
 // One indented line: a curve for the last note.
 header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<song::Note>& notes,
                                                                     std::string_view trimmed,
-                                                                    std::size_t k) {
+                                                                    std::size_t line_number) {
   using Kind = MotifBodyError::Kind;
-  if (!is_curve_line(trimmed)) return ParseError::at_line(k, MotifBodyError(Kind::NonCurveIndent));
-  if (notes.empty()) return ParseError::at_line(k, MotifBodyError(Kind::CurveWithoutNote));
-  auto applied = format::apply_note_curve(notes.back(), trimmed, k);
-  if (!applied) return ParseError::at_line(k, applied.error());
-  return format::check_pitch_settles(notes.back(), k);
+  if (!is_curve_line(trimmed))
+    return ParseError::at_line(line_number, MotifBodyError(Kind::NonCurveIndent));
+  if (notes.empty())
+    return ParseError::at_line(line_number, MotifBodyError(Kind::CurveWithoutNote));
+  auto applied = format::apply_note_curve(notes.back(), trimmed, line_number);
+  if (!applied) return ParseError::at_line(line_number, applied.error());
+  return format::check_pitch_settles(notes.back(), line_number);
 }
 
 }  // namespace
@@ -54,17 +56,17 @@ header_format::Result<Motif, ParseError> MotifSection::parse(
     std::span<const std::string_view> lines) {
   Motif motif;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::size_t k = i + 1;
+    const std::size_t line_number = i + 1;
     const std::string_view trimmed = header_format::trim(lines[i]);
     if (trimmed.empty()) continue;
     if (is_indented(lines[i])) {
-      auto applied = apply_indented(motif.notes, trimmed, k);
+      auto applied = apply_indented(motif.notes, trimmed, line_number);
       if (!applied) return std::move(applied).error();
       continue;
     }
-    auto note = parse_motif_note(trimmed, k);
-    if (!note) return ParseError::at_line(k, note.error());
-    if (auto settles = format::check_pitch_settles(note.value(), k); !settles) {
+    auto note = parse_motif_note(trimmed, line_number);
+    if (!note) return ParseError::at_line(line_number, note.error());
+    if (auto settles = format::check_pitch_settles(note.value(), line_number); !settles) {
       return std::move(settles).error();
     }
     motif.notes.push_back(std::move(note).value());

@@ -38,19 +38,19 @@ constexpr ReverbSetting reverb_settings[] = {
 // The value is read before the key is looked at, so a line with a bad key
 // and a bad value reports the value.
 LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::string_view line,
-                                                std::size_t number) {
+                                                std::size_t line_number) {
   const auto [key, rest] = header_format::split_at_first_white_space(line);
   const std::string_view value_text = rest.value_or("");
-  const auto value = parse_float(header_format::trim(value_text), number, "reverb value");
+  const auto value = parse_float(header_format::trim(value_text), line_number, "reverb value");
   if (!value) {
-    return ParseError::line(number, "invalid reverb value '" + std::string(value_text) + "'");
+    return ParseError::line(line_number, "invalid reverb value '" + std::string(value_text) + "'");
   }
   for (const ReverbSetting& setting : reverb_settings) {
     if (setting.key != key) continue;
     preset.*setting.field = setting.clamp(value.value());
     return header_format::Ok{};
   }
-  return ParseError::line(number, "unknown reverb key '" + std::string(key) + "'");
+  return ParseError::line(line_number, "unknown reverb key '" + std::string(key) + "'");
 }
 
 }  // namespace

@@ -10,12 +10,12 @@ namespace voromel::track::multisong {
 namespace {
 
 LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::string_view line,
-                                                   std::size_t number) {
+                                                   std::size_t line_number) {
   const auto [name, rest] = header_format::split_at_first_white_space(line);
-  if (!rest) return ParseError::line(number, "snapshot entry needs '<param> <value>'");
-  const auto value = parse_float(header_format::trim(*rest), number, "snapshot value");
+  if (!rest) return ParseError::line(line_number, "snapshot entry needs '<param> <value>'");
+  const auto value = parse_float(header_format::trim(*rest), line_number, "snapshot value");
   if (!value) {
-    return ParseError::line(number, "invalid snapshot value '" + std::string(*rest) + "'");
+    return ParseError::line(line_number, "invalid snapshot value '" + std::string(*rest) + "'");
   }
   snapshot.values.insert_or_assign(std::string(name), value.value());
   return header_format::Ok{};

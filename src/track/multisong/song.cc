@@ -30,12 +30,12 @@ namespace {
 
 // --- Reading one directive -------------------------------------------------
 
-LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line) {
+LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line_number) {
   const auto name = tokens.next();
-  if (!name) return ParseError::line(line, "@tempo param needs a parameter name");
+  if (!name) return ParseError::line(line_number, "@tempo param needs a parameter name");
   TempoParam param{std::string(*name), 1.0f};
   if (const auto scale_token = tokens.next()) {
-    auto scale = parse_float(*scale_token, line, "tempo scale");
+    auto scale = parse_float(*scale_token, line_number, "tempo scale");
     if (!scale) return std::move(scale).error();
     param.scale = scale.value();
   }
@@ -43,89 +43,91 @@ LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line) {
 }
 
 // "<tempo> [<end tempo>]" or "param <name> [<scale>]"; later tokens are ignored.
-LineResult<SongDirective> parse_tempo(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_tempo(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto first = tokens.next();
-  if (!first) return ParseError::line(line, "@tempo needs a value or 'param <name>'");
-  if (*first == "param") return parse_tempo_param(tokens, line);
-  auto tempo = parse_float(*first, line, "tempo");
+  if (!first) return ParseError::line(line_number, "@tempo needs a value or 'param <name>'");
+  if (*first == "param") return parse_tempo_param(tokens, line_number);
+  auto tempo = parse_float(*first, line_number, "tempo");
   if (!tempo) return std::move(tempo).error();
   TempoDirective directive{tempo.value(), 1.0f};
   // A ramp needs a tempo above zero; otherwise the end tempo is not even read.
   if (directive.tempo > 0.0f && !tokens.empty()) {
-    auto end = parse_next_float(tokens, line, "end tempo");
+    auto end = parse_next_float(tokens, line_number, "end tempo");
     if (!end) return std::move(end).error();
     directive.ratio = end.value() / directive.tempo;
   }
   return SongDirective(directive);
 }
 
-LineResult<SongDirective> parse_signature(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_signature(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto beats_token = tokens.next();
-  if (!beats_token) return ParseError::line(line, "@signature needs <beats_per_bar> [beat_unit]");
-  auto beats = parse_positive(*beats_token, line, "beats_per_bar");
+  if (!beats_token)
+    return ParseError::line(line_number, "@signature needs <beats_per_bar> [beat_unit]");
+  auto beats = parse_positive(*beats_token, line_number, "beats_per_bar");
   if (!beats) return std::move(beats).error();
   SignatureDirective directive{beats.value(), 4};
   if (const auto unit_token = tokens.next()) {
-    auto unit = parse_positive(*unit_token, line, "beat_unit");
+    auto unit = parse_positive(*unit_token, line_number, "beat_unit");
     if (!unit) return std::move(unit).error();
     directive.beat_unit = unit.value();
   }
   if (!tokens.empty()) {
-    return ParseError::line(line, "@signature takes only <beats_per_bar> [beat_unit]");
+    return ParseError::line(line_number, "@signature takes only <beats_per_bar> [beat_unit]");
   }
   return SongDirective(directive);
 }
 
-LineResult<SongDirective> parse_seed(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_seed(std::string_view value, std::size_t line_number) {
   const auto seed = parse_count(value);
-  if (!seed) return ParseError::line(line, "invalid seed " + quoted(value));
+  if (!seed) return ParseError::line(line_number, "invalid seed " + quoted(value));
   return SongDirective(SeedDirective{*seed});
 }
 
-LineResult<SongDirective> parse_param(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_param(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto name = tokens.next();
-  if (!name) return ParseError::line(line, "@param needs a name");
+  if (!name) return ParseError::line(line_number, "@param needs a name");
   Param directive{*name, 0.0f};
   if (const auto default_token = tokens.next()) {
-    auto default_value = parse_float(*default_token, line, "param default");
+    auto default_value = parse_float(*default_token, line_number, "param default");
     if (!default_value) return std::move(default_value).error();
     directive.default_value = default_value.value();
   }
-  if (!tokens.empty()) return ParseError::line(line, "@param takes only <name> [default]");
+  if (!tokens.empty()) return ParseError::line(line_number, "@param takes only <name> [default]");
   return SongDirective(std::move(directive));
 }
 
-LineResult<SongDirective> parse_length(std::string_view value, std::size_t line) {
-  auto length = parse_float(value, line, "length");
+LineResult<SongDirective> parse_length(std::string_view value, std::size_t line_number) {
+  auto length = parse_float(value, line_number, "length");
   if (!length) return std::move(length).error();
   return SongDirective(LengthDirective{length.value()});
 }
 
 // "<beat> <name>"; later tokens are ignored.
-LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto beat_token = tokens.next();
-  if (!beat_token) return ParseError::line(line, "@marker needs a beat");
-  auto beat = parse_float(*beat_token, line, "marker beat");
+  if (!beat_token) return ParseError::line(line_number, "@marker needs a beat");
+  auto beat = parse_float(*beat_token, line_number, "marker beat");
   if (!beat) return std::move(beat).error();
   const auto name = tokens.next();
-  if (!name) return ParseError::line(line, "@marker needs a name");
+  if (!name) return ParseError::line(line_number, "@marker needs a name");
   if (is_number(*name)) {
-    return ParseError::line(line, "marker name " + quoted(*name) +
-                                      " is a number, which a jump target could not tell apart "
-                                      "from a beat");
+    return ParseError::line(line_number,
+                            "marker name " + quoted(*name) +
+                                " is a number, which a jump target could not tell apart "
+                                "from a beat");
   }
   return SongDirective(Marker{*name, beat.value()});
 }
 
-LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto target = tokens.next();
-  if (!target) return ParseError::line(line, "@jump needs a target");
-  auto jump = format::parse_jump_clauses(tokens, line, "jump", std::string(*target));
+  if (!target) return ParseError::line(line_number, "@jump needs a target");
+  auto jump = format::parse_jump_clauses(tokens, line_number, "jump", std::string(*target));
   if (!jump) return std::move(jump).error();
   return SongDirective(std::move(jump).value());
 }
@@ -136,13 +138,13 @@ SongPosition position_from_token(std::string_view token) {
   return SongPosition::at_marker(std::string(token));
 }
 
-LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line) {
+LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line_number) {
   Tokens tokens(value);
   const auto position = tokens.next();
-  if (!position) return ParseError::line(line, "@jump-at needs a beat or marker name");
+  if (!position) return ParseError::line(line_number, "@jump-at needs a beat or marker name");
   const auto target = tokens.next();
-  if (!target) return ParseError::line(line, "@jump-at needs a target");
-  auto jump = format::parse_jump_clauses(tokens, line, "jump-at", std::string(*target));
+  if (!target) return ParseError::line(line_number, "@jump-at needs a target");
+  auto jump = format::parse_jump_clauses(tokens, line_number, "jump-at", std::string(*target));
   if (!jump) return std::move(jump).error();
   return SongDirective(JumpAt{std::move(jump).value(), position_from_token(*position)});
 }
@@ -225,10 +227,10 @@ class SongReader {
     song_.params.reserve(sizes.params);
   }
 
-  LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line) {
+  LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line_number) {
     const auto message =
         std::visit([this](auto&& taken) { return take(std::move(taken)); }, std::move(directive));
-    if (message) return ParseError::line(line, *message);
+    if (message) return ParseError::line(line_number, *message);
     return header_format::Ok{};
   }
 
@@ -374,34 +376,34 @@ void append_timeline(std::string& out, const Song& song) {
 }  // namespace
 
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
-                                               std::size_t line) {
-  if (name == "tempo") return parse_tempo(value, line);
-  if (name == "signature") return parse_signature(value, line);
-  if (name == "seed") return parse_seed(value, line);
-  if (name == "param") return parse_param(value, line);
-  if (name == "length") return parse_length(value, line);
+                                               std::size_t line_number) {
+  if (name == "tempo") return parse_tempo(value, line_number);
+  if (name == "signature") return parse_signature(value, line_number);
+  if (name == "seed") return parse_seed(value, line_number);
+  if (name == "param") return parse_param(value, line_number);
+  if (name == "length") return parse_length(value, line_number);
   if (name == "layer") return SongDirective(LayerDirective{std::string(value)});
-  if (name == "marker") return parse_marker(value, line);
-  if (name == "jump") return parse_jump(value, line);
-  if (name == "jump-at") return parse_jump_at(value, line);
+  if (name == "marker") return parse_marker(value, line_number);
+  if (name == "jump") return parse_jump(value, line_number);
+  if (name == "jump-at") return parse_jump_at(value, line_number);
   if (name == "import") return SongDirective(ImportDirective{});
-  return ParseError::line(line, "unknown global directive " + quoted(name));
+  return ParseError::line(line_number, "unknown global directive " + quoted(name));
 }
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
   SongReader reader(count_list_directives(lines));
   for (std::size_t index = 0; index < lines.size(); ++index) {
-    const std::size_t line = index + 1;
+    const std::size_t line_number = index + 1;
     const std::string_view text = header_format::trim(lines[index]);
     if (text.empty()) continue;
     const auto [first, rest] = header_format::split_at_first_white_space(text);
     if (!first.starts_with('@')) {
-      return ParseError::line(line, "expected an '@' directive, got " + quoted(first));
+      return ParseError::line(line_number, "expected an '@' directive, got " + quoted(first));
     }
     const std::string_view value = rest ? header_format::trim(*rest) : std::string_view();
-    auto directive = parse_song_directive(first.substr(1), value, line);
+    auto directive = parse_song_directive(first.substr(1), value, line_number);
     if (!directive) return std::move(directive).error();
-    auto applied = reader.apply(std::move(directive).value(), line);
+    auto applied = reader.apply(std::move(directive).value(), line_number);
     if (!applied) return std::move(applied).error();
   }
   return std::move(reader).finish();

@@ -44,7 +44,7 @@ using SongDirective = std::variant<TempoDirective, song::TempoParam, LengthDirec
 // the line) and the line number for errors. It does not touch any song. The
 // names of a marker or a parameter are views into `value`.
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
-                                               std::size_t line);
+                                               std::size_t line_number);
 
 // Reads a song body; errors carry the line number within the body. The song
 // refers to the text of the lines.

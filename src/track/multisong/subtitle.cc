@@ -20,8 +20,8 @@ void sort_by_beat(std::vector<song::Subtitle>& subtitles) {
 }
 
 LineResult<header_format::Ok> append_subtitle(SubtitleTrack& track, std::string_view line,
-                                              std::size_t number) {
-  auto subtitle = parse_subtitle_line(line, number);
+                                              std::size_t line_number) {
+  auto subtitle = parse_subtitle_line(line, line_number);
   if (!subtitle) return std::move(subtitle).error();
   track.subtitles.push_back(std::move(subtitle).value());
   return header_format::Ok{};
@@ -29,9 +29,9 @@ LineResult<header_format::Ok> append_subtitle(SubtitleTrack& track, std::string_
 
 }  // namespace
 
-LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t number) {
+LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t line_number) {
   const auto [beat_text, rest] = header_format::split_at_first_white_space(line);
-  auto beat = parse_float(beat_text, number, "subtitle beat");
+  auto beat = parse_float(beat_text, line_number, "subtitle beat");
   if (!beat) return std::move(beat).error();
   return song::Subtitle{std::string(header_format::trim(rest.value_or(""))), beat.value()};
 }

@@ -22,7 +22,7 @@ struct SubtitleTrack {
 };
 
 // Reads one trimmed, non-blank line: the beat, then the text (possibly empty).
-LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t number);
+LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t line_number);
 
 // Appends the canonical line of one subtitle, without its line end.
 void write_subtitle_line(std::string& out, const song::Subtitle& subtitle);

@@ -20,22 +20,22 @@ struct VertexTokens {
 };
 
 // The tokens of a vertex line, counted before any of them is read.
-LineResult<VertexTokens> vertex_tokens(std::string_view line, std::size_t number) {
+LineResult<VertexTokens> vertex_tokens(std::string_view line, std::size_t line_number) {
   header_format::Tokens tokens(line);
   VertexTokens vertex;
   while (vertex.count < max_vertex_tokens && !tokens.empty()) {
     vertex.parts[vertex.count++] = *tokens.next();
   }
   if (vertex.count < 2 || !tokens.empty()) {
-    return ParseError::line(number, "wave vertex needs '<x> <y>' plus an optional curve");
+    return ParseError::line(line_number, "wave vertex needs '<x> <y>' plus an optional curve");
   }
   return vertex;
 }
 
 LineResult<header_format::Ok> append_wave_point(Wave& wave, std::string_view line,
-                                                std::size_t number) {
+                                                std::size_t line_number) {
   const song::WavePoint* previous = wave.points.empty() ? nullptr : &wave.points.back();
-  auto point = parse_wave_point(previous, line, number);
+  auto point = parse_wave_point(previous, line, line_number);
   if (!point) return std::move(point).error();
   wave.points.push_back(point.value());
   return header_format::Ok{};
@@ -44,24 +44,24 @@ LineResult<header_format::Ok> append_wave_point(Wave& wave, std::string_view lin
 }  // namespace
 
 LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, std::string_view line,
-                                             std::size_t number) {
-  auto tokens = vertex_tokens(line, number);
+                                             std::size_t line_number) {
+  auto tokens = vertex_tokens(line, line_number);
   if (!tokens) return std::move(tokens).error();
   const auto& [parts, count] = tokens.value();
-  auto x = parse_float(parts[0], number, "wave x");
+  auto x = parse_float(parts[0], line_number, "wave x");
   if (!x) return std::move(x).error();
-  auto y = parse_float(parts[1], number, "wave y");
+  auto y = parse_float(parts[1], line_number, "wave y");
   if (!y) return std::move(y).error();
   // Written so that NaN fails too: a vertex position must lie within 0..=1.
   if (!(x.value() >= 0 && x.value() <= 1)) {
-    return ParseError::line(number, "wave x must be within 0..=1");
+    return ParseError::line(line_number, "wave x must be within 0..=1");
   }
   if (previous != nullptr && previous->x > x.value()) {
-    return ParseError::line(number, "wave vertices must run in non-decreasing x");
+    return ParseError::line(line_number, "wave vertices must run in non-decreasing x");
   }
   song::WavePoint point{x.value(), y.value(), song::Curve::ease()};
   if (count == max_vertex_tokens) {
-    auto curve = format::parse_curve(parts[2], number);
+    auto curve = format::parse_curve(parts[2], line_number);
     if (!curve) return std::move(curve).error();
     point.curve = curve.value();
   }

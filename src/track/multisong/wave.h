@@ -25,7 +25,7 @@ struct Wave {
 // Reads one trimmed, non-blank vertex line that follows `previous` (null for
 // the first vertex).
 LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, std::string_view line,
-                                             std::size_t number);
+                                             std::size_t line_number);
 
 struct WaveSection {
   using Value = Wave;
