@@ -79,27 +79,14 @@ char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length) {
   const auto lead = static_cast<unsigned char>(text[at]);
   length = 1;
   if (lead < 0x80) return lead;
-  std::size_t count = 0;
-  char32_t c = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    count = 2;
-    c = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    count = 3;
-    c = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    count = 4;
-    c = lead & 0x07;
-  } else {
-    return replacement_character;
+  const Utf8Sequence sequence = next_utf8_sequence(text, at);
+  length = sequence.length;
+  if (!sequence.well_formed) return replacement_character;
+  // The lead byte keeps 5, 4 or 3 bits of the value; each later byte 6.
+  char32_t c = lead & (0x7F >> sequence.length);
+  for (std::size_t i = 1; i < sequence.length; ++i) {
+    c = (c << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
   }
-  if (at + count > text.size()) return replacement_character;
-  for (std::size_t i = 1; i < count; ++i) {
-    const auto byte = static_cast<unsigned char>(text[at + i]);
-    if (!is_continuation(byte)) return replacement_character;
-    c = (c << 6) | (byte & 0x3F);
-  }
-  length = count;
   return c;
 }
 

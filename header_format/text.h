@@ -37,8 +37,8 @@ Utf8Sequence next_utf8_sequence(std::string_view bytes, std::size_t at);
 bool is_valid_utf8(std::string_view bytes);
 
 // Decodes the character at `at` of a UTF-8 text; sets `length` to its byte
-// length. Ill-formed input decodes byte by byte as U+FFFD; callers check
-// `is_valid_utf8` first, since overlong forms decode here.
+// length. An ill-formed sequence decodes as U+FFFD, its length that of the
+// sequence's maximal subpart.
 char32_t decode_at(std::string_view text, std::size_t at, std::size_t& length);
 bool is_white_space(char32_t c);
 bool contains_white_space(std::string_view text);
