@@ -9,6 +9,8 @@
 #include <optional>
 #include <string_view>
 
+#include "track/short_decimal.h"
+
 namespace voromel::track {
 
 namespace {
@@ -145,37 +147,24 @@ void append_number(std::string& out, float value) {
   out.append(buffer, result.ptr);
 }
 
-// A whole number of up to seven digits is below 2^24, so exact; a decimal of
-// at most six significant digits reads as the one float whose shortest text
-// it is. Either is canonical when no zero is superfluous. Both the digits
-// and the power of ten are exact floats, so one division gives the value
-// from_chars would.
+// A whole number of up to seven digits, or a decimal of at most six
+// significant digits, which reads as the one float whose shortest text it
+// is; either is canonical when no zero, point or sign is superfluous.
 std::optional<float> read_plain_canonical_number(std::string_view text, std::size_t& length) {
-  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
-  const bool negative = text.starts_with('-');
-  const std::size_t integer_start = negative ? 1 : 0;
-  std::size_t at = integer_start;
-  std::uint64_t digits = 0;
-  for (; at < text.size() && is_digit(text[at]); ++at) digits = digits * 10 + (text[at] - '0');
-  const std::size_t integer_digits = at - integer_start;
-  if (integer_digits == 0 || integer_digits > 7) return std::nullopt;
-  const bool zero_whole = text[integer_start] == '0';
-  if (zero_whole && integer_digits > 1) return std::nullopt;
-  std::size_t places = 0;
-  if (at < text.size() && text[at] == '.') {
-    for (++at; at < text.size() && is_digit(text[at]) && places < 6; ++at, ++places) {
-      digits = digits * 10 + (text[at] - '0');
-    }
-    if (places == 0 || text[at - 1] == '0') return std::nullopt;
+  const ShortDecimal decimal = read_short_decimal_prefix(text);
+  if (decimal.sign == '+' || decimal.integer_digits == 0) return std::nullopt;
+  const bool zero_whole = text[decimal.sign ? 1 : 0] == '0';
+  if (zero_whole && decimal.integer_digits > 1) return std::nullopt;
+  if (decimal.point) {
+    if (decimal.places == 0 || text[decimal.length - 1] == '0') return std::nullopt;
     // Leading zeros drop out of `digits`: its length is the significant digits.
-    if (digits >= 1'000'000) return std::nullopt;
-  } else if (negative && zero_whole) {
+    if (decimal.digits >= 1'000'000) return std::nullopt;
+  } else if (decimal.sign == '-' && zero_whole) {
     // "-0" reads as negative zero, written "0".
     return std::nullopt;
   }
-  length = at;
-  const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
-  return negative ? -magnitude : magnitude;
+  length = decimal.length;
+  return decimal.value();
 }
 
 std::optional<float> plain_canonical_number(std::string_view text) {

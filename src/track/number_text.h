@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -8,12 +7,6 @@
 
 // How the writers print a 32-bit float.
 namespace voromel::track {
-
-// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits. A
-// whole number below 2^24 divided by one of them is rounded once, to the
-// float nearest the decimal.
-inline constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                              1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
 // The canonical number text: a finite whole value as its exact integer
 // ("11000000512", negative zero as "0"); any other value as the shortest

@@ -7,7 +7,7 @@
 #include <string>
 #include <system_error>
 
-#include "track/number_text.h"
+#include "track/short_decimal.h"
 
 namespace voromel::track {
 
@@ -104,33 +104,12 @@ float read_valid_number(std::string_view text) {
   return negative ? -value : value;
 }
 
-// A plain decimal of at most seven digits ("-12.25", "5.", ".5"): its digits
-// as an integer and the power of ten are exact floats, so one division
-// rounds to the nearest float, ties to even, as from_chars does. Nothing for
-// any other text, which takes the general way.
+// A plain decimal of at most seven digits ("-12.25", "5.", ".5") is read
+// exactly with integer arithmetic; any other text takes the general way.
 std::optional<float> read_short_decimal(std::string_view text) {
-  std::size_t at = 0;
-  const bool negative = !text.empty() && text[0] == '-';
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) ++at;
-  std::uint32_t digits = 0;
-  int digit_count = 0;
-  int places = 0;
-  bool after_point = false;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    if (c == '.' && !after_point) {
-      after_point = true;
-    } else if (is_digit(c) && digit_count < 7) {
-      digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
-      ++digit_count;
-      places += after_point ? 1 : 0;
-    } else {
-      return std::nullopt;
-    }
-  }
-  if (digit_count == 0) return std::nullopt;
-  const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
-  return negative ? -magnitude : magnitude;
+  const ShortDecimal decimal = read_short_decimal_prefix(text);
+  if (decimal.length != text.size() || decimal.digit_count() == 0) return std::nullopt;
+  return decimal.value();
 }
 
 std::string quoted_number_message(std::string_view name, std::string_view text) {

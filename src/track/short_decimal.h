@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Decimals of at most seven digits, which a 32-bit float reads exactly with
+// integer arithmetic and one division.
+namespace voromel::track {
+
+// Powers of ten that floats hold exactly: 5^10 still fits in 24 bits. A
+// whole number below 2^24 divided by one of them is rounded once, to the
+// float nearest the decimal.
+inline constexpr std::array<float, 11> exact_powers_of_ten = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                              1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The plain decimal that a text starts with, "[+-]ddd[.ddd]", read up to its
+// seventh digit. Seven digits stay below 2^24, so the digits and the power
+// of ten are exact floats and one division rounds to the nearest float, ties
+// to even, as from_chars does.
+struct ShortDecimal {
+  // '-', '+' or none.
+  char sign = 0;
+  // The digits read, as one integer: leading zeros drop out of it.
+  std::uint32_t digits = 0;
+  int integer_digits = 0;
+  int places = 0;
+  bool point = false;
+  // The bytes read.
+  std::size_t length = 0;
+
+  int digit_count() const { return integer_digits + places; }
+
+  float value() const {
+    const float magnitude = static_cast<float>(digits) / exact_powers_of_ten[places];
+    return sign == '-' ? -magnitude : magnitude;
+  }
+};
+
+inline ShortDecimal read_short_decimal_prefix(std::string_view text) {
+  ShortDecimal decimal;
+  std::size_t at = 0;
+  int room = 7;
+  const auto read_digits = [&](int& count) {
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && room > 0; ++at, --room) {
+      decimal.digits = decimal.digits * 10 + static_cast<std::uint32_t>(text[at] - '0');
+      ++count;
+    }
+  };
+  if (!text.empty() && (text[0] == '-' || text[0] == '+')) decimal.sign = text[at++];
+  read_digits(decimal.integer_digits);
+  if (at < text.size() && text[at] == '.') {
+    decimal.point = true;
+    ++at;
+    read_digits(decimal.places);
+  }
+  decimal.length = at;
+  return decimal;
+}
+
+}  // namespace voromel::track
