@@ -22,6 +22,44 @@ Children::~Children() {
 
 namespace {
 
+// Where the first line of `text` that starts with '#' starts, or its end.
+// Few lines hold a '#' at all, so '#' alone is looked for.
+std::size_t first_marked_line(std::string_view text) {
+  for (std::size_t mark = text.find('#'); mark != std::string_view::npos;
+       mark = text.find('#', mark + 1)) {
+    if (mark == 0 || text[mark - 1] == '\n') return mark;
+  }
+  return text.size();
+}
+
+std::size_t count_line_ends(std::string_view text) {
+  std::size_t count = 0;
+  // A one-byte count cannot overflow within 255 bytes, and the compiler
+  // turns such a loop into vector compares.
+  constexpr std::size_t run_length = 255;
+  for (std::size_t at = 0; at < text.size(); at += run_length) {
+    unsigned char in_run = 0;
+    for (const char c : text.substr(at, run_length)) in_run += c == '\n' ? 1 : 0;
+    count += in_run;
+  }
+  return count;
+}
+
+// The lines of a text before its first heading line: their length in bytes
+// and their count, a last line without a line end included.
+struct LinesBefore {
+  std::size_t length;
+  std::size_t count;
+};
+
+LinesBefore lines_before_heading(std::string_view text) {
+  const std::size_t length = first_marked_line(text);
+  const std::string_view lines = text.substr(0, length);
+  std::size_t count = count_line_ends(lines);
+  if (!lines.empty() && !lines.ends_with('\n')) ++count;
+  return {length, count};
+}
+
 // Cuts a text into lines at '\n', every '\r' at the end of a line removed,
 // so that "x\r\r\n" settles to "x" in one rewrite. Counts file lines from
 // `first_number`.
@@ -46,6 +84,13 @@ class LineCursor {
   // What is left, from the next line on.
   std::string_view rest() const { return rest_; }
 
+  // Passes over the lines before the next heading line.
+  void skip_to_heading() {
+    const LinesBefore skipped = lines_before_heading(rest_);
+    rest_.remove_prefix(skipped.length);
+    number_ += skipped.count;
+  }
+
  private:
   std::string_view rest_;
   std::size_t number_;
@@ -60,17 +105,6 @@ std::size_t heading_marks(std::string_view line) {
 
 std::string_view heading_title(std::string_view line, std::size_t marks) {
   return trim(line.substr(marks));
-}
-
-// How many lines `text` has before its first heading line.
-std::size_t lines_before_heading(std::string_view text) {
-  std::size_t count = 0;
-  for (std::size_t at = 0; at < text.size() && text[at] != '#'; ++count) {
-    const std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos) return count + 1;
-    at = end + 1;
-  }
-  return count;
 }
 
 void trim_blank_lines(std::vector<std::string_view>& lines, std::size_t& first_line) {
@@ -101,6 +135,11 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
   header_parsing::Parser parser;
   LineCursor lines(text, 1);
   while (!lines.done()) {
+    // Only a line that starts with '#' can be a heading.
+    if (!outline.headings_.empty()) {
+      lines.skip_to_heading();
+      if (lines.done()) break;
+    }
     const std::size_t line_number = lines.number();
     const std::size_t offset = text.size() - lines.rest().size();
     const std::string_view line = lines.next();
@@ -154,7 +193,7 @@ std::optional<Instance> SectionReader::next_block() {
   const std::string_view heading = lines.next();
   Instance block{std::string(heading_title(heading, 2)), {}, {}, heading_number + 1};
   // A block may be long: its own lines are allocated once, at their count.
-  block.lines.reserve(lines_before_heading(lines.rest()));
+  block.lines.reserve(lines_before_heading(lines.rest()).count);
   // The open blocks, outermost first; each points at the last entry of its
   // parent's children, which later headings never move.
   std::vector<Instance*> open{&block};
