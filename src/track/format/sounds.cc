@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "header_format/text.h"
+#include "track/body_lines.h"
 #include "track/format/curves.h"
 #include "track/format/notes.h"
 #include "track/number_text.h"
@@ -259,21 +260,14 @@ LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
 }
 
 LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line_number) {
-  const std::string_view trimmed = header_format::trim(text);
-  if (trimmed.empty()) return Ok{};
-  if (!trimmed.starts_with('@')) return apply_harmonic_line(sound, trimmed, line_number);
-  const auto [name, rest] = header_format::split_at_first_white_space(trimmed.substr(1));
+  if (!text.starts_with('@')) return apply_harmonic_line(sound, text, line_number);
+  const auto [name, rest] = header_format::split_at_first_white_space(text.substr(1));
   return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line_number);
 }
 
 header_format::Result<Sound, header_format::ParseError> parse_sound(
     std::span<const std::string_view> lines) {
-  Sound sound;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const auto applied = apply_sound_line(sound, lines[i], i + 1);
-    if (!applied) return header_format::ParseError::at_line(i + 1, applied.error());
-  }
-  return sound;
+  return parse_body<Sound>(lines, LineErrorWrap::AtLine, apply_sound_line);
 }
 
 namespace {

@@ -21,7 +21,7 @@ LineResult<header_format::Ok> apply_sound_directive(song::Sound& sound, std::str
                                                     std::string_view arguments,
                                                     std::size_t line_number);
 
-// Applies one body line, numbered `line_number`: blank lines are skipped, lines
+// Applies one trimmed, non-blank body line, numbered `line_number`: lines
 // beginning with '@' are directives, the others harmonic lines.
 LineResult<header_format::Ok> apply_sound_line(song::Sound& sound, std::string_view text,
                                                std::size_t line_number);

@@ -7,12 +7,6 @@
 // The indented lines of layer and motif bodies.
 namespace voromel::track::multisong {
 
-// A line is indented when its very first character is a space or a tab;
-// other leading white space does not count.
-inline bool is_indented(std::string_view line) {
-  return !line.empty() && (line.front() == ' ' || line.front() == '\t');
-}
-
 // Whether a trimmed line's first token names a note curve.
 inline bool is_curve_line(std::string_view trimmed) {
   const std::string_view keyword = header_format::split_at_first_white_space(trimmed).first;

@@ -8,6 +8,7 @@
 
 #include "header_format/text.h"
 #include "song/total_order.h"
+#include "track/body_lines.h"
 #include "track/format/clips.h"
 #include "track/format/effects.h"
 #include "track/format/note_curves.h"
@@ -315,30 +316,24 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Note
   // The clip that indented lines attach to; directive and blank lines
   // leave it as it is.
   std::optional<ClipKind> last;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::size_t line_number = i + 1;
-    const std::string_view trimmed = header_format::trim(lines[i]);
-    if (trimmed.empty()) continue;
-    BodyResult read = Ok{};
-    if (trimmed.front() == '@') {
-      read = apply_directive_line(layer, trimmed, line_number);
-    } else if (is_indented(lines[i])) {
+  auto read = for_each_body_line(lines, [&](const BodyLine& line) -> BodyResult {
+    if (line.text.front() == '@') return apply_directive_line(layer, line.text, line.line_number);
+    if (line.indented()) {
       if (last == ClipKind::Note) notes.reread(layer);
-      read = apply_indented_line(layer, last, trimmed, line_number);
-    } else {
-      if (last == ClipKind::Note) notes.finish(layer);
-      if (notes.take_plain(trimmed, line_number)) {
-        last = ClipKind::Note;
-        continue;
-      }
-      const auto kind = add_clip_line(layer, trimmed, line_number);
-      if (!kind) return header_format::ParseError::at_line(line_number, kind.error());
-      last = kind.value();
-      if (last == ClipKind::Note)
-        read = format::check_pitch_settles(layer.notes.back(), line_number);
+      return apply_indented_line(layer, last, line.text, line.line_number);
     }
-    if (!read) return std::move(read).error();
-  }
+    if (last == ClipKind::Note) notes.finish(layer);
+    if (notes.take_plain(line.text, line.line_number)) {
+      last = ClipKind::Note;
+      return Ok{};
+    }
+    const auto kind = add_clip_line(layer, line.text, line.line_number);
+    if (!kind) return header_format::ParseError::at_line(line.line_number, kind.error());
+    last = kind.value();
+    if (last != ClipKind::Note) return Ok{};
+    return format::check_pitch_settles(layer.notes.back(), line.line_number);
+  });
+  if (!read) return read;
   if (last == ClipKind::Note) notes.finish(layer);
   return Ok{};
 }

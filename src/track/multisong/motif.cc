@@ -1,6 +1,7 @@
 #include "track/multisong/motif.h"
 
 #include "header_format/text.h"
+#include "track/body_lines.h"
 #include "track/format/note_curves.h"
 #include "track/format/notes.h"
 #include "track/multisong/indented_lines.h"
@@ -55,22 +56,16 @@ header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<
 header_format::Result<Motif, ParseError> MotifSection::parse(
     std::span<const std::string_view> lines) {
   Motif motif;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::size_t line_number = i + 1;
-    const std::string_view trimmed = header_format::trim(lines[i]);
-    if (trimmed.empty()) continue;
-    if (is_indented(lines[i])) {
-      auto applied = apply_indented(motif.notes, trimmed, line_number);
-      if (!applied) return std::move(applied).error();
-      continue;
-    }
-    auto note = parse_motif_note(trimmed, line_number);
-    if (!note) return ParseError::at_line(line_number, note.error());
-    if (auto settles = format::check_pitch_settles(note.value(), line_number); !settles) {
-      return std::move(settles).error();
-    }
-    motif.notes.push_back(std::move(note).value());
-  }
+  auto read = for_each_body_line(
+      lines, [&](const BodyLine& line) -> header_format::Result<header_format::Ok, ParseError> {
+        if (line.indented()) return apply_indented(motif.notes, line.text, line.line_number);
+        auto note = parse_motif_note(line.text, line.line_number);
+        if (!note) return ParseError::at_line(line.line_number, note.error());
+        auto settles = format::check_pitch_settles(note.value(), line.line_number);
+        if (settles) motif.notes.push_back(std::move(note).value());
+        return settles;
+      });
+  if (!read) return std::move(read).error();
   return motif;
 }
 

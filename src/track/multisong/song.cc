@@ -11,6 +11,7 @@
 
 #include "header_format/text.h"
 #include "song/total_order.h"
+#include "track/body_lines.h"
 #include "track/format/jumps.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
@@ -199,12 +200,12 @@ struct ListSizes {
 
 ListSizes count_list_directives(std::span<const std::string_view> lines) {
   ListSizes sizes;
-  for (const std::string_view line : lines) {
-    const std::string_view first =
-        header_format::split_at_first_white_space(header_format::trim(line)).first;
+  (void)for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<header_format::Ok> {
+    const std::string_view first = header_format::split_at_first_white_space(line.text).first;
     if (first == "@marker") ++sizes.markers;
     if (first == "@param") ++sizes.params;
-  }
+    return header_format::Ok{};
+  });
   return sizes;
 }
 
@@ -392,20 +393,17 @@ LineResult<SongDirective> parse_song_directive(std::string_view name, std::strin
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
   SongReader reader(count_list_directives(lines));
-  for (std::size_t index = 0; index < lines.size(); ++index) {
-    const std::size_t line_number = index + 1;
-    const std::string_view text = header_format::trim(lines[index]);
-    if (text.empty()) continue;
-    const auto [first, rest] = header_format::split_at_first_white_space(text);
+  auto read = for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<header_format::Ok> {
+    const auto [first, rest] = header_format::split_at_first_white_space(line.text);
     if (!first.starts_with('@')) {
-      return ParseError::line(line_number, "expected an '@' directive, got " + quoted(first));
+      return ParseError::line(line.line_number, "expected an '@' directive, got " + quoted(first));
     }
     const std::string_view value = rest ? header_format::trim(*rest) : std::string_view();
-    auto directive = parse_song_directive(first.substr(1), value, line_number);
+    auto directive = parse_song_directive(first.substr(1), value, line.line_number);
     if (!directive) return std::move(directive).error();
-    auto applied = reader.apply(std::move(directive).value(), line_number);
-    if (!applied) return std::move(applied).error();
-  }
+    return reader.apply(std::move(directive).value(), line.line_number);
+  });
+  if (!read) return std::move(read).error();
   return std::move(reader).finish();
 }
 
