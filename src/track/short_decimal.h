@@ -39,22 +39,29 @@ struct ShortDecimal {
 };
 
 inline ShortDecimal read_short_decimal_prefix(std::string_view text) {
+  constexpr int most_digits = 7;
   ShortDecimal decimal;
   std::size_t at = 0;
-  int room = 7;
-  const auto read_digits = [&](int& count) {
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && room > 0; ++at, --room) {
-      decimal.digits = decimal.digits * 10 + static_cast<std::uint32_t>(text[at] - '0');
-      ++count;
-    }
+  const auto is_digit = [&text](std::size_t i) {
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
   };
+  std::uint32_t digits = 0;
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) decimal.sign = text[at++];
-  read_digits(decimal.integer_digits);
+  const std::size_t integer_start = at;
+  for (; is_digit(at) && at - integer_start < most_digits; ++at) {
+    digits = digits * 10 + static_cast<std::uint32_t>(text[at] - '0');
+  }
+  decimal.integer_digits = static_cast<int>(at - integer_start);
   if (at < text.size() && text[at] == '.') {
     decimal.point = true;
-    ++at;
-    read_digits(decimal.places);
+    const std::size_t fraction_start = ++at;
+    const auto room = static_cast<std::size_t>(most_digits - decimal.integer_digits);
+    for (; is_digit(at) && at - fraction_start < room; ++at) {
+      digits = digits * 10 + static_cast<std::uint32_t>(text[at] - '0');
+    }
+    decimal.places = static_cast<int>(at - fraction_start);
   }
+  decimal.digits = digits;
   decimal.length = at;
   return decimal;
 }
