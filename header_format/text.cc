@@ -159,7 +159,12 @@ bool is_blank(std::string_view text) {
 
 std::pair<std::string_view, std::optional<std::string_view>> split_at_first_white_space(
     std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
+  // Visible ASCII, most of any text, is never white space.
+  std::size_t visible = 0;
+  while (visible < text.size() && is_visible_ascii(static_cast<unsigned char>(text[visible]))) {
+    ++visible;
+  }
+  for (std::size_t at = visible; at < text.size();) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x80) {
       if (is_ascii_white_space(byte)) return {text.substr(0, at), text.substr(at + 1)};

@@ -123,6 +123,20 @@ bool append_short_decimal(std::string& out, float value) {
   return false;
 }
 
+// A whole value below 2^24 (every beat, pitch and count in practice) is
+// written as its integer, under either rule: its neighbours are at most 1
+// away, so no shorter digits read back as it. Integers print faster than
+// floats.
+bool append_whole_number(std::string& out, float value) {
+  constexpr float exact_integers = 16777216.0f;
+  if (!(std::fabs(value) < exact_integers)) return false;
+  const auto whole = static_cast<std::int32_t>(value);
+  if (static_cast<float>(whole) != value) return false;
+  char buffer[16];
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, whole).ptr);
+  return true;
+}
+
 }  // namespace
 
 void append_number(std::string& out, float value) {
@@ -131,18 +145,8 @@ void append_number(std::string& out, float value) {
     out += '0';
     return;
   }
+  if (append_whole_number(out, value) || append_short_decimal(out, value)) return;
   char buffer[buffer_size];
-  // A whole value below 2^24 (every beat, pitch and count in practice) is
-  // its integer text; integers print faster than floats.
-  constexpr float exact_integers = 16777216.0f;
-  if (std::fabs(value) < exact_integers) {
-    const auto whole = static_cast<std::int32_t>(value);
-    if (static_cast<float>(whole) == value) {
-      out.append(buffer, std::to_chars(buffer, buffer + buffer_size, whole).ptr);
-      return;
-    }
-  }
-  if (append_short_decimal(out, value)) return;
   const auto result = std::to_chars(buffer, buffer + buffer_size, value, std::chars_format::fixed);
   out.append(buffer, result.ptr);
 }
@@ -185,6 +189,7 @@ void append_plain_number(std::string& out, float value) {
     out += std::signbit(value) ? "-0" : "0";
     return;
   }
+  if (append_whole_number(out, value)) return;
   char buffer[buffer_size];
   const auto result =
       std::to_chars(buffer, buffer + buffer_size, value, std::chars_format::scientific);
