@@ -62,6 +62,9 @@ TEST(NumberText, PlainRule) {
       {NAN, "NaN"},
       {1.5e-5f, "0.000015"},
       {123456.789f, "123456.79"},
+      {-16777215.0f, "-16777215"},
+      {16777218.0f, "16777218"},
+      {1.7e7f, "17000000"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
