@@ -1,5 +1,6 @@
 #include "header_format/text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -191,7 +192,19 @@ bool equals_ignoring_ascii_case(std::string_view text, std::string_view lower) {
 }
 
 std::optional<std::string_view> Tokens::next() {
-  rest_ = trim_start(rest_);
+  // A token of visible ASCII between ASCII white space, the common case,
+  // needs no decoding.
+  const auto byte = [this](std::size_t at) { return static_cast<unsigned char>(rest_[at]); };
+  std::size_t start = 0;
+  while (start < rest_.size() && is_ascii_white_space(byte(start))) ++start;
+  std::size_t end = start;
+  while (end < rest_.size() && is_visible_ascii(byte(end))) ++end;
+  if (end > start && (end == rest_.size() || is_ascii_white_space(byte(end)))) {
+    const std::string_view token = rest_.substr(start, end - start);
+    rest_.remove_prefix(std::min(end + 1, rest_.size()));
+    return token;
+  }
+  rest_ = trim_start(rest_.substr(start));
   if (rest_.empty()) return std::nullopt;
   const auto [token, after] = split_at_first_white_space(rest_);
   rest_ = after.value_or(std::string_view{});
