@@ -52,13 +52,14 @@ void serialize_block(const typename Kind::Value& value, std::string& out, State&
 }
 
 // Reads one block body and writes it in canonical form: at once for the
-// kinds that can, else through its value, named `name`.
-template <Section Kind, class State>
+// kinds that can, handing them what earlier blocks left in `memo`, else
+// through its value, named `name`.
+template <Section Kind, class State, class Memo>
 Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines,
                                         const std::string& name, std::string& out,
-                                        State& read_state, State& write_state) {
-  if constexpr (requires { Kind::write(lines, out); }) {
-    return Kind::write(lines, out);
+                                        State& read_state, State& write_state, Memo& memo) {
+  if constexpr (requires { Kind::write(lines, out, memo); }) {
+    return Kind::write(lines, out, memo);
   } else {
     auto value = parse_block<Kind>(lines, read_state);
     if (!value) return std::move(value).error();

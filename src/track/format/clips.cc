@@ -150,6 +150,10 @@ class AsciiFields {
     return value;
   }
 
+  // The text from the next field on.
+  std::string_view rest() const {
+    return std::string_view(at_, static_cast<std::size_t>(end_ - at_));
+  }
   bool at_end() const { return at_ == end_; }
   bool single_spaced() const { return single_spaced_; }
 
@@ -200,14 +204,21 @@ struct PlainOption {
 constexpr std::array<PlainOption, 2> plain_options = {
     {{"volume", is_canonical_volume}, {"repeat", is_canonical_repeat}}};
 
+// "<sound> <start> <pitch>", each as the canonical text has it: the start.
+std::optional<float> read_plain_head(AsciiFields& fields) {
+  const auto sound = fields.next();
+  if (!sound || !is_plain_sound(*sound)) return std::nullopt;
+  const auto start = fields.next_plain_number();
+  if (!start || !fields.next_plain_number()) return std::nullopt;
+  return start;
+}
+
 }  // namespace
 
 std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
   AsciiFields fields(trimmed);
-  const auto sound = fields.next();
-  if (!sound || !is_plain_sound(*sound)) return std::nullopt;
-  const auto start = fields.next_plain_number();
-  if (!start || !fields.next_plain_number() || !fields.next_plain_number()) return std::nullopt;
+  const auto start = read_plain_head(fields);
+  if (!start || !fields.next_plain_number()) return std::nullopt;
   auto option = fields.next();
   for (const auto& [keyword, is_canonical] : plain_options) {
     if (option != keyword) continue;
@@ -217,6 +228,17 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
   }
   if (option || !fields.at_end()) return std::nullopt;
   return PlainNoteLine{trimmed, *start, fields.single_spaced()};
+}
+
+std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed) {
+  AsciiFields fields(trimmed);
+  const auto start = read_plain_head(fields);
+  if (!start || fields.at_end()) return std::nullopt;
+  const std::string_view tail = fields.rest();
+  // The head ends where the white space before the tail starts.
+  std::string_view head = trimmed.substr(0, trimmed.size() - tail.size());
+  head = header_format::trim_end(head);
+  return PlainNoteHead{PlainNoteLine{head, *start, fields.single_spaced()}, tail};
 }
 
 void PlainNoteLine::append_to(std::string& out) const {

@@ -41,6 +41,14 @@ struct PlainNoteLine {
 // other line, canonical or not.
 std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed);
 
+// A note line that starts as a plain one, "<sound> <start> <pitch>", and
+// goes on with a tail of other fields and options ("2 glide 5 linear").
+struct PlainNoteHead {
+  PlainNoteLine head;
+  std::string_view tail;
+};
+std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed);
+
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.
 LineResult<header_format::Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,

@@ -148,7 +148,8 @@ class Writer {
   Result<Ok, ParseError> write_block(const Instance& block) {
     header_format::serialize_block_heading(out_.text(), block.name);
     auto written = header_format::write_block_body<Kind>(block.lines, block.name, out_.text(),
-                                                         equal_ratios_read_, equal_ratios_written_);
+                                                         equal_ratios_read_, equal_ratios_written_,
+                                                         note_tails_);
     if (!written) return written.error().shifted(block.first_line);
     out_.settle();
     if (!sub_block_ && !block.children.empty()) {
@@ -176,6 +177,7 @@ class Writer {
   CanonicalOutput& out_;
   format::EqualRatioBudget equal_ratios_read_;
   format::EqualRatioBudget equal_ratios_written_;
+  NoteTails note_tails_;
   std::size_t meta_sections_ = 0;
   std::optional<std::string> preamble_;
   std::optional<std::string> meta_sub_block_;

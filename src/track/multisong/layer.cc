@@ -346,7 +346,7 @@ class NoteLines {
  public:
   // Room for the notes of a block of `lines`, whose text is about as long as
   // theirs: a large layer then needs no copies while it grows.
-  explicit NoteLines(std::span<const std::string_view> lines) {
+  NoteLines(std::span<const std::string_view> lines, NoteTails& tails) : tails_(tails) {
     std::size_t text_size = 0;
     for (const std::string_view line : lines) text_size += line.size() + 1;
     text_.reserve(text_size);
@@ -354,15 +354,29 @@ class NoteLines {
     starts_.reserve(lines.size() + 1);
   }
 
+  // Takes a plain note line, or a note line whose tail is known, as text. A
+  // note line with a plain head and a new tail is left to be read; its tail
+  // is learnt when the note is written.
   bool take_plain(std::string_view trimmed, std::size_t line_number) {
-    auto plain = format::read_plain_note_line(trimmed);
-    if (!plain) return false;
-    taken_ = TakenLine{trimmed, line_number, *plain};
-    return true;
+    unread_tail_.reset();
+    if (const auto plain = format::read_plain_note_line(trimmed)) {
+      taken_ = TakenLine{trimmed, line_number, *plain, nullptr};
+      return true;
+    }
+    const auto head = format::read_plain_note_head(trimmed);
+    if (!head) return false;
+    if (const std::string* tail = tails_.find(head->tail)) {
+      taken_ = TakenLine{trimmed, line_number, head->head, tail};
+      return true;
+    }
+    unread_tail_ = head;
+    return false;
   }
 
-  // The line taken, which reads without fail, is read into the layer.
+  // The line taken, which reads without fail, is read into the layer; the
+  // note the indented line changes teaches nothing about its tail.
   void reread(Layer& layer) {
+    unread_tail_.reset();
     if (!taken_) return;
     (void)add_clip_line(layer, taken_->line, taken_->line_number);
     taken_.reset();
@@ -372,12 +386,18 @@ class NoteLines {
     if (taken_) {
       begin_note(taken_->plain.start);
       taken_->plain.append_to(text_);
+      if (taken_->tail) {
+        text_ += ' ';
+        text_ += *taken_->tail;
+      }
       text_ += '\n';
       taken_.reset();
       return;
     }
+    const std::size_t written = text_.size();
     add(layer.notes.back());
     layer.notes.pop_back();
+    if (unread_tail_) learn_tail(std::string_view(text_).substr(written));
   }
 
   void add(const song::Note& note) {
@@ -406,7 +426,22 @@ class NoteLines {
     std::string_view line;
     std::size_t line_number;
     format::PlainNoteLine plain;
+    // The canonical tail after `plain`, for a line that has one.
+    const std::string* tail;
   };
+
+  // The canonical tail of the note just written from the unread line: what
+  // follows its head, which is written as the line has it.
+  void learn_tail(std::string_view written_line) {
+    std::string head;
+    unread_tail_->head.append_to(head);
+    head += ' ';
+    if (!written_line.starts_with(head) || !written_line.ends_with('\n')) return;
+    written_line.remove_prefix(head.size());
+    written_line.remove_suffix(1);
+    tails_.add(unread_tail_->tail, std::string(written_line));
+    unread_tail_.reset();
+  }
 
   void begin_note(float start) {
     const std::uint32_t key = song::total_order_key(start);
@@ -420,6 +455,8 @@ class NoteLines {
   std::vector<std::size_t> starts_;
   bool in_order_ = true;
   std::optional<TakenLine> taken_;
+  NoteTails& tails_;
+  std::optional<format::PlainNoteHead> unread_tail_;
 };
 
 void append_directives(const Layer& layer, std::string& out) {
@@ -473,21 +510,35 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
 void LayerSection::serialize(const Layer& layer, std::string& out) {
   append_directives(layer, out);
   // Notes are written in order of start whatever order the value holds.
-  NoteLines notes({});
+  NoteTails tails;
+  NoteLines notes({}, tails);
   for (const song::Note& note : layer.notes) notes.add(note);
   notes.append_in_order(out);
   append_placements(layer, out);
 }
 
 header_format::Result<Ok, header_format::ParseError> LayerSection::write(
-    std::span<const std::string_view> lines, std::string& out) {
+    std::span<const std::string_view> lines, std::string& out, NoteTails& tails) {
   Layer layer;
-  NoteLines notes(lines);
+  NoteLines notes(lines, tails);
   if (auto read = read_body(lines, layer, notes); !read) return std::move(read).error();
   append_directives(layer, out);
   notes.append_in_order(out);
   append_placements(layer, out);
   return Ok{};
+}
+
+const std::string* NoteTails::find(std::string_view tail) const {
+  const auto found = canonical_.find(tail);
+  return found == canonical_.end() ? nullptr : &found->second;
+}
+
+void NoteTails::add(std::string_view tail, std::string canonical) {
+  // Enough for the tails a document repeats, however many notes it has.
+  constexpr std::size_t most_tails = 4096;
+  constexpr std::size_t longest_tail = 256;
+  if (canonical_.size() == most_tails || tail.size() > longest_tail) return;
+  canonical_.emplace(tail, std::move(canonical));
 }
 
 }  // namespace voromel::track::multisong

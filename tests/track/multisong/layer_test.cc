@@ -15,24 +15,31 @@ using testing::lines_of;
 
 // The canonical body, or the error as the user reads it for a block whose
 // first body line is file line 12. Writing the body as it is read must give
-// the same as reading it into a value and writing that.
+// the same as reading it into a value and writing that, and so must writing
+// it again with the note tails the first writing learnt.
 std::string rewrite(std::string_view body) {
   const auto lines = lines_of(body);
+  NoteTails tails;
   std::string streamed;
-  const auto written = LayerSection::write(lines, streamed);
+  std::string streamed_again;
+  const auto written = LayerSection::write(lines, streamed, tails);
+  const auto written_again = LayerSection::write(lines, streamed_again, tails);
   const auto layer = LayerSection::parse(lines);
   if (!layer) {
     const std::string error = "error " + layer.error().shifted(12).text();
-    EXPECT_FALSE(written.has_value());
-    if (!written) {
-      EXPECT_EQ("error " + written.error().shifted(12).text(), error);
+    for (const auto& attempt : {written, written_again}) {
+      EXPECT_FALSE(attempt.has_value());
+      if (!attempt) {
+        EXPECT_EQ("error " + attempt.error().shifted(12).text(), error);
+      }
     }
     return error;
   }
   std::string out;
   LayerSection::serialize(layer.value(), out);
-  EXPECT_TRUE(written.has_value());
+  EXPECT_TRUE(written.has_value() && written_again.has_value());
   EXPECT_EQ(streamed, out);
+  EXPECT_EQ(streamed_again, out);
   return out;
 }
 
