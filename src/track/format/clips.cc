@@ -154,12 +154,15 @@ class AsciiFields {
   std::string_view rest() const {
     return std::string_view(at_, static_cast<std::size_t>(end_ - at_));
   }
+  // Where the last field read ends.
+  const char* field_end() const { return field_end_; }
   bool at_end() const { return at_ == end_; }
   bool single_spaced() const { return single_spaced_; }
 
  private:
-  // Moves past the white space at the cursor; false if there is none.
+  // Moves past the white space after a field; false if there is none.
   bool skip_gap() {
+    field_end_ = at_;
     const char* const gap = at_;
     const char* end = gap;
     while (end != end_ && header_format::is_ascii_white_space(static_cast<unsigned char>(*end)))
@@ -172,6 +175,7 @@ class AsciiFields {
 
   const char* at_;
   const char* end_;
+  const char* field_end_ = nullptr;
   bool single_spaced_ = true;
 };
 
@@ -215,10 +219,18 @@ std::optional<float> read_plain_head(AsciiFields& fields) {
 
 }  // namespace
 
-std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
+std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed) {
   AsciiFields fields(trimmed);
   const auto start = read_plain_head(fields);
-  if (!start || !fields.next_plain_number()) return std::nullopt;
+  if (!start || fields.at_end()) return std::nullopt;
+  const std::string_view head(trimmed.data(),
+                              static_cast<std::size_t>(fields.field_end() - trimmed.data()));
+  return PlainNoteHead{PlainNoteLine{head, *start, fields.single_spaced()}, fields.rest()};
+}
+
+std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read) {
+  AsciiFields fields(read.tail);
+  if (!fields.next_plain_number()) return std::nullopt;
   auto option = fields.next();
   for (const auto& [keyword, is_canonical] : plain_options) {
     if (option != keyword) continue;
@@ -227,18 +239,15 @@ std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
     option = fields.next();
   }
   if (option || !fields.at_end()) return std::nullopt;
-  return PlainNoteLine{trimmed, *start, fields.single_spaced()};
+  const char* const line = read.head.line.data();
+  const auto length = static_cast<std::size_t>(read.tail.data() + read.tail.size() - line);
+  return PlainNoteLine{std::string_view(line, length), read.head.start,
+                       read.head.single_spaced && fields.single_spaced()};
 }
 
-std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed) {
-  AsciiFields fields(trimmed);
-  const auto start = read_plain_head(fields);
-  if (!start || fields.at_end()) return std::nullopt;
-  const std::string_view tail = fields.rest();
-  // The head ends where the white space before the tail starts.
-  std::string_view head = trimmed.substr(0, trimmed.size() - tail.size());
-  head = header_format::trim_end(head);
-  return PlainNoteHead{PlainNoteLine{head, *start, fields.single_spaced()}, tail};
+std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
+  const auto head = read_plain_note_head(trimmed);
+  return head ? plain_note_line(*head) : std::nullopt;
 }
 
 void PlainNoteLine::append_to(std::string& out) const {

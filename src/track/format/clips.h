@@ -37,17 +37,19 @@ struct PlainNoteLine {
   void append_to(std::string& out) const;
 };
 
-// The plain note line that a trimmed line is, if it is one; nothing for any
-// other line, canonical or not.
-std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed);
-
-// A note line that starts as a plain one, "<sound> <start> <pitch>", and
-// goes on with a tail of other fields and options ("2 glide 5 linear").
+// A note line that starts as the canonical text has it, "<sound> <start>
+// <pitch>", and goes on with a tail of the duration and any options
+// ("2 glide 5 linear").
 struct PlainNoteHead {
   PlainNoteLine head;
   std::string_view tail;
 };
 std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed);
+
+// The plain note line that a line with a plain head is, if its tail is
+// plain too; nothing for any other line, canonical or not.
+std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read);
+std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.

@@ -359,12 +359,12 @@ class NoteLines {
   // is learnt when the note is written.
   bool take_plain(std::string_view trimmed, std::size_t line_number) {
     unread_tail_.reset();
-    if (const auto plain = format::read_plain_note_line(trimmed)) {
+    const auto head = format::read_plain_note_head(trimmed);
+    if (!head) return false;
+    if (const auto plain = format::plain_note_line(*head)) {
       taken_ = TakenLine{trimmed, line_number, *plain, nullptr};
       return true;
     }
-    const auto head = format::read_plain_note_head(trimmed);
-    if (!head) return false;
     if (const std::string* tail = tails_.find(head->tail)) {
       taken_ = TakenLine{trimmed, line_number, head->head, tail};
       return true;
