@@ -151,26 +151,6 @@ void append_number(std::string& out, float value) {
   out.append(buffer, result.ptr);
 }
 
-// A whole number of up to seven digits, or a decimal of at most six
-// significant digits, which reads as the one float whose shortest text it
-// is; either is canonical when no zero, point or sign is superfluous.
-std::optional<float> read_plain_canonical_number(std::string_view text, std::size_t& length) {
-  const ShortDecimal decimal = read_short_decimal_prefix(text);
-  if (decimal.sign == '+' || decimal.integer_digits == 0) return std::nullopt;
-  const bool zero_whole = text[decimal.sign ? 1 : 0] == '0';
-  if (zero_whole && decimal.integer_digits > 1) return std::nullopt;
-  if (decimal.point) {
-    if (decimal.places == 0 || text[decimal.length - 1] == '0') return std::nullopt;
-    // Leading zeros drop out of `digits`: its length is the significant digits.
-    if (decimal.digits >= 1'000'000) return std::nullopt;
-  } else if (decimal.sign == '-' && zero_whole) {
-    // "-0" reads as negative zero, written "0".
-    return std::nullopt;
-  }
-  length = decimal.length;
-  return decimal.value();
-}
-
 std::optional<float> plain_canonical_number(std::string_view text) {
   std::size_t length = 0;
   const auto value = read_plain_canonical_number(text, length);

@@ -20,9 +20,6 @@ std::string number_text(float value);
 // ("-12.5", "440", "1234567"); nothing for any other text ("12.50", "012",
 // "-0", "1e3", "0.1234567"), canonical or not.
 std::optional<float> plain_canonical_number(std::string_view text);
-// The same for the number that `text` starts with, which ends where a digit
-// or a point can no longer follow; `length` is set to its length.
-std::optional<float> read_plain_canonical_number(std::string_view text, std::size_t& length);
 
 // The plain number form (the second rule alone): the shortest digits laid
 // out without exponent and padded with zeros ("11000000000" for 1.1e10,

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 // Decimals of at most seven digits, which a 32-bit float reads exactly with
@@ -64,6 +65,30 @@ inline ShortDecimal read_short_decimal_prefix(std::string_view text) {
   decimal.digits = digits;
   decimal.length = at;
   return decimal;
+}
+
+// The number that `text` starts with, which ends where a digit or a point
+// can no longer follow, when it is written as the canonical text has it: a
+// whole number of up to seven digits, or a decimal of at most six
+// significant digits, which reads as the one float whose shortest text it
+// is, either without a superfluous zero, point or sign. `length` is set to
+// its length.
+inline std::optional<float> read_plain_canonical_number(std::string_view text,
+                                                        std::size_t& length) {
+  const ShortDecimal decimal = read_short_decimal_prefix(text);
+  if (decimal.sign == '+' || decimal.integer_digits == 0) return std::nullopt;
+  const bool zero_whole = text[decimal.sign ? 1 : 0] == '0';
+  if (zero_whole && decimal.integer_digits > 1) return std::nullopt;
+  if (decimal.point) {
+    if (decimal.places == 0 || text[decimal.length - 1] == '0') return std::nullopt;
+    // Leading zeros drop out of `digits`: its length is the significant digits.
+    if (decimal.digits >= 1'000'000) return std::nullopt;
+  } else if (decimal.sign == '-' && zero_whole) {
+    // "-0" reads as negative zero, written "0".
+    return std::nullopt;
+  }
+  length = decimal.length;
+  return decimal.value();
 }
 
 }  // namespace voromel::track

@@ -9,6 +9,7 @@
 #include "track/format/points.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
+#include "track/short_decimal.h"
 
 namespace voromel::track::format {
 
