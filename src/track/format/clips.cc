@@ -256,12 +256,21 @@ void PlainNoteLine::append_to(std::string& out) const {
     out += line;
     return;
   }
-  AsciiFields fields(line);
-  out += *fields.next();
-  while (const auto field = fields.next()) {
-    out += ' ';
-    out += *field;
+  // Each run of white space, all of it ASCII, becomes one space.
+  const std::size_t first = out.size();
+  out.resize(first + line.size());
+  char* written = out.data() + first;
+  bool in_gap = false;
+  for (const char c : line) {
+    if (header_format::is_ascii_white_space(static_cast<unsigned char>(c))) {
+      in_gap = true;
+      continue;
+    }
+    if (in_gap) *written++ = ' ';
+    in_gap = false;
+    *written++ = c;
   }
+  out.resize(static_cast<std::size_t>(written - out.data()));
 }
 
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

@@ -62,9 +62,13 @@ LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset, Tokens&
 }
 
 bool is_audio_filename(std::string_view text) {
-  const std::size_t dot = text.rfind('.');
+  // Only the last dot of the last five characters can start one of these.
+  constexpr std::size_t longest_extension = 4;
+  const std::string_view end =
+      text.substr(text.size() - std::min(text.size(), longest_extension + 1));
+  const std::size_t dot = end.rfind('.');
   if (dot == std::string_view::npos) return false;
-  const std::string_view extension = text.substr(dot + 1);
+  const std::string_view extension = end.substr(dot + 1);
   constexpr std::array<std::string_view, 4> audio = {"wav", "mp3", "ogg", "flac"};
   for (const std::string_view known : audio) {
     if (equals_ignoring_ascii_case(extension, known)) return true;
