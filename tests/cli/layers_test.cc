@@ -113,6 +113,9 @@ TEST(EndToEndLayers, Errors) {
       {"\ndrums.wav x\n",
        "line 5: line 1: audio clips were replaced by sampler sounds: define a '## <name>' block "
        "with '@sample \"drums.wav\"' under '# Sounds' and place it as a note"},
+      {"kit.v2..FLAC 0 60 1\n",
+       "line 4: line 1: audio clips were replaced by sampler sounds: define a '## <name>' block "
+       "with '@sample \"kit.v2..FLAC\"' under '# Sounds' and place it as a note"},
       {"lead 0 60 1 arpeggio 0 4 7\n", "line 4: line 1: arpeggio needs 'rate <steps per second>'"},
       {"lead 0 60 1 arpeggio 0 rate 0\n",
        "line 4: line 1: arpeggio needs 'rate <steps per second>'"},
