@@ -451,6 +451,8 @@ class NoteLines {
   }
 
   std::string text_;
+  // Each note's sort key and index, eight bytes a note. (No layer could hold
+  // 2^32 notes: the views of their lines alone would take 64 GiB.)
   std::vector<std::pair<std::uint32_t, std::uint32_t>> order_;
   std::vector<std::size_t> starts_;
   bool in_order_ = true;
