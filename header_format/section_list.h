@@ -60,6 +60,8 @@ Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines,
                                         State& read_state, State& write_state, Memo& memo) {
   if constexpr (requires { Kind::write(lines, out, memo); }) {
     return Kind::write(lines, out, memo);
+  } else if constexpr (requires { Kind::write(lines, out); }) {
+    return Kind::write(lines, out);
   } else {
     auto value = parse_block<Kind>(lines, read_state);
     if (!value) return std::move(value).error();

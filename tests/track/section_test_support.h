@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 // Helpers for the tests of section kinds.
 namespace voromel::track::testing {
 
@@ -56,14 +58,20 @@ inline BodyLines body_lines(std::string_view text) {
 
 // Reads a body with the kind's grammar and writes it back; a failure gives
 // "error: " and the error text as the framework would show it for a block
-// whose body starts on file line 1.
+// whose body starts on file line 1. A kind that writes a body as it reads
+// it must give the same.
 template <class Kind>
 std::string reformat(std::span<const std::string_view> lines) {
   auto value = Kind::parse(lines);
-  if (!value) return "error: " + value.error().shifted(1).text();
   std::string out;
-  Kind::serialize(value.value(), out);
-  return out;
+  if (value) Kind::serialize(value.value(), out);
+  const std::string result = value ? out : "error: " + value.error().shifted(1).text();
+  if constexpr (requires(std::string& written) { Kind::write(lines, written); }) {
+    std::string written;
+    const auto wrote = Kind::write(lines, written);
+    EXPECT_EQ(wrote ? written : "error: " + wrote.error().shifted(1).text(), result);
+  }
+  return result;
 }
 
 template <class Kind>

@@ -36,6 +36,10 @@ struct WaveSection {
   static header_format::Result<Wave, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const Wave& wave, std::string& out);
+  // Reads a body and writes it in canonical form, vertex by vertex: what
+  // `parse` and then `serialize` do.
+  static header_format::Result<header_format::Ok, header_format::ParseError> write(
+      std::span<const std::string_view> lines, std::string& out);
 };
 
 }  // namespace voromel::track::multisong
