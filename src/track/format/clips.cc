@@ -164,6 +164,12 @@ class AsciiFields {
   // Moves past the white space after a field; false if there is none.
   bool skip_gap() {
     field_end_ = at_;
+    // One space before a field, the common gap.
+    if (end_ - at_ > 1 && at_[0] == ' ' &&
+        !header_format::is_ascii_white_space(static_cast<unsigned char>(at_[1]))) {
+      ++at_;
+      return true;
+    }
     const char* const gap = at_;
     const char* end = gap;
     while (end != end_ && header_format::is_ascii_white_space(static_cast<unsigned char>(*end)))
@@ -183,8 +189,10 @@ class AsciiFields {
 // A sound name that makes the line a note line and not a placement, a
 // heading or an audio clip.
 bool is_plain_sound(std::string_view sound) {
+  // Most sounds have no dot, and so no file extension.
+  const bool has_dot = std::find(sound.begin(), sound.end(), '.') != sound.end();
   return sound != "motif" && sound != "subtrack" && sound.front() != '#' &&
-         !is_audio_filename(sound);
+         !(has_dot && is_audio_filename(sound));
 }
 
 // "volume <factor>": a factor within epsilon of 1 is left out.
