@@ -5,7 +5,9 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <numeric>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -152,44 +154,65 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
 
 // --- Applying directives to a song -----------------------------------------
 
-// The names of a song's markers, to find one defined twice. The table holds
-// positions in the song's marker list, open addressed: a few bytes a
-// marker, where a set of strings would take more than the markers do. (No
-// song could hold 2^32 markers: they would not fit in memory.)
-class MarkerNames {
- public:
-  explicit MarkerNames(std::size_t expected) { resize(expected); }
-
-  // Adds the name of the last marker; false when an earlier one has it.
-  bool add_last(const std::vector<Marker>& markers) {
-    if (2 * markers.size() > slots_.size()) {
-      resize(markers.size());
-      for (std::size_t index = 0; index + 1 < markers.size(); ++index) add(markers, index);
-    }
-    return add(markers, markers.size() - 1);
+// The first marker whose name an earlier marker of the song has: its
+// position in `markers`. A long song's names lie all over the text, and
+// one table of them would be read at random, out of every cache; so the
+// names are first gathered into groups by the high bits of their hash, and
+// each group is checked in a small table of its own. (No song could hold
+// 2^32 markers: they would not fit in memory.)
+std::optional<std::size_t> first_repeated_name(const std::vector<Marker>& markers) {
+  if (markers.size() < 2) return std::nullopt;
+  // A marker's position in the song, and the low half of its name's hash.
+  struct Entry {
+    std::uint32_t index;
+    std::uint32_t tag;
+  };
+  const int group_bits = markers.size() < 4096 ? 0 : 8;
+  const auto hash_of = [&](std::size_t index) -> std::uint64_t {
+    return std::hash<std::string_view>{}(markers[index].name);
+  };
+  const auto group_of = [&](std::uint64_t hash) -> std::size_t {
+    return group_bits == 0 ? 0 : hash >> (64 - group_bits);
+  };
+  // Entries in order of group, and in song order within one.
+  std::vector<std::size_t> group_starts((std::size_t{1} << group_bits) + 1, 0);
+  for (std::size_t index = 0; index < markers.size(); ++index) {
+    ++group_starts[group_of(hash_of(index)) + 1];
   }
-
- private:
-  static constexpr std::uint32_t free_slot = std::numeric_limits<std::uint32_t>::max();
-
-  // Room for `count` markers, at most half full.
-  void resize(std::size_t count) { slots_.assign(std::bit_ceil(2 * count + 2), free_slot); }
-
-  bool add(const std::vector<Marker>& markers, std::size_t index) {
-    const std::string_view name = markers[index].name;
-    const std::size_t hash = std::hash<std::string_view>{}(name);
-    const std::size_t mask = slots_.size() - 1;
-    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-      if (slots_[at] == free_slot) {
-        slots_[at] = static_cast<std::uint32_t>(index);
-        return true;
+  std::partial_sum(group_starts.begin(), group_starts.end(), group_starts.begin());
+  std::vector<std::size_t> next(group_starts.begin(), group_starts.end() - 1);
+  std::vector<Entry> grouped(markers.size());
+  for (std::size_t index = 0; index < markers.size(); ++index) {
+    const std::uint64_t hash = hash_of(index);
+    grouped[next[group_of(hash)]++] = {static_cast<std::uint32_t>(index),
+                                       static_cast<std::uint32_t>(hash)};
+  }
+  constexpr std::uint32_t free_slot = std::numeric_limits<std::uint32_t>::max();
+  std::optional<std::size_t> first;
+  // Open addressed, at most half full; a slot holds a position in the group.
+  std::vector<std::uint32_t> table;
+  for (std::size_t group = 0; group + 1 < group_starts.size(); ++group) {
+    const std::span<const Entry> entries(grouped.data() + group_starts[group],
+                                         group_starts[group + 1] - group_starts[group]);
+    table.assign(std::bit_ceil(2 * entries.size() + 2), free_slot);
+    const std::size_t mask = table.size() - 1;
+    for (std::uint32_t position = 0; position < entries.size(); ++position) {
+      const Entry& entry = entries[position];
+      for (std::size_t at = entry.tag & mask;; at = (at + 1) & mask) {
+        if (table[at] == free_slot) {
+          table[at] = position;
+          break;
+        }
+        const Entry& earlier = entries[table[at]];
+        if (earlier.tag == entry.tag && markers[earlier.index].name == markers[entry.index].name) {
+          if (!first || entry.index < *first) first = entry.index;
+          break;
+        }
       }
-      if (markers[slots_[at]].name == name) return false;
     }
   }
-
-  std::vector<std::uint32_t> slots_;
-};
+  return first;
+}
 
 // How many markers and parameters a body defines: counted before it is read,
 // each list of a long song is allocated once.
@@ -223,12 +246,24 @@ void keep_last_of_each_name(std::vector<Param>& params) {
 
 class SongReader {
  public:
-  explicit SongReader(ListSizes sizes) : marker_names_(sizes.markers) {
+  explicit SongReader(ListSizes sizes) {
     song_.markers.reserve(sizes.markers);
+    marker_lines_.reserve(sizes.markers);
     song_.params.reserve(sizes.params);
   }
 
+  // The error of the first marker read so far whose name an earlier one
+  // has, at its line.
+  std::optional<ParseError> repeated_marker() const {
+    const auto repeated = first_repeated_name(song_.markers);
+    if (!repeated) return std::nullopt;
+    return ParseError::line(
+        marker_lines_[*repeated],
+        "marker " + quoted(song_.markers[*repeated].name) + " is defined twice in this song");
+  }
+
   LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line_number) {
+    if (std::holds_alternative<Marker>(directive)) marker_lines_.push_back(line_number);
     const auto message =
         std::visit([this](auto&& taken) { return take(std::move(taken)); }, std::move(directive));
     if (message) return ParseError::line(line_number, *message);
@@ -276,9 +311,6 @@ class SongReader {
   }
   Message take(Marker marker) {
     song_.markers.push_back(marker);
-    if (!marker_names_.add_last(song_.markers)) {
-      return "marker " + quoted(marker.name) + " is defined twice in this song";
-    }
     return std::nullopt;
   }
   Message take(Param param) {
@@ -298,7 +330,8 @@ class SongReader {
   }
 
   Song song_;
-  MarkerNames marker_names_;
+  // The line of each marker.
+  std::vector<std::size_t> marker_lines_;
 };
 
 // --- Writing ----------------------------------------------------------------
@@ -403,6 +436,9 @@ LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
     if (!directive) return std::move(directive).error();
     return reader.apply(std::move(directive).value(), line.line_number);
   });
+  // Markers defined twice are looked for once the lines are read: the first
+  // comes before the line where reading stopped, if it stopped.
+  if (auto repeated = reader.repeated_marker()) return std::move(*repeated);
   if (!read) return std::move(read).error();
   return std::move(reader).finish();
 }

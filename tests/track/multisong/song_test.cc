@@ -165,6 +165,10 @@ TEST(Song, Errors) {
       {"@marker x", "line 1: invalid number for marker beat: 'x'"},
       {"@marker 4", "line 1: @marker needs a name"},
       {"@marker 4 verse\n@marker 8 verse", "line 2: marker 'verse' is defined twice in this song"},
+      // The first line at fault counts, whichever the fault.
+      {"@marker 1 a\n@marker 2 b\n@marker 3 b\n@marker 4 a\n@length x",
+       "line 3: marker 'b' is defined twice in this song"},
+      {"@marker 1 a\n@length x\n@marker 2 a", "line 2: invalid number for length: 'x'"},
       {"@jump", "line 1: @jump needs a target"},
       {"@jump chorus fast", "line 1: invalid number for jump skip: 'fast'"},
       {"@jump chorus tempo", "line 1: jump 'tempo' needs a value"},
@@ -477,7 +481,7 @@ TEST(Song, DuplicateMarkerFoundAmongMany) {
   std::string body;
   for (int i = 0; i < 50000; ++i)
     body += "@marker " + std::to_string(i) + " m" + std::to_string(i) + '\n';
-  body += "@marker 1 m49999\n";
+  body += "@marker 1 m49999\n@marker 2 m7\n";
   EXPECT_EQ(parse(body).error().text(),
             "line 50001: marker 'm49999' is defined twice in this song");
 }
