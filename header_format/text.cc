@@ -147,13 +147,6 @@ std::string_view trim_end(std::string_view text) {
   return text.substr(0, end);
 }
 
-std::string_view trim(std::string_view text) {
-  // Most lines start and end with a visible ASCII character.
-  const auto visible = [](char c) { return is_visible_ascii(static_cast<unsigned char>(c)); };
-  if (!text.empty() && visible(text.front()) && visible(text.back())) return text;
-  return trim_end(trim_start(text));
-}
-
 bool is_blank(std::string_view text) {
   return trim_start(text).empty();
 }

@@ -45,7 +45,12 @@ bool contains_white_space(std::string_view text);
 
 std::string_view trim_start(std::string_view text);
 std::string_view trim_end(std::string_view text);
-std::string_view trim(std::string_view text);
+inline std::string_view trim(std::string_view text) {
+  // Most lines start and end with a visible ASCII character.
+  const auto visible = [](char c) { return is_visible_ascii(static_cast<unsigned char>(c)); };
+  if (!text.empty() && visible(text.front()) && visible(text.back())) return text;
+  return trim_end(trim_start(text));
+}
 bool is_blank(std::string_view text);
 
 // Whether the text equals `lower`, an all-lowercase ASCII word, with ASCII
