@@ -66,7 +66,7 @@ std::string reformat(std::span<const std::string_view> lines) {
   std::string out;
   if (value) Kind::serialize(value.value(), out);
   const std::string result = value ? out : "error: " + value.error().shifted(1).text();
-  if constexpr (requires(std::string& written) { Kind::write(lines, written); }) {
+  if constexpr (requires { Kind::write(lines, out); }) {
     std::string written;
     const auto wrote = Kind::write(lines, written);
     EXPECT_EQ(wrote ? written : "error: " + wrote.error().shifted(1).text(), result);
