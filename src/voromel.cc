@@ -16,8 +16,8 @@ Error read_error(const header_format::ParseError& error) {
   return Error(error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable, error.text());
 }
 
-// The tool refuses such a text when it reads the file; the lenient decoding
-// of the grammars must never see one.
+// The tool refuses such a text when it reads the file, and the grammars
+// expect none.
 Result<Ok, Error> check_utf8(std::string_view text) {
   if (header_format::is_valid_utf8(text)) return Ok{};
   return Error(Error::Kind::Unreadable, "stream did not contain valid UTF-8");

@@ -44,7 +44,7 @@ TEST(OwningDocument, ErrorsCarryTheToolsMessages) {
     const char* message;
   } cases[] = {
       {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header"},
-      // An overlong space, which the grammars' lenient decoding would split at.
+      // An overlong space, which is not UTF-8 at all.
       {"# Layers\n## a\nlead\xC0\xA0"
        "0 60 1\n",
        Error::Kind::Unreadable, "stream did not contain valid UTF-8"},

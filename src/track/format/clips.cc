@@ -254,11 +254,6 @@ std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read) {
                        read.head.single_spaced && fields.single_spaced()};
 }
 
-std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed) {
-  const auto head = read_plain_note_head(trimmed);
-  return head ? plain_note_line(*head) : std::nullopt;
-}
-
 void PlainNoteLine::append_to(std::string& out) const {
   if (single_spaced) {
     out += line;

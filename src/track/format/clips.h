@@ -49,7 +49,6 @@ std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed);
 // The plain note line that a line with a plain head is, if its tail is
 // plain too; nothing for any other line, canonical or not.
 std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read);
-std::optional<PlainNoteLine> read_plain_note_line(std::string_view trimmed);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.

@@ -73,7 +73,8 @@ TEST(PlainNoteLine, WrittenAsReadingAndWritingWould) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    const auto plain = read_plain_note_line(c.line);
+    const auto head = read_plain_note_head(c.line);
+    const auto plain = head ? plain_note_line(*head) : std::nullopt;
     ASSERT_EQ(plain.has_value(), c.written != nullptr);
     if (!plain) continue;
     std::string written;
