@@ -21,16 +21,13 @@ enum class Claim { Claimed, NotMine };
 // section but Meta, with its title, own lines and blocks, and the state that
 // reading one document carries from section to section; it either claims
 // the section (moving out what it keeps), answers NotMine (touching
-// nothing), or fails. `serialize` appends all typed sections in the set's
-// fixed order.
+// nothing), or fails.
 template <class Set>
 concept Sections = std::default_initializable<Set> &&
     std::default_initializable<typename Set::ReadState> &&
-    requires(Set& set, const Set& read, std::string_view title,
-             std::vector<std::string_view>& lines, std::vector<Instance>& blocks,
-             typename Set::ReadState& state, std::string& out) {
+    requires(Set& set, std::string_view title, std::vector<std::string_view>& lines,
+             std::vector<Instance>& blocks, typename Set::ReadState& state) {
   { set.try_parse_into(title, lines, blocks, state) } -> std::same_as<Result<Claim, ParseError>>;
-  read.serialize(out);
 };
 
 // A section with a title nobody claims, kept and written back as split.
@@ -38,8 +35,6 @@ struct UnknownSection {
   std::string title;
   std::vector<std::string_view> lines;
   std::vector<Instance> blocks;
-
-  void serialize(std::string& out) const;
 };
 
 // U+FEFF in UTF-8, which some editors put at the very start of a file.
@@ -64,10 +59,21 @@ struct Document {
   static Result<Document, ParseError> parse_with(std::string_view text) {
     const bool marked = text.starts_with(byte_order_mark);
     if (marked) text.remove_prefix(byte_order_mark.size());
+    auto document = parse_unmarked(text);
+    if (document) document.value().has_byte_order_mark = marked;
+    return document;
+  }
+  // A temporary string would leave the document's views dangling.
+  template <class Text>
+  requires std::same_as<Text, std::string>
+  static Result<Document, ParseError> parse_with(Text&& text) = delete;
+
+  // Reads a text whose byte-order mark, if it had one, is taken off already:
+  // one more at its start is part of its first line.
+  static Result<Document, ParseError> parse_unmarked(std::string_view text) {
     auto split = split_document(text);
     if (!split) return std::move(split).error();
     Document document;
-    document.has_byte_order_mark = marked;
     document.leading_lines = std::move(split.value().leading_lines);
     typename Set::ReadState state;
     for (RawSection& section : split.value().sections) {
@@ -77,24 +83,8 @@ struct Document {
     }
     return document;
   }
-  // A temporary string would leave the document's views dangling.
-  template <class Text>
-  requires std::same_as<Text, std::string>
-  static Result<Document, ParseError> parse_with(Text&& text) = delete;
-
-  std::string serialize() const {
-    std::string out;
-    for (const std::string_view line : leading_lines) {
-      out += line;
-      out += '\n';
-    }
-    meta.serialize(out);
-    sections.serialize(out);
-    for (const UnknownSection& section : unknown) section.serialize(out);
-    // Inserted last: the layout of the text after it starts from nothing.
-    if (has_byte_order_mark) out.insert(0, byte_order_mark);
-    return out;
-  }
+  // Written by the set's own writer, which is found in the set's namespace.
+  std::string serialize() const { return serialize_document(*this); }
 
  private:
   Result<Ok, ParseError> add_section(RawSection& section, typename Set::ReadState& state) {

@@ -118,18 +118,6 @@ struct SectionList {
     }
     return Ok{};
   }
-
-  bool empty() const { return lines.empty() && items.empty(); }
-
-  template <class State>
-  void serialize(std::string& out, State& state) const {
-    if (empty()) return;
-    serialize_section_head(out, Kind::title, lines);
-    for (const Named<Value>& item : items) {
-      serialize_block_heading(out, item.name);
-      serialize_block<Kind>(item.value, out, state);
-    }
-  }
 };
 
 }  // namespace voromel::header_format

@@ -5,7 +5,6 @@
 #include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
-#include "track/multisong/section_checks.h"
 #include "track/upgrade.h"
 
 namespace voromel {
@@ -27,18 +26,6 @@ Error refusal(std::string message) {
   return Error(Error::Kind::Refused, std::move(message));
 }
 
-// The refusals of text that a written document would lose: a sub-block
-// nothing reads, every "# Meta" section but the last.
-Result<Ok, Error> check_lost_text(const TrackDocument& document) {
-  if (auto checked = track::multisong::check_sub_blocks(document); !checked) {
-    return refusal(checked.error().text());
-  }
-  if (auto checked = track::multisong::check_single_meta(document); !checked) {
-    return refusal(checked.error().text());
-  }
-  return Ok{};
-}
-
 }  // namespace
 
 Result<Document, Error> Document::read(std::string text) {
@@ -55,17 +42,19 @@ std::string Document::write() const {
 }
 
 Result<Ok, Error> Document::check() const {
-  if (auto checked = track::multisong::check_preambles(model_); !checked) {
-    return refusal(checked.error().text());
+  if (auto reason = track::multisong::write_document(model_).refusals.first()) {
+    return refusal(std::move(*reason));
   }
-  return check_lost_text(model_);
+  return Ok{};
 }
 
 Result<bool, Error> Document::upgrade(std::string_view song_name) {
   auto upgraded = track::upgrade_pre_0_20(model_, song_name);
   if (!upgraded) return Error(Error::Kind::NotUpgradable, upgraded.error().text());
   if (!upgraded.value()) return false;
-  if (auto checked = check_lost_text(model_); !checked) return std::move(checked).error();
+  if (auto reason = track::multisong::write_document(model_).refusals.first_lost_text()) {
+    return refusal(std::move(*reason));
+  }
   return true;
 }
 

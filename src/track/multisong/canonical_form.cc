@@ -1,6 +1,8 @@
 #include "track/multisong/canonical_form.h"
 
 #include <algorithm>
+#include <span>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -57,38 +59,71 @@ bool is_known_title(std::string_view title) {
   return any_kind([&]<class Kind>() { return Kind::title == title; });
 }
 
-// Writes a document in canonical order: leading lines, the last meta
-// section, the nine known kinds (each gathering its sections in file order),
-// then the unknown sections in file order. Each section is split when it is
-// written, one block at a time. Notes on the way the first reason to refuse
-// a rewrite in each class.
+template <class Kind>
+const header_format::SectionList<Kind>& list_of(const TrackSections& sections) {
+  const header_format::SectionList<Kind>* found = nullptr;
+  any_list(sections, [&]<class Listed>(const header_format::SectionList<Listed>& list) {
+    if constexpr (std::is_same_v<Listed, Kind>) found = &list;
+    return found != nullptr;
+  });
+  return *found;
+}
+
+// The one walk over a document in canonical order: leading lines, the last
+// meta section, the nine known kinds (each gathering its sections in file
+// order), then the unknown sections in file order. Notes on the way the
+// first reason to refuse a rewrite in each class. Where a block's value
+// comes from is the source's business: a model holds it, an outline has it
+// read when it is written.
+template <class Source, class Output>
 class Writer {
  public:
-  Writer(const header_format::DocumentOutline& outline, CanonicalOutput& out)
-      : outline_(outline), out_(out) {}
+  Writer(Source& source, Output& out) : source_(source), out_(out) {}
 
   Result<Ok, ParseError> run() {
-    for (const std::string_view line : outline_.leading_lines) append_line(line);
+    for (const std::string_view line : source_.leading_lines()) append_line(line);
     out_.settle();
-    if (auto written = write_meta(); !written) return written;
+    if (auto written = source_.with_meta([&](const header_format::Meta& meta) { write(meta); });
+        !written) {
+      return written;
+    }
+    refusals_.meta_sections = source_.meta_sections();
     std::optional<ParseError> failure;
     any_kind([&]<class Kind>() {
       if (auto written = write_kind<Kind>(); !written) failure = std::move(written).error();
       return failure.has_value();
     });
     if (failure) return std::move(*failure);
-    write_unknown_sections();
+    source_.for_each_unknown(*this);
     return Ok{};
   }
 
-  // The first refusal: text before a first block, then a sub-block (the
-  // meta section's first), then repeated meta sections.
-  std::optional<std::string> refusal() const {
-    if (preamble_) return preamble_;
-    if (meta_sub_block_) return meta_sub_block_;
-    if (sub_block_) return sub_block_;
-    if (meta_sections_ > 1) return repeated_meta_refusal(meta_sections_);
-    return std::nullopt;
+  const Refusals& refusals() const { return refusals_; }
+
+  // A block of the kind being written: its heading, then the body that
+  // `write_body(out)` appends; `sub_block` is the heading of its first
+  // sub-block, which nothing reads.
+  template <class WriteBody>
+  Result<Ok, ParseError> write_block(std::string_view title, std::string_view name,
+                                     WriteBody&& write_body,
+                                     const std::optional<std::string>& sub_block) {
+    header_format::serialize_block_heading(out_.text(), name);
+    if (auto written = write_body(out_.text()); !written) return written;
+    out_.settle();
+    if (sub_block && !refusals_.sub_block) {
+      refusals_.sub_block = sub_block_refusal(*sub_block, name, title);
+    }
+    return Ok{};
+  }
+
+  void write_unknown_head(std::string_view title, std::span<const std::string_view> lines) {
+    header_format::serialize_section_head(out_.text(), title, lines);
+    out_.settle();
+  }
+
+  void write_unknown_block(const Instance& block) {
+    header_format::serialize_instance(out_.text(), block, 0);
+    out_.settle();
   }
 
  private:
@@ -97,8 +132,93 @@ class Writer {
     out_.text() += '\n';
   }
 
+  void write(const header_format::Meta& meta) {
+    meta.serialize(out_.text());
+    out_.settle();
+    if (const auto& unread = meta.unread_sub_block) {
+      refusals_.sub_block = sub_block_refusal(unread->heading, unread->block, "Meta");
+    }
+  }
+
+  template <class Kind>
+  Result<Ok, ParseError> write_kind() {
+    const auto own_lines = source_.template own_lines<Kind>();
+    if (own_lines.empty() && !source_.template has_blocks<Kind>()) return Ok{};
+    header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
+    if (!refusals_.preamble) refusals_.preamble = preamble_refusal(Kind::title, own_lines);
+    return source_.template write_blocks<Kind>(*this);
+  }
+
+  Source& source_;
+  Output& out_;
+  Refusals refusals_;
+};
+
+// A document held whole in its model.
+class ModelSource {
+ public:
+  explicit ModelSource(const TrackDocument& document) : document_(document) {}
+
+  const std::vector<std::string_view>& leading_lines() const { return document_.leading_lines; }
+
+  template <class Use>
+  Result<Ok, ParseError> with_meta(Use&& use) const {
+    use(document_.meta);
+    return Ok{};
+  }
+  std::size_t meta_sections() const { return document_.meta_sections; }
+
+  template <class Kind>
+  std::span<const std::string_view> own_lines() const {
+    return list_of<Kind>(document_.sections).lines;
+  }
+  template <class Kind>
+  bool has_blocks() const {
+    return !list_of<Kind>(document_.sections).items.empty();
+  }
+
+  template <class Kind, class Writer>
+  Result<Ok, ParseError> write_blocks(Writer& writer) {
+    for (const auto& item : list_of<Kind>(document_.sections).items) {
+      auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
+        header_format::serialize_block<Kind>(item.value, out, equal_ratios_written_);
+        return Ok{};
+      };
+      if (auto written =
+              writer.write_block(Kind::title, item.name, write_body, item.unread_sub_block);
+          !written) {
+        return written;
+      }
+    }
+    return Ok{};
+  }
+
+  template <class Writer>
+  void for_each_unknown(Writer& writer) const {
+    for (const header_format::UnknownSection& section : document_.unknown) {
+      writer.write_unknown_head(section.title, section.lines);
+      for (const Instance& block : section.blocks) writer.write_unknown_block(block);
+    }
+  }
+
+ private:
+  const TrackDocument& document_;
+  // Equal-tempered tunings are written as "equal" lines only while the
+  // document's allowance lasts, so that the text reads back.
+  format::EqualRatioBudget equal_ratios_written_;
+};
+
+// A document read from its outline one block at a time, each block read and
+// written before the next is split.
+class OutlineSource {
+ public:
+  explicit OutlineSource(const header_format::DocumentOutline& outline) : outline_(outline) {}
+
+  const std::vector<std::string_view>& leading_lines() const { return outline_.leading_lines; }
+
   // A later meta section replaces an earlier one entirely.
-  Result<Ok, ParseError> write_meta() {
+  template <class Use>
+  Result<Ok, ParseError> with_meta(Use&& use) {
     header_format::Meta meta;
     for (std::size_t index = 0; index < outline_.section_count(); ++index) {
       const SectionText section = outline_.section(index);
@@ -111,97 +231,118 @@ class Writer {
       meta = std::move(read).value();
       ++meta_sections_;
     }
-    meta.serialize(out_.text());
-    out_.settle();
-    if (const auto& unread = meta.unread_sub_block) {
-      meta_sub_block_ = sub_block_refusal(unread->heading, unread->block, "Meta");
-    }
+    use(meta);
     return Ok{};
   }
+  std::size_t meta_sections() const { return meta_sections_; }
 
   template <class Kind>
-  Result<Ok, ParseError> write_kind() {
-    std::vector<std::string_view> own_lines;
-    bool has_blocks = false;
-    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
-      const SectionText section = outline_.section(index);
-      if (section.title != Kind::title) continue;
-      SectionReader reader(section);
-      own_lines.insert(own_lines.end(), reader.own_lines().begin(), reader.own_lines().end());
-      has_blocks = has_blocks || reader.has_blocks_left();
-    }
-    if (own_lines.empty() && !has_blocks) return Ok{};
-    header_format::serialize_section_head(out_.text(), Kind::title, own_lines);
-    if (!preamble_) preamble_ = preamble_refusal(Kind::title, own_lines);
-    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
-      const SectionText section = outline_.section(index);
-      if (section.title != Kind::title) continue;
-      SectionReader reader(section);
-      while (const auto block = reader.next_block()) {
-        if (auto written = write_block<Kind>(*block); !written) return written;
+  std::vector<std::string_view> own_lines() const {
+    std::vector<std::string_view> lines;
+    for_each_section_of(Kind::title, [&](SectionReader& reader) {
+      lines.insert(lines.end(), reader.own_lines().begin(), reader.own_lines().end());
+    });
+    return lines;
+  }
+  template <class Kind>
+  bool has_blocks() const {
+    bool any = false;
+    for_each_section_of(
+        Kind::title, [&](const SectionReader& reader) { any = any || reader.has_blocks_left(); });
+    return any;
+  }
+
+  template <class Kind, class Writer>
+  Result<Ok, ParseError> write_blocks(Writer& writer) {
+    std::optional<ParseError> failure;
+    for_each_section_of(Kind::title, [&](SectionReader& reader) {
+      while (!failure) {
+        const auto block = reader.next_block();
+        if (!block) return;
+        if (auto written = write_block<Kind>(writer, *block); !written) {
+          failure = std::move(written).error();
+        }
       }
-    }
+    });
+    if (failure) return std::move(*failure);
     return Ok{};
   }
 
-  template <class Kind>
-  Result<Ok, ParseError> write_block(const Instance& block) {
-    header_format::serialize_block_heading(out_.text(), block.name);
-    auto written = header_format::write_block_body<Kind>(block.lines, block.name, out_.text(),
-                                                         equal_ratios_read_, equal_ratios_written_,
-                                                         note_tails_);
-    if (!written) return written.error().shifted(block.first_line);
-    out_.settle();
-    if (!sub_block_ && !block.children.empty()) {
-      sub_block_ = sub_block_refusal(header_format::sub_block_heading(block.children.front()),
-                                     block.name, Kind::title);
-    }
-    return Ok{};
-  }
-
-  void write_unknown_sections() {
+  template <class Writer>
+  void for_each_unknown(Writer& writer) const {
     for (std::size_t index = 0; index < outline_.section_count(); ++index) {
       const SectionText section = outline_.section(index);
       if (section.title == "Meta" || is_known_title(section.title)) continue;
       SectionReader reader(section);
-      header_format::serialize_section_head(out_.text(), section.title, reader.own_lines());
-      while (const auto block = reader.next_block()) {
-        header_format::serialize_instance(out_.text(), *block, 0);
-        out_.settle();
-      }
-      out_.settle();
+      writer.write_unknown_head(section.title, reader.own_lines());
+      while (const auto block = reader.next_block()) writer.write_unknown_block(*block);
     }
   }
 
+ private:
+  template <class Visit>
+  void for_each_section_of(std::string_view title, Visit&& visit) const {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
+      if (section.title != title) continue;
+      SectionReader reader(section);
+      visit(reader);
+    }
+  }
+
+  template <class Kind, class Writer>
+  Result<Ok, ParseError> write_block(Writer& writer, const Instance& block) {
+    auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
+      auto written = header_format::write_block_body<Kind>(
+          block.lines, block.name, out, equal_ratios_read_, equal_ratios_written_, note_tails_);
+      if (!written) return written.error().shifted(block.first_line);
+      return Ok{};
+    };
+    std::optional<std::string> sub_block;
+    if (!block.children.empty())
+      sub_block = header_format::sub_block_heading(block.children.front());
+    return writer.write_block(Kind::title, block.name, write_body, sub_block);
+  }
+
   const header_format::DocumentOutline& outline_;
-  CanonicalOutput& out_;
+  std::size_t meta_sections_ = 0;
   format::EqualRatioBudget equal_ratios_read_;
   format::EqualRatioBudget equal_ratios_written_;
   NoteTails note_tails_;
-  std::size_t meta_sections_ = 0;
-  std::optional<std::string> preamble_;
-  std::optional<std::string> meta_sub_block_;
-  std::optional<std::string> sub_block_;
 };
 
-}  // namespace
+// The text appended to a string, whole.
+class StringOutput {
+ public:
+  std::string& text() { return text_; }
+  void settle() {}
+  std::string take() && { return std::move(text_); }
 
-namespace {
+ private:
+  std::string text_;
+};
 
-Result<CanonicalForm, ParseError> canonical_form_without_mark(std::string_view text) {
+// A byte-order mark belongs to no line: the text after it is written as if
+// it were the whole text, and the mark is put back in front.
+void put_back_mark(bool marked, std::string& text) {
+  if (marked) text.insert(0, header_format::byte_order_mark);
+}
+
+Result<CanonicalForm, ParseError> canonical_form_of_unmarked(std::string_view text) {
   auto outline = header_format::outline_document(text);
   if (!outline) return std::move(outline).error();
   CanonicalOutput out(text);
-  Writer writer(outline.value(), out);
+  OutlineSource source(outline.value());
+  Writer writer(source, out);
   if (auto written = writer.run(); !written) {
     // Blocks are read in canonical order; the error to report is the first
     // that reading the whole document in file order meets.
-    auto document = TrackDocument::parse_with(text);
+    auto document = TrackDocument::parse_unmarked(text);
     if (!document) return std::move(document).error();
     return std::move(written).error();
   }
   CanonicalForm form;
-  form.refusal = writer.refusal();
+  form.refusal = writer.refusals().first();
   form.same_as_input = out.same_as_input();
   if (!form.same_as_input) form.text = std::move(out).take();
   return form;
@@ -209,14 +350,38 @@ Result<CanonicalForm, ParseError> canonical_form_without_mark(std::string_view t
 
 }  // namespace
 
-// A byte-order mark belongs to no line: the text after it is written as if
-// it were the whole text, and the mark is put back in front.
+std::optional<std::string> Refusals::first() const {
+  if (preamble) return preamble;
+  return first_lost_text();
+}
+
+std::optional<std::string> Refusals::first_lost_text() const {
+  if (sub_block) return sub_block;
+  if (meta_sections > 1) return repeated_meta_refusal(meta_sections);
+  return std::nullopt;
+}
+
 Result<CanonicalForm, ParseError> canonical_form(std::string_view text) {
-  const std::string_view mark = header_format::byte_order_mark;
-  if (!text.starts_with(mark)) return canonical_form_without_mark(text);
-  auto form = canonical_form_without_mark(text.substr(mark.size()));
-  if (form && !form.value().same_as_input) form.value().text.insert(0, mark);
+  const bool marked = text.starts_with(header_format::byte_order_mark);
+  if (marked) text.remove_prefix(header_format::byte_order_mark.size());
+  auto form = canonical_form_of_unmarked(text);
+  if (form && !form.value().same_as_input) put_back_mark(marked, form.value().text);
   return form;
+}
+
+WrittenDocument write_document(const TrackDocument& document) {
+  StringOutput out;
+  ModelSource source(document);
+  Writer writer(source, out);
+  // Every value of a model has its text: writing one cannot fail.
+  (void)writer.run();
+  WrittenDocument written{std::move(out).take(), writer.refusals()};
+  put_back_mark(document.has_byte_order_mark, written.text);
+  return written;
+}
+
+std::string serialize_document(const TrackDocument& document) {
+  return write_document(document).text;
 }
 
 }  // namespace voromel::track::multisong

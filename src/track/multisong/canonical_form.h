@@ -7,6 +7,7 @@
 
 #include "header_format/parse_error.h"
 #include "header_format/result.h"
+#include "track/multisong/track_sections.h"
 
 // The canonical text of a document, written block by block: each block is
 // read, written and dropped before the next, in the order the canonical text
@@ -51,9 +52,33 @@ struct CanonicalForm {
   std::optional<std::string> refusal;
 };
 
+// Why a rewrite must not replace a text: the first reason of each class, in
+// the order the canonical text meets them.
+struct Refusals {
+  // Text in a known section before its first block, which nothing reads.
+  std::optional<std::string> preamble;
+  // A sub-block, which nothing reads and the rewrite would drop: the meta
+  // section's first, else the first of a block.
+  std::optional<std::string> sub_block;
+  // Every "# Meta" section but the last would be dropped.
+  std::size_t meta_sections = 0;
+
+  // The first refusal of the default mode.
+  std::optional<std::string> first() const;
+  // The first refusal of text that the rewrite would drop.
+  std::optional<std::string> first_lost_text() const;
+};
+
 // Reads `text` and writes it in canonical form. The error is the one of the
 // first block in file order that does not read.
 header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
     std::string_view text);
+
+// A document held in its model, written in canonical form.
+struct WrittenDocument {
+  std::string text;
+  Refusals refusals;
+};
+WrittenDocument write_document(const TrackDocument& document);
 
 }  // namespace voromel::track::multisong

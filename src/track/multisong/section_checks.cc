@@ -11,10 +11,6 @@ using header_format::SectionList;
 
 namespace {
 
-header_format::ParseError refusal(std::string message) {
-  return header_format::ParseError::boxed(ParseError::document(std::move(message)));
-}
-
 // Before 0.20 a sound was one line "name: harmonics settings"; such a line in
 // the Sounds section gets advice about the block that replaced it.
 std::string preamble_advice(std::string_view title, std::string_view line) {
@@ -58,38 +54,6 @@ std::string sub_block_refusal(std::string_view heading, std::string_view block,
 std::string repeated_meta_refusal(std::size_t meta_sections) {
   return "'# Meta' appears " + std::to_string(meta_sections) +
          " times and only the last would be kept: merge them into one '# Meta' section";
-}
-
-Result<Ok, header_format::ParseError> check_preambles(const TrackDocument& document) {
-  std::optional<std::string> message;
-  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
-    message = preamble_refusal(Kind::title, list.lines);
-    return message.has_value();
-  });
-  if (message) return refusal(std::move(*message));
-  return Ok{};
-}
-
-Result<Ok, header_format::ParseError> check_sub_blocks(const TrackDocument& document) {
-  if (const auto& unread = document.meta.unread_sub_block) {
-    return refusal(sub_block_refusal(unread->heading, unread->block, "Meta"));
-  }
-  std::optional<std::string> message;
-  any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
-    for (const auto& item : list.items) {
-      if (!item.unread_sub_block) continue;
-      message = sub_block_refusal(*item.unread_sub_block, item.name, Kind::title);
-      return true;
-    }
-    return false;
-  });
-  if (message) return refusal(std::move(*message));
-  return Ok{};
-}
-
-Result<Ok, header_format::ParseError> check_single_meta(const TrackDocument& document) {
-  if (document.meta_sections <= 1) return Ok{};
-  return refusal(repeated_meta_refusal(document.meta_sections));
 }
 
 }  // namespace voromel::track::multisong

@@ -27,13 +27,4 @@ std::string sub_block_refusal(std::string_view heading, std::string_view block,
 // Every "# Meta" section but the last would be dropped by a rewrite.
 std::string repeated_meta_refusal(std::size_t meta_sections);
 
-// The same checks on a whole document, each giving its first refusal in the
-// order the canonical text is written.
-header_format::Result<header_format::Ok, header_format::ParseError> check_preambles(
-    const TrackDocument& document);
-header_format::Result<header_format::Ok, header_format::ParseError> check_sub_blocks(
-    const TrackDocument& document);
-header_format::Result<header_format::Ok, header_format::ParseError> check_single_meta(
-    const TrackDocument& document);
-
 }  // namespace voromel::track::multisong

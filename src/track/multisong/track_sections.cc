@@ -41,14 +41,4 @@ Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
   return std::move(*answer);
 }
 
-void TrackSections::serialize(std::string& out) const {
-  // Equal-tempered tunings are written as "equal" lines only while the
-  // document's allowance lasts, so that the text reads back.
-  format::EqualRatioBudget equal_ratios_written;
-  any_list(*this, [&](const auto& list) {
-    list.serialize(out, equal_ratios_written);
-    return false;
-  });
-}
-
 }  // namespace voromel::track::multisong

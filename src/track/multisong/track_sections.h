@@ -45,8 +45,6 @@ struct TrackSections {
   header_format::Result<header_format::Claim, header_format::ParseError> try_parse_into(
       std::string_view title, std::vector<std::string_view>& lines,
       std::vector<header_format::Instance>& blocks, ReadState& state);
-
-  void serialize(std::string& out) const;
 };
 
 // Calls `visit.template operator()<Kind>()` with each of the nine kinds in
@@ -72,5 +70,8 @@ bool any_list(Set& set, Visit&& visit) {
 }
 
 using TrackDocument = header_format::Document<TrackSections>;
+
+// The canonical text of a document, as `TrackDocument::serialize` gives it.
+std::string serialize_document(const TrackDocument& document);
 
 }  // namespace voromel::track::multisong

@@ -20,6 +20,80 @@ std::string rewrite(std::string_view text) {
   return written;
 }
 
+TEST(TrackSections, WritesTheCanonicalLayout) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* canonical;
+  } cases[] = {
+      {"empty", "", ""},
+      {"only leading lines", "a\n\nb", "a\n\nb\n"},
+      {"leading blank lines stay", "x\n\n\n# Other\n", "x\n\n\n# Other\n"},
+      {"lone known title dropped", "# Waves\n", ""},
+      {"lone unknown title kept", "# Other\n", "# Other\n"},
+      {"own lines after one blank", "# Waves\nnote\n\n\n## a\n1 0\n",
+       "# Waves\n\nnote\n\n## a\n1 0\n"},
+      {"known sections in fixed order, meta first",
+       "# Other\n\n## u\nx\n# Waves\n## n\n1 0\n# Songs\n## m\n@tempo 90\n# Meta\n@title T\n",
+       "# Meta\n\n@title T\n\n# Songs\n\n## m\n@tempo 90\n\n# Waves\n\n## n\n1 0\n\n"
+       "# Other\n\n## u\nx\n"},
+      {"repeated titles merge in file order", "# Waves\n## a\n1 0\n# Waves\nown\n## a\n1 1\n",
+       "# Waves\n\nown\n\n## a\n1 0\n\n## a\n1 1\n"},
+      {"sub-blocks of known blocks dropped, of unknown blocks kept",
+       "# Waves\n## a\n1 0\n### sub\nlost\n# Other\n## b\n### sub\nkept\n#### deeper\n",
+       "# Waves\n\n## a\n1 0\n\n# Other\n\n## b\n\n### sub\nkept\n\n#### deeper\n"},
+      {"later meta wins", "# Meta\n@title A\n## Tags\nt\n# Meta\n@author B\n",
+       "# Meta\n\n@author B\n"},
+      {"carriage returns and a missing last line end", "# Other\r\n\r\n## b\r\nx\r\ny",
+       "# Other\n\n## b\nx\ny\n"},
+      {"empty block names", "# Other\n##\n#\n", "# Other\n\n## \n\n# \n"},
+      {"byte-order mark before a heading", "\uFEFF# Waves\n## a\n1 0\n# Meta\n@title T\n",
+       "\uFEFF# Meta\n\n@title T\n\n# Waves\n\n## a\n1 0\n"},
+      {"byte-order mark alone", "\uFEFF", "\uFEFF"},
+      {"byte-order mark after the first is text", "\uFEFF\uFEFF# Other\nx\uFEFF",
+       "\uFEFF\uFEFF# Other\nx\uFEFF\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string canonical = rewrite(c.text);
+    EXPECT_EQ(canonical, c.canonical);
+    EXPECT_EQ(rewrite(canonical), canonical);
+  }
+}
+
+// Both ways of writing meet the first error that reading in file order
+// meets, whatever order they write the blocks in.
+TEST(TrackSections, BothWaysReportTheFirstErrorInFileOrder) {
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"# Waves\n## w\n2 0\n# Songs\n## s\n@tempo x\n",
+       "line 3: line 1: wave x must be within 0..=1"},
+      {"\uFEFF\uFEFF## W\n# Snapshots\n## ideas\nm# Songs\n",
+       "line 1: invalid snapshot value 'Songs'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto document = TrackDocument::parse_with(c.text);
+    ASSERT_FALSE(document.has_value());
+    EXPECT_EQ(document.error().text(), c.message);
+    const auto form = voromel::format(c.text);
+    ASSERT_FALSE(form.has_value());
+    EXPECT_EQ(form.error().message(), c.message);
+  }
+}
+
+TEST(TrackSections, DeeplyNestedUnknownSectionRoundTrips) {
+  std::string text = "# Other\n\n## h\nline\n";
+  std::string marks = "##";
+  for (int level = 2; level < 3000; ++level) {
+    marks += '#';
+    text += "\n" + marks + " h\nline\n";
+  }
+  EXPECT_EQ(rewrite(text), text);
+}
+
 TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
   const std::string text =
       "# Reverb\n## r\nmix 1\n"
