@@ -51,17 +51,22 @@ void serialize_block(const typename Kind::Value& value, std::string& out, State&
   }
 }
 
-// Reads one block body and writes it in canonical form: at once for the
-// kinds that can, handing them what earlier blocks left in `memo`, else
-// through its value, named `name`.
+// A kind that writes a block body as it reads it, without holding its
+// value, says so with `static constexpr bool writes_as_read = true` and gives
+// `write(lines, out, memo)`, where `memo` holds what the document's earlier
+// blocks left. A kind that says so is called so: a `write` that does not fit
+// is a compile error, never a quiet fall back to reading the value.
+template <class Kind>
+concept WritesAsRead = Kind::writes_as_read;
+
+// Reads one block body and writes it in canonical form: as it is read for
+// the kinds that write so, else through its value, named `name`.
 template <Section Kind, class State, class Memo>
 Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines,
                                         const std::string& name, std::string& out,
                                         State& read_state, State& write_state, Memo& memo) {
-  if constexpr (requires { Kind::write(lines, out, memo); }) {
+  if constexpr (WritesAsRead<Kind>) {
     return Kind::write(lines, out, memo);
-  } else if constexpr (requires { Kind::write(lines, out); }) {
-    return Kind::write(lines, out);
   } else {
     auto value = parse_block<Kind>(lines, read_state);
     if (!value) return std::move(value).error();

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include "header_format/section_list.h"
+#include "track/multisong/write_memo.h"
+
 // Helpers for the tests of section kinds.
 namespace voromel::track::testing {
 
@@ -66,9 +69,10 @@ std::string reformat(std::span<const std::string_view> lines) {
   std::string out;
   if (value) Kind::serialize(value.value(), out);
   const std::string result = value ? out : "error: " + value.error().shifted(1).text();
-  if constexpr (requires { Kind::write(lines, out); }) {
+  if constexpr (header_format::WritesAsRead<Kind>) {
     std::string written;
-    const auto wrote = Kind::write(lines, written);
+    multisong::WriteMemo memo;
+    const auto wrote = Kind::write(lines, written, memo);
     EXPECT_EQ(wrote ? written : "error: " + wrote.error().shifted(1).text(), result);
   }
   return result;

@@ -105,13 +105,20 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
   Tokens tokens(line);
   const auto first = tokens.next();
   if (!first) return ParseError::line(line_number, "empty track line");
-  if (*first == "motif") return parse_motif_instance(tokens, line_number);
-  if (*first == "subtrack") return parse_subtrack_instance(tokens, line_number);
-  if (is_audio_filename(*first)) {
-    return ParseError::line(
-        line_number,
-        "audio clips were replaced by sampler sounds: define a '## <name>' block with '@sample \"" +
-            std::string(*first) + "\"' under '# Sounds' and place it as a note");
+  switch (classify_line_start(*first)) {
+    case LineStart::Motif:
+      return parse_motif_instance(tokens, line_number);
+    case LineStart::Subtrack:
+      return parse_subtrack_instance(tokens, line_number);
+    case LineStart::AudioClip:
+      return ParseError::line(
+          line_number,
+          "audio clips were replaced by sampler sounds: define a '## <name>' block with '@sample "
+          "\"" +
+              std::string(*first) + "\"' under '# Sounds' and place it as a note");
+    case LineStart::Heading:
+    case LineStart::Sound:
+      break;
   }
   if (auto read = read_note_line(*first, tokens, line_number, note); !read) {
     return std::move(read).error();
@@ -186,41 +193,10 @@ class AsciiFields {
   bool single_spaced_ = true;
 };
 
-// A sound name that makes the line a note line and not a placement, a
-// heading or an audio clip.
-bool is_plain_sound(std::string_view sound) {
-  // Most sounds have no dot, and so no file extension.
-  const bool has_dot = std::find(sound.begin(), sound.end(), '.') != sound.end();
-  return sound != "motif" && sound != "subtrack" && sound.front() != '#' &&
-         !(has_dot && is_audio_filename(sound));
-}
-
-// "volume <factor>": a factor within epsilon of 1 is left out.
-bool is_canonical_volume(std::string_view value) {
-  const auto factor = plain_canonical_number(value);
-  return factor && number_beyond_epsilon_of(*factor, 1.0f);
-}
-
-// "repeat <count>": a count of 0 or 1 is left out, and one is written
-// without sign or leading zero.
-bool is_canonical_repeat(std::string_view value) {
-  if (value.front() == '0' || value.front() == '+') return false;
-  const auto count = parse_count(value);
-  return count && *count > 1;
-}
-
-// The options of a plain note line, in the order the canonical text has them.
-struct PlainOption {
-  std::string_view keyword;
-  bool (*is_canonical)(std::string_view value);
-};
-constexpr std::array<PlainOption, 2> plain_options = {
-    {{"volume", is_canonical_volume}, {"repeat", is_canonical_repeat}}};
-
 // "<sound> <start> <pitch>", each as the canonical text has it: the start.
 std::optional<float> read_plain_head(AsciiFields& fields) {
   const auto sound = fields.next();
-  if (!sound || !is_plain_sound(*sound)) return std::nullopt;
+  if (!sound || classify_line_start(*sound) != LineStart::Sound) return std::nullopt;
   const auto start = fields.next_plain_number();
   if (!start || !fields.next_plain_number()) return std::nullopt;
   return start;
@@ -234,37 +210,20 @@ std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed) {
   if (!start || fields.at_end()) return std::nullopt;
   const std::string_view head(trimmed.data(),
                               static_cast<std::size_t>(fields.field_end() - trimmed.data()));
-  return PlainNoteHead{PlainNoteLine{head, *start, fields.single_spaced()}, fields.rest()};
+  return PlainNoteHead{head, *start, fields.single_spaced(), fields.rest()};
 }
 
-std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read) {
-  AsciiFields fields(read.tail);
-  if (!fields.next_plain_number()) return std::nullopt;
-  auto option = fields.next();
-  for (const auto& [keyword, is_canonical] : plain_options) {
-    if (option != keyword) continue;
-    const auto value = fields.next();
-    if (!value || !is_canonical(*value)) return std::nullopt;
-    option = fields.next();
-  }
-  if (option || !fields.at_end()) return std::nullopt;
-  const char* const line = read.head.line.data();
-  const auto length = static_cast<std::size_t>(read.tail.data() + read.tail.size() - line);
-  return PlainNoteLine{std::string_view(line, length), read.head.start,
-                       read.head.single_spaced && fields.single_spaced()};
-}
-
-void PlainNoteLine::append_to(std::string& out) const {
+void PlainNoteHead::append_head_to(std::string& out) const {
   if (single_spaced) {
-    out += line;
+    out += head;
     return;
   }
   // Each run of white space, all of it ASCII, becomes one space.
   const std::size_t first = out.size();
-  out.resize(first + line.size());
+  out.resize(first + head.size());
   char* written = out.data() + first;
   bool in_gap = false;
-  for (const char c : line) {
+  for (const char c : head) {
     if (header_format::is_ascii_white_space(static_cast<unsigned char>(c))) {
       in_gap = true;
       continue;

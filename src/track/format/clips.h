@@ -24,31 +24,21 @@ using Placement = std::variant<song::MotifInstance, song::SubtrackInstance>;
 LineResult<std::optional<Placement>> read_track_line(std::string_view line, std::size_t line_number,
                                                      song::Note& note);
 
-// A note line of ASCII fields, "<sound> <start> <pitch> <duration>" and
-// then perhaps "volume <factor>" and "repeat <count>", each written as the
-// canonical text has it already ("lead  0 60\t1 repeat 2"): its canonical
-// text is the line with each run of white space made one space.
-struct PlainNoteLine {
-  std::string_view line;
-  float start;
-  // Whether the fields stand apart by one space each, as written.
-  bool single_spaced;
-
-  void append_to(std::string& out) const;
-};
-
 // A note line that starts as the canonical text has it, "<sound> <start>
-// <pitch>", and goes on with a tail of the duration and any options
-// ("2 glide 5 linear").
+// <pitch>", in visible ASCII fields parted by ASCII white space, and goes on
+// with a tail of the duration and any options ("2 glide 5 linear").
 struct PlainNoteHead {
-  PlainNoteLine head;
+  // "<sound> <start> <pitch>" as the line has it.
+  std::string_view head;
+  float start;
+  // Whether the head's fields stand apart by one space each.
+  bool single_spaced;
   std::string_view tail;
+
+  // Appends the head with each run of white space made one space.
+  void append_head_to(std::string& out) const;
 };
 std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed);
-
-// The plain note line that a line with a plain head is, if its tail is
-// plain too; nothing for any other line, canonical or not.
-std::optional<PlainNoteLine> plain_note_line(const PlainNoteHead& read);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.

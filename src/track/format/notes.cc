@@ -78,6 +78,23 @@ bool is_audio_filename(std::string_view text) {
 
 namespace {
 
+// Written at column 0, such a token would read back as a heading.
+bool starts_heading(std::string_view token) {
+  return token.front() == '#';
+}
+
+}  // namespace
+
+LineStart classify_line_start(std::string_view first_token) {
+  if (first_token == "motif") return LineStart::Motif;
+  if (first_token == "subtrack") return LineStart::Subtrack;
+  if (is_audio_filename(first_token)) return LineStart::AudioClip;
+  if (starts_heading(first_token)) return LineStart::Heading;
+  return LineStart::Sound;
+}
+
+namespace {
+
 // The number after an option keyword, or `missing` when the line ends.
 LineResult<float> option_value(Tokens& tokens, std::size_t line_number, std::string_view label,
                                std::string_view missing) {
@@ -182,13 +199,19 @@ LineResult<Ok> read_note_fields(Tokens& tokens, std::size_t line_number,
   if (!start) return start.error();
   const auto pitch = note_field(tokens, line_number, missing_prefix, "pitch");
   if (!pitch) return pitch.error();
+  if (auto read = read_note_tail(tokens, line_number, missing_prefix, note); !read) return read;
+  note.start = start.value();
+  note.pitch = pitch.value();
+  return Ok{};
+}
+
+LineResult<Ok> read_note_tail(Tokens& tokens, std::size_t line_number,
+                              std::string_view missing_prefix, song::Note& note) {
   const auto duration = note_field(tokens, line_number, missing_prefix, "duration");
   if (!duration) return duration.error();
   auto options = parse_note_options(tokens, line_number);
   if (!options) return std::move(options).error();
   NoteOptions& read = options.value();
-  note.start = start.value();
-  note.pitch = pitch.value();
   note.segments.clear();
   note.last_segment = {0.0f, duration.value(), Curve::ease()};
   note.volume_curve = std::move(read.volume_curve);
@@ -213,9 +236,8 @@ LineResult<song::Note> parse_note_fields(Tokens& tokens, std::size_t line_number
 LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_t line_number,
                               song::Note& note) {
   // A sound that starts with '#' could only have been reached past leading
-  // white space other than space and tab; written at column 0 it would read
-  // back as a heading.
-  if (sound.front() == '#') {
+  // white space other than space and tab.
+  if (starts_heading(sound)) {
     return ParseError::line(line_number,
                             "note sound '" + std::string(sound) + "' would read back as a heading");
   }
@@ -283,16 +305,34 @@ void append_note_options(std::string& out, float volume, const std::vector<WaveP
   append_curve_line(out, "volume", volume_curve, 1.0f);
 }
 
-void append_note_body(std::string& out, const song::Note& note) {
-  append_number(out, note.start);
-  out += ' ';
-  append_number(out, note.pitch);
-  out += ' ';
+namespace {
+
+// The total duration, the options and the curve lines.
+void append_note_tail(std::string& out, const song::Note& note) {
   const WrittenPitch pitch = written_pitch(note);
   append_number(out, pitch.duration);
   append_note_options(out, note.volume, pitch.points, note.volume_curve, note.text,
                       note.text_apostrophe, note.arpeggio,
                       std::max(note.repeat.first, note.repeat.second));
+}
+
+}  // namespace
+
+void append_note_body(std::string& out, const song::Note& note) {
+  append_number(out, note.start);
+  out += ' ';
+  append_number(out, note.pitch);
+  out += ' ';
+  append_note_tail(out, note);
+}
+
+std::optional<std::string> canonical_note_tail(std::string_view tail) {
+  Tokens tokens(tail);
+  song::Note note;
+  if (!read_note_tail(tokens, 0, "note", note) || !pitch_settles(note)) return std::nullopt;
+  std::string text;
+  append_note_tail(text, note);
+  return text;
 }
 
 void append_note(std::string& out, const song::Note& note) {

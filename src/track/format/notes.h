@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,6 +34,11 @@ void append_arpeggio_values(std::string& out, const song::Arpeggio& arpeggio);
 // Whether the text ends in ".wav", ".mp3", ".ogg" or ".flac", in any case.
 bool is_audio_filename(std::string_view text);
 
+// What the first token of a layer's clip line makes of the line: only a
+// `Sound` starts a note line.
+enum class LineStart { Motif, Subtrack, AudioClip, Heading, Sound };
+LineStart classify_line_start(std::string_view first_token);
+
 // The options that follow the fields of a note line, in any order.
 struct NoteOptions {
   std::vector<song::WavePoint> pitch_curve;
@@ -58,6 +64,10 @@ LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::siz
 LineResult<header_format::Ok> read_note_fields(header_format::Tokens& tokens,
                                                std::size_t line_number,
                                                std::string_view missing_prefix, song::Note& note);
+// What follows the start and pitch: the duration and the options, read into
+// `note`, every member of which but the sound, start and pitch it sets.
+LineResult<header_format::Ok> read_note_tail(header_format::Tokens& tokens, std::size_t line_number,
+                                             std::string_view missing_prefix, song::Note& note);
 
 // A layer note line whose first token, the sound, is `sound`, read into
 // `note` as `read_note_fields` does.
@@ -78,5 +88,12 @@ void append_note_options(std::string& out, float volume,
 // Everything of a note after its sound: the start, pitch and total duration,
 // the options, then the curve lines. A motif note is written as this alone.
 void append_note_body(std::string& out, const song::Note& note);
+
+// The canonical text of a note line's tail, what follows "<sound> <start>
+// <pitch>" ("2 glide 5 linear"), when no curve line follows the note. It is
+// read into a note of its own and written from it, so that it depends on
+// the tail alone and serves every line that ends the same. Nothing when the
+// tail does not read, or gives a note whose pitch does not settle.
+std::optional<std::string> canonical_note_tail(std::string_view tail);
 
 }  // namespace voromel::track::format

@@ -294,7 +294,7 @@ class OutlineSource {
   Result<Ok, ParseError> write_block(Writer& writer, const Instance& block) {
     auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
       auto written = header_format::write_block_body<Kind>(
-          block.lines, block.name, out, equal_ratios_read_, equal_ratios_written_, note_tails_);
+          block.lines, block.name, out, equal_ratios_read_, equal_ratios_written_, memo_);
       if (!written) return written.error().shifted(block.first_line);
       return Ok{};
     };
@@ -308,7 +308,7 @@ class OutlineSource {
   std::size_t meta_sections_ = 0;
   format::EqualRatioBudget equal_ratios_read_;
   format::EqualRatioBudget equal_ratios_written_;
-  NoteTails note_tails_;
+  WriteMemo memo_;
 };
 
 // The text appended to a string, whole.

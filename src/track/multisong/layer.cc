@@ -340,8 +340,9 @@ BodyResult read_body(std::span<const std::string_view> lines, Layer& layer, Note
 
 // The canonical lines of a layer's notes, each written as soon as the note
 // is complete and put in order of start at the end, so that writing a layer
-// holds the text of its notes and not their values. A plain note line is
-// written from its fields, unless a curve line follows.
+// holds the text of its notes and not their values. A note line with a
+// plain head is written from its head and its tail's canonical text, unless
+// a curve line follows.
 class NoteLines {
  public:
   // Room for the notes of a block of `lines`, whose text is about as long as
@@ -354,50 +355,37 @@ class NoteLines {
     starts_.reserve(lines.size() + 1);
   }
 
-  // Takes a plain note line, or a note line whose tail is known, as text. A
-  // note line with a plain head and a new tail is left to be read; its tail
-  // is learnt when the note is written.
+  // Takes a note line with a plain head and a tail that reads on its own as
+  // text; any other line is left to be read.
   bool take_plain(std::string_view trimmed, std::size_t line_number) {
-    unread_tail_.reset();
     const auto head = format::read_plain_note_head(trimmed);
     if (!head) return false;
-    if (const auto plain = format::plain_note_line(*head)) {
-      taken_ = TakenLine{trimmed, line_number, *plain, nullptr};
-      return true;
-    }
-    if (const std::string* tail = tails_.find(head->tail)) {
-      taken_ = TakenLine{trimmed, line_number, head->head, tail};
-      return true;
-    }
-    unread_tail_ = head;
-    return false;
+    const std::string* tail = tails_.canonical(head->tail);
+    if (tail == nullptr) return false;
+    taken_ = TakenLine{trimmed, line_number, *head, tail};
+    return true;
   }
 
-  // The line taken, which reads without fail, is read into the layer; the
-  // note the indented line changes teaches nothing about its tail.
+  // The line taken, which reads without fail, is read into the layer: the
+  // indented line under it changes its text.
   void reread(Layer& layer) {
-    unread_tail_.reset();
     if (!taken_) return;
     (void)add_clip_line(layer, taken_->line, taken_->line_number);
     taken_.reset();
   }
 
   void finish(Layer& layer) {
-    if (taken_) {
-      begin_note(taken_->plain.start);
-      taken_->plain.append_to(text_);
-      if (taken_->tail) {
-        text_ += ' ';
-        text_ += *taken_->tail;
-      }
-      text_ += '\n';
-      taken_.reset();
+    if (!taken_) {
+      add(layer.notes.back());
+      layer.notes.pop_back();
       return;
     }
-    const std::size_t written = text_.size();
-    add(layer.notes.back());
-    layer.notes.pop_back();
-    if (unread_tail_) learn_tail(std::string_view(text_).substr(written));
+    begin_note(taken_->head.start);
+    taken_->head.append_head_to(text_);
+    text_ += ' ';
+    text_ += *taken_->tail;
+    text_ += '\n';
+    taken_.reset();
   }
 
   void add(const song::Note& note) {
@@ -425,23 +413,9 @@ class NoteLines {
   struct TakenLine {
     std::string_view line;
     std::size_t line_number;
-    format::PlainNoteLine plain;
-    // The canonical tail after `plain`, for a line that has one.
+    format::PlainNoteHead head;
     const std::string* tail;
   };
-
-  // The canonical tail of the note just written from the unread line: what
-  // follows its head, which is written as the line has it.
-  void learn_tail(std::string_view written_line) {
-    std::string head;
-    unread_tail_->head.append_to(head);
-    head += ' ';
-    if (!written_line.starts_with(head) || !written_line.ends_with('\n')) return;
-    written_line.remove_prefix(head.size());
-    written_line.remove_suffix(1);
-    tails_.add(unread_tail_->tail, std::string(written_line));
-    unread_tail_.reset();
-  }
 
   void begin_note(float start) {
     const std::uint32_t key = song::total_order_key(start);
@@ -458,7 +432,6 @@ class NoteLines {
   bool in_order_ = true;
   std::optional<TakenLine> taken_;
   NoteTails& tails_;
-  std::optional<format::PlainNoteHead> unread_tail_;
 };
 
 void append_directives(const Layer& layer, std::string& out) {
@@ -520,27 +493,14 @@ void LayerSection::serialize(const Layer& layer, std::string& out) {
 }
 
 header_format::Result<Ok, header_format::ParseError> LayerSection::write(
-    std::span<const std::string_view> lines, std::string& out, NoteTails& tails) {
+    std::span<const std::string_view> lines, std::string& out, WriteMemo& memo) {
   Layer layer;
-  NoteLines notes(lines, tails);
+  NoteLines notes(lines, memo.note_tails);
   if (auto read = read_body(lines, layer, notes); !read) return std::move(read).error();
   append_directives(layer, out);
   notes.append_in_order(out);
   append_placements(layer, out);
   return Ok{};
-}
-
-const std::string* NoteTails::find(std::string_view tail) const {
-  const auto found = canonical_.find(tail);
-  return found == canonical_.end() ? nullptr : &found->second;
-}
-
-void NoteTails::add(std::string_view tail, std::string canonical) {
-  // Enough for the tails a document repeats, however many notes it has.
-  constexpr std::size_t most_tails = 4096;
-  constexpr std::size_t longest_tail = 256;
-  if (canonical_.size() == most_tails || tail.size() > longest_tail) return;
-  canonical_.emplace(tail, std::move(canonical));
 }
 
 }  // namespace voromel::track::multisong

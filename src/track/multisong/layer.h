@@ -1,15 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "header_format/parse_error.h"
 #include "header_format/result.h"
 #include "song/layer.h"
+#include "track/multisong/write_memo.h"
 #include "track/parse_error.h"
 
 // Layer blocks: '@' directive lines, clip lines (notes and placements), and
@@ -50,25 +49,6 @@ LineResult<header_format::Ok> apply_layer_directive(song::Layer& layer, std::str
 // of directives without line end; nothing for a layer at its defaults.
 void append_layer_directives(std::string& out, const song::Layer& layer);
 
-// The canonical text of note-line tails, what follows "<sound> <start>
-// <pitch>" ("2 glide 5 linear"): it depends on the tail alone, and a
-// document repeats a few tails over and over, so each is read and written
-// once. Holds at most a few thousand short tails.
-class NoteTails {
- public:
-  const std::string* find(std::string_view tail) const;
-  void add(std::string_view tail, std::string canonical);
-
- private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-  std::unordered_map<std::string, std::string, Hash, std::equal_to<>> canonical_;
-};
-
 struct LayerSection {
   using Value = song::Layer;
   static constexpr std::string_view title = "Layers";
@@ -78,9 +58,9 @@ struct LayerSection {
   static void serialize(const song::Layer& layer, std::string& out);
   // Reads a body and writes it in canonical form without holding its notes:
   // what `parse` and then `serialize` do, in the memory of the notes' text.
-  // `tails` carries note tails from one block of a document to the next.
+  static constexpr bool writes_as_read = true;
   static header_format::Result<header_format::Ok, header_format::ParseError> write(
-      std::span<const std::string_view> lines, std::string& out, NoteTails& tails);
+      std::span<const std::string_view> lines, std::string& out, WriteMemo& memo);
   static void set_name(song::Layer& layer, const std::string& name) { layer.name = name; }
 };
 

@@ -84,29 +84,6 @@ void append_vertex(std::string& out, const song::WavePoint& point) {
   out += '\n';
 }
 
-// A vertex line of two numbers written as the canonical text has them, at
-// an x that may follow `previous`: its canonical text is its two fields
-// joined by one space.
-struct PlainVertex {
-  song::WavePoint point;
-  std::string_view x;
-  std::string_view y;
-};
-
-std::optional<PlainVertex> read_plain_vertex(const song::WavePoint* previous,
-                                             std::string_view line) {
-  header_format::Tokens tokens(line);
-  const auto x_text = tokens.next();
-  const auto y_text = tokens.next();
-  if (!y_text || !tokens.empty()) return std::nullopt;
-  const auto x = plain_canonical_number(*x_text);
-  const auto y = plain_canonical_number(*y_text);
-  if (!x || !y || *x < 0 || *x > 1 || (previous != nullptr && previous->x > *x)) {
-    return std::nullopt;
-  }
-  return PlainVertex{{*x, *y, song::Curve::ease()}, *x_text, *y_text};
-}
-
 }  // namespace
 
 void WaveSection::serialize(const Wave& wave, std::string& out) {
@@ -114,19 +91,13 @@ void WaveSection::serialize(const Wave& wave, std::string& out) {
 }
 
 header_format::Result<header_format::Ok, header_format::ParseError> WaveSection::write(
-    std::span<const std::string_view> lines, std::string& out) {
+    std::span<const std::string_view> lines, std::string& out, WriteMemo&) {
   std::optional<song::WavePoint> previous;
   return for_each_body_line(
       lines,
       [&](const BodyLine& line)
           -> header_format::Result<header_format::Ok, header_format::ParseError> {
-        const song::WavePoint* before = previous ? &*previous : nullptr;
-        if (const auto plain = read_plain_vertex(before, line.text)) {
-          previous = plain->point;
-          out.append(plain->x).append(1, ' ').append(plain->y).append(1, '\n');
-          return header_format::Ok{};
-        }
-        auto point = parse_wave_point(before, line.text, line.line_number);
+        auto point = parse_wave_point(previous ? &*previous : nullptr, line.text, line.line_number);
         if (!point) return header_format::ParseError::at_line(line.line_number, point.error());
         previous = point.value();
         append_vertex(out, *previous);

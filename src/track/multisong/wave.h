@@ -9,6 +9,7 @@
 #include "header_format/parse_error.h"
 #include "header_format/result.h"
 #include "song/wave_point.h"
+#include "track/multisong/write_memo.h"
 #include "track/parse_error.h"
 
 // Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
@@ -38,8 +39,9 @@ struct WaveSection {
   static void serialize(const Wave& wave, std::string& out);
   // Reads a body and writes it in canonical form, vertex by vertex: what
   // `parse` and then `serialize` do.
+  static constexpr bool writes_as_read = true;
   static header_format::Result<header_format::Ok, header_format::ParseError> write(
-      std::span<const std::string_view> lines, std::string& out);
+      std::span<const std::string_view> lines, std::string& out, WriteMemo& memo);
 };
 
 }  // namespace voromel::track::multisong

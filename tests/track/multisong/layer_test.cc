@@ -19,11 +19,11 @@ using testing::lines_of;
 // it again with the note tails the first writing learnt.
 std::string rewrite(std::string_view body) {
   const auto lines = lines_of(body);
-  NoteTails tails;
+  WriteMemo memo;
   std::string streamed;
   std::string streamed_again;
-  const auto written = LayerSection::write(lines, streamed, tails);
-  const auto written_again = LayerSection::write(lines, streamed_again, tails);
+  const auto written = LayerSection::write(lines, streamed, memo);
+  const auto written_again = LayerSection::write(lines, streamed_again, memo);
   const auto layer = LayerSection::parse(lines);
   if (!layer) {
     const std::string error = "error " + layer.error().shifted(12).text();
