@@ -208,6 +208,19 @@ TEST(LayerBody, InADocumentKeepsItsName) {
   EXPECT_EQ(fine.value().serialize(), "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
 }
 
+// A curve line under a note changes its text; the text kept for a tail that
+// other notes repeat is the tail's own, whichever note meets it first.
+TEST(LayerBody, RepeatedTailsAreWrittenAsTheirOwn) {
+  check({
+      {"a 0 60 2 glide 5\n  pitch 0 0, 0.5 3, 1 5\na 1 60 2 glide 5\na 2 60 2 glide 5 linear\n"
+       "  volume 0 1, 1 0",
+       "a 0 60 2\n  pitch 0 0, 0.5 3, 1 5 linear\na 1 60 2 glide 5\n"
+       "a 2 60 2 glide 5 linear vol-ramp 0\n"},
+      {"a 1 60 2 glide 5\na 0 60 2 glide 5\n  pitch 0 0, 0.5 3, 1 5",
+       "a 0 60 2\n  pitch 0 0, 0.5 3, 1 5 linear\na 1 60 2 glide 5\n"},
+  });
+}
+
 // How the time grows with the count is measured by bench/linearity.py.
 TEST(LayerBody, ManyNotesInReverseOrder) {
   constexpr int count = 100000;
