@@ -92,6 +92,11 @@ TEST(NoteCurveLine, IsNormalisedOnWriting) {
       {"lead 0 60 3",
        {"pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1"},
        "lead 0 60 3\n  pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1 linear"},
+      // No duration within four floats of 13.6875 gives back both segments
+      // (7.984375 and 5.703125); one five floats below it does.
+      {"lead 0 60 9.125",
+       {"pitch 0 7.5, 0.875 0, 1.5 -3.75"},
+       "lead 0 60 13.687495\n  pitch 0 7.5, 0.58333355 0, 1.0000004 -3.75 linear"},
       {"lead 0 60 1",
        {"pitch 0 0, 0.5 2", "volume 0.25 0.5 linear, 1 2"},
        "lead 0 60 1\n  pitch 0 0, 0.5 2, 1 2 linear\n  volume 0.25 0.5 linear, 1 2"},
