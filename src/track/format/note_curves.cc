@@ -406,14 +406,15 @@ bool try_durations_near(float total, std::size_t index, WrittenPitch& written,
 
 // The shortest duration and positions that give back the trajectory's
 // durations, near the total or, when the durations cancel, near where the
-// positions end; each window is tried around both before the next. The
-// computed ones stay when none do.
-void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments) {
+// positions end; each of the first `windows` windows is tried around both
+// before the next. The computed ones stay when none do.
+void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments,
+                                   std::size_t windows) {
   const float total = written.duration;
   if (try_durations_near(total, 0, written, segments)) return;
   // Worked out only now: the first window around the total usually does.
   const float end = end_position(written.points.size(), segments);
-  for (std::size_t index = 0; index < std::size(duration_windows); ++index) {
+  for (std::size_t index = 0; index < windows; ++index) {
     if (index > 0 && try_durations_near(total, index, written, segments)) return;
     if (end != total && try_durations_near(end, index, written, segments)) return;
   }
@@ -421,15 +422,27 @@ void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments&
 
 // The computed duration and points, each value then replaced by the shortest
 // that still reads back to the same segment.
-WrittenPitch choose_written(const Trajectory& trajectory) {
+WrittenPitch choose_written(const Trajectory& trajectory, std::size_t windows) {
   WrittenPitch written{trajectory_duration(trajectory),
                        trajectory_points(trajectory.segments, trajectory.last_segment)};
   if (written.points.empty()) return written;
   const WrittenSegments segments{trajectory,
                                  written.points.size() == trajectory.segments.size() + 1};
-  choose_duration_and_positions(written, segments);
+  choose_duration_and_positions(written, segments, windows);
   choose_offsets(written.points, segments);
   return written;
+}
+
+// Segments that all move forward over a positive, finite note, by finite
+// offsets: these settle in the first or second round.
+bool is_forward(const Note& note) {
+  const auto forward = [](const NoteSegment& segment) {
+    return segment.duration >= 0 && std::isfinite(segment.duration) &&
+           std::isfinite(segment.pitch_delta);
+  };
+  const float total = total_duration(note);
+  return total > 0 && std::isfinite(total) && forward(note.last_segment) &&
+         std::all_of(note.segments.begin(), note.segments.end(), forward);
 }
 
 // Rounds after which a trajectory that still moves is taken not to settle.
@@ -449,27 +462,19 @@ Settling settle(const Note& note) {
   if (!has_pitch_movement(note.segments, note.last_segment)) {
     return {{total_duration(note), {}}, true};
   }
+  // Only a note that moves forward, which always settles, is searched beyond
+  // the first window: for the others a wider search would change which of
+  // them settle and which are refused.
+  const std::size_t windows = is_forward(note) ? std::size(duration_windows) : 1;
   Trajectory trajectory{note.segments, note.last_segment};
-  WrittenPitch written = choose_written(trajectory);
+  WrittenPitch written = choose_written(trajectory, windows);
   for (int round = 1; round < settling_rounds; ++round) {
     Trajectory read = read_back(written);
     if (same_bits(read, trajectory)) return {std::move(written), true};
     trajectory = std::move(read);
-    written = choose_written(trajectory);
+    written = choose_written(trajectory, windows);
   }
   return {std::move(written), false};
-}
-
-// Segments that all move forward over a positive, finite note, by finite
-// offsets: these settle in the first or second round.
-bool is_forward(const Note& note) {
-  const auto forward = [](const NoteSegment& segment) {
-    return segment.duration >= 0 && std::isfinite(segment.duration) &&
-           std::isfinite(segment.pitch_delta);
-  };
-  const float total = total_duration(note);
-  return total > 0 && std::isfinite(total) && forward(note.last_segment) &&
-         std::all_of(note.segments.begin(), note.segments.end(), forward);
 }
 
 }  // namespace
