@@ -1,5 +1,6 @@
-// libFuzzer target: any text that parses, and any document the upgrade
-// lifts, must be written in a form that reads back to the same text.
+// libFuzzer target: on any text, the tool's block-by-block writing and the
+// whole model agree, so do the upgrade call and the whole model, and what
+// either writes reads back to the same text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,10 +13,10 @@ namespace {
 
 // Texts may hold NUL bytes: written whole.
 [[noreturn]] void fail(const voromel::fuzz::Fault& fault) {
-  std::fprintf(stderr, "%s\n--- written ---\n", fault.what.c_str());
-  std::fwrite(fault.written.data(), 1, fault.written.size(), stderr);
-  std::fprintf(stderr, "\n--- written again ---\n");
-  std::fwrite(fault.again.data(), 1, fault.again.size(), stderr);
+  std::fprintf(stderr, "%s\n--- one ---\n", fault.what.c_str());
+  std::fwrite(fault.one.data(), 1, fault.one.size(), stderr);
+  std::fprintf(stderr, "\n--- other ---\n");
+  std::fwrite(fault.other.data(), 1, fault.other.size(), stderr);
   std::fprintf(stderr, "\n--- end ---\n");
   std::abort();
 }

@@ -3,54 +3,155 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
-#include "header_format/text.h"
-#include "track/multisong/canonical_form.h"
-#include "track/multisong/track_sections.h"
-#include "track/upgrade.h"
+#include "voromel/voromel.h"
 
 // The property the fuzz target checks, shared with the test that replays its
-// findings: a text that parses is written in a form that reads back to the
-// same text, in one rewrite, and so is the document the upgrade lifts; and
-// the tool's block-by-block writing gives that same form.
+// findings. On every text, valid UTF-8 or not, read or not:
+// - the tool's block-by-block writing (`format`) and the whole model (`read`,
+//   `check`, `write`) agree on whether the text reads, on the first error,
+//   on the canonical text and on the refusal;
+// - the upgrade of the text (`upgrade`) agrees with reading the whole model,
+//   lifting it and writing it, and what it writes is final and refused by
+//   the default mode only as the text given was;
+// - a written text reads back to itself, in one rewrite, both ways.
 namespace voromel::fuzz {
 
 struct Fault {
   std::string what;
-  std::string written;
-  std::string again;
+  // The outcome of the tool's own path (block by block, or the upgrade call)
+  // and the outcome of the whole model, or a text and its rewrite.
+  std::string one;
+  std::string other;
 };
 
+inline std::string describe(const Error& error) {
+  switch (error.kind()) {
+    case Error::Kind::Unreadable:
+      return "unreadable: " + error.message();
+    case Error::Kind::Refused:
+      return "refused: " + error.message();
+    case Error::Kind::NotUpgradable:
+      return "not upgradable: " + error.message();
+  }
+  return "unknown error kind: " + error.message();
+}
+
+inline std::string describe(const std::optional<Error>& error) {
+  return error ? describe(*error) : "no error";
+}
+
+inline bool same(const std::optional<Error>& a, const std::optional<Error>& b) {
+  if (!a || !b) return !a && !b;
+  return a->kind() == b->kind() && a->message() == b->message();
+}
+
+// A whole document read, checked and written, as `Document` does it.
+struct ModelOutcome {
+  std::optional<Error> error;
+  std::string text;
+  std::optional<Error> refusal;
+};
+
+inline ModelOutcome whole_model(std::string_view text) {
+  auto document = Document::read(std::string(text));
+  if (!document) return {std::move(document).error(), "", std::nullopt};
+  ModelOutcome outcome{std::nullopt, document.value().write(), std::nullopt};
+  if (auto checked = document.value().check(); !checked) outcome.refusal = checked.error();
+  return outcome;
+}
+
+// A written text reads back to itself, in the whole model and block by
+// block.
 inline std::optional<Fault> rewrite_fault(const std::string& written) {
-  auto reread = track::multisong::TrackDocument::parse_with(written);
-  if (!reread) return Fault{"the written text does not parse", written, reread.error().text()};
-  std::string again = reread.value().serialize();
+  auto reread = Document::read(written);
+  if (!reread) return Fault{"the written text does not read", written, describe(reread.error())};
+  std::string again = reread.value().write();
   if (again != written) return Fault{"the written text is not a fixed point", written, again};
+  auto formatted = format(written);
+  if (!formatted) {
+    return Fault{"block by block the written text does not read", written,
+                 describe(formatted.error())};
+  }
+  if (!formatted.value().same_as_input) {
+    return Fault{"block by block the written text is not canonical", written,
+                 formatted.value().text};
+  }
   return std::nullopt;
 }
 
-// The tool writes a text block by block, and layer notes as they are read;
-// that must give what writing the whole document at once gives.
-inline std::optional<Fault> block_by_block_fault(std::string_view text, const std::string& whole) {
-  const auto form = track::multisong::canonical_form(text);
-  if (!form) return Fault{"the text reads as a whole but not block by block", whole, ""};
-  const std::string streamed = form.value().same_as_input ? std::string(text) : form.value().text;
-  if (streamed != whole)
-    return Fault{"block by block the text is written otherwise", whole, streamed};
+inline std::optional<Fault> format_fault(std::string_view text, const ModelOutcome& model) {
+  const auto formatted = format(text);
+  const std::optional<Error> error =
+      formatted ? std::nullopt : std::optional<Error>(formatted.error());
+  if (!same(error, model.error)) {
+    return Fault{"block by block and the whole model differ on the first error", describe(error),
+                 describe(model.error)};
+  }
+  if (!formatted) return std::nullopt;
+  const CanonicalText& canonical = formatted.value();
+  const std::string written = canonical.same_as_input ? std::string(text) : canonical.text;
+  if (written != model.text) {
+    return Fault{"block by block and the whole model write the text otherwise", written,
+                 model.text};
+  }
+  if (!canonical.same_as_input && written == text) {
+    return Fault{"block by block a canonical text is not seen as canonical", written, model.text};
+  }
+  if (!same(canonical.refusal, model.refusal)) {
+    return Fault{"block by block and the whole model differ on the refusal",
+                 describe(canonical.refusal), describe(model.refusal)};
+  }
+  return std::nullopt;
+}
+
+// The upgrade call against the whole model read, lifted and written; a lifted
+// text is final, and the default mode refuses nothing in it that it did not
+// refuse in the text given (the upgrade keeps text before a first block, as
+// the old layout has it).
+inline std::optional<Fault> upgrade_fault(std::string_view text, const ModelOutcome& model) {
+  constexpr std::string_view name = "fuzz";
+  const auto called = upgrade(std::string(text), name);
+  std::optional<Error> model_error;
+  std::optional<std::string> model_text;
+  auto document = Document::read(std::string(text));
+  if (!document) {
+    model_error = document.error();
+  } else if (auto lifted = document.value().upgrade(name); !lifted) {
+    model_error = lifted.error();
+  } else if (lifted.value()) {
+    model_text = document.value().write();
+  }
+  const std::optional<Error> called_error =
+      called ? std::nullopt : std::optional<Error>(called.error());
+  if (!same(called_error, model_error)) {
+    return Fault{"the upgrade and the whole model differ on the first error",
+                 describe(called_error), describe(model_error)};
+  }
+  if (!called) return std::nullopt;
+  const std::optional<std::string>& upgraded = called.value();
+  if (upgraded != model_text) {
+    return Fault{"the upgrade and the whole model lift the text otherwise",
+                 upgraded.value_or("nothing to lift"), model_text.value_or("nothing to lift")};
+  }
+  if (!upgraded) return std::nullopt;
+  if (auto fault = rewrite_fault(*upgraded)) return fault;
+  auto formatted = format(*upgraded);
+  if (formatted && formatted.value().refusal && !same(formatted.value().refusal, model.refusal)) {
+    return Fault{"the default mode refuses what the upgrade writes", *upgraded,
+                 describe(formatted.value().refusal)};
+  }
   return std::nullopt;
 }
 
 inline std::optional<Fault> fixed_point_fault(std::string_view text) {
-  // The tool refuses anything else before parsing.
-  if (!header_format::is_valid_utf8(text)) return std::nullopt;
-  auto document = track::multisong::TrackDocument::parse_with(text);
-  if (!document) return std::nullopt;
-  const std::string whole = document.value().serialize();
-  if (auto fault = block_by_block_fault(text, whole)) return fault;
-  if (auto fault = rewrite_fault(whole)) return fault;
-  auto upgraded = track::upgrade_pre_0_20(document.value(), "fuzz");
-  if (upgraded && upgraded.value()) return rewrite_fault(document.value().serialize());
-  return std::nullopt;
+  const ModelOutcome model = whole_model(text);
+  if (auto fault = format_fault(text, model)) return fault;
+  if (!model.error) {
+    if (auto fault = rewrite_fault(model.text)) return fault;
+  }
+  return upgrade_fault(text, model);
 }
 
 }  // namespace voromel::fuzz

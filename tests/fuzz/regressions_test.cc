@@ -11,7 +11,8 @@ namespace voromel::fuzz {
 namespace {
 
 // Every input the fuzz target once failed on keeps the property it checks.
-TEST(FuzzRegressions, EveryFindingIsFinalAfterOneRewrite) {
+// Findings not mended yet wait in fuzz/pending/, which is not replayed.
+TEST(FuzzRegressions, EveryFindingKeepsTheProperty) {
   const std::filesystem::path folder =
       std::filesystem::path(VOROMEL_SOURCE_DIR) / "fuzz/regressions";
   std::size_t replayed = 0;
@@ -20,7 +21,7 @@ TEST(FuzzRegressions, EveryFindingIsFinalAfterOneRewrite) {
     std::ifstream file(entry.path(), std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(file), {}};
     const auto fault = fixed_point_fault(text);
-    EXPECT_FALSE(fault) << fault->what << "\n" << fault->written << "\n---\n" << fault->again;
+    EXPECT_FALSE(fault) << fault->what << "\n" << fault->one << "\n---\n" << fault->other;
     ++replayed;
   }
   EXPECT_GT(replayed, 0u);

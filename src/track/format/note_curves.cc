@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
@@ -314,12 +315,16 @@ float next_float_up(float value) {
   return std::nextafter(value, std::numeric_limits<float>::max());
 }
 
-// Durations within this many floats of the computed total are tried.
-constexpr int duration_window = 4;
+// The durations tried lie within this many floats of the computed total:
+// first the nearest few, then, when none of those gives back every segment,
+// ever wider windows, so that a duration a few floats further away that does
+// is found before the trajectory is moved. The nearest few are tried first
+// so that a wider search never changes a text the nearest window gives.
+constexpr int duration_windows[] = {4, 8, 16};
 
-FloatRange duration_window_around(float total) {
+FloatRange duration_window_around(float total, int reach) {
   FloatRange window{total, total};
-  for (int step = 0; step < duration_window; ++step) {
+  for (int step = 0; step < reach; ++step) {
     window.low = std::nextafter(window.low, 0.0f);
     window.high = next_float_up(window.high);
   }
@@ -362,12 +367,20 @@ bool try_duration(float duration, WrittenPitch& written, const WrittenSegments& 
   return true;
 }
 
-bool try_durations_near(float total, WrittenPitch& written, const WrittenSegments& segments) {
-  if (!(total > 0) || !std::isfinite(total)) return false;
-  const FloatRange window = duration_window_around(total);
-  // The first in line usually does, and needs no ranking of the others. A
-  // total written with at most six significant digits is first: any other
-  // decimal that short lies further than the window reaches.
+bool inside(const FloatRange& range, float value) {
+  return range.low <= value && value <= range.high;
+}
+
+// The first window's durations, in rank. Its first is the total itself when
+// the total's text has at most six significant digits: another float of the
+// window with a text no longer would be another such decimal, and two of
+// them lie more than 2^23 / 10^6 (about 8.4) floats apart, beyond the
+// window's reach. (A whole total of seven digits is read as plain too; its
+// neighbours' texts are no shorter and they lie further from it.) So the
+// others need no ranking when the total does.
+bool try_nearest_durations(float total, const FloatRange& window, WrittenPitch& written,
+                           const WrittenSegments& segments) {
+  static_assert(duration_windows[0] < 8);
   const float first =
       plain_canonical_number(number_text(total)) ? total : shortest_in(window, total);
   if (try_duration(first, written, segments)) return true;
@@ -377,24 +390,59 @@ bool try_durations_near(float total, WrittenPitch& written, const WrittenSegment
   return false;
 }
 
+// The durations of window `index` around `total` that no narrower window
+// holds, in rank.
+bool try_durations_near(float total, std::size_t index, WrittenPitch& written,
+                        const WrittenSegments& segments) {
+  if (!(total > 0) || !std::isfinite(total)) return false;
+  const FloatRange window = duration_window_around(total, duration_windows[index]);
+  if (index == 0) return try_nearest_durations(total, window, written, segments);
+  const FloatRange tried = duration_window_around(total, duration_windows[index - 1]);
+  for (const float duration : durations_near(window, total)) {
+    if (!inside(tried, duration) && try_duration(duration, written, segments)) return true;
+  }
+  return false;
+}
+
 // The shortest duration and positions that give back the trajectory's
-// durations; the computed ones stay when none do.
-void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments) {
-  if (try_durations_near(written.duration, written, segments)) return;
-  try_durations_near(end_position(written.points.size(), segments), written, segments);
+// durations, near the total or, when the durations cancel, near where the
+// positions end; each of the first `windows` windows is tried around both
+// before the next. The computed ones stay when none do.
+void choose_duration_and_positions(WrittenPitch& written, const WrittenSegments& segments,
+                                   std::size_t windows) {
+  const float total = written.duration;
+  if (try_durations_near(total, 0, written, segments)) return;
+  // Worked out only now: the first window around the total usually does.
+  const float end = end_position(written.points.size(), segments);
+  for (std::size_t index = 0; index < windows; ++index) {
+    if (index > 0 && try_durations_near(total, index, written, segments)) return;
+    if (end != total && try_durations_near(end, index, written, segments)) return;
+  }
 }
 
 // The computed duration and points, each value then replaced by the shortest
 // that still reads back to the same segment.
-WrittenPitch choose_written(const Trajectory& trajectory) {
+WrittenPitch choose_written(const Trajectory& trajectory, std::size_t windows) {
   WrittenPitch written{trajectory_duration(trajectory),
                        trajectory_points(trajectory.segments, trajectory.last_segment)};
   if (written.points.empty()) return written;
   const WrittenSegments segments{trajectory,
                                  written.points.size() == trajectory.segments.size() + 1};
-  choose_duration_and_positions(written, segments);
+  choose_duration_and_positions(written, segments, windows);
   choose_offsets(written.points, segments);
   return written;
+}
+
+// Segments that all move forward over a positive, finite note, by finite
+// offsets: these settle in the first or second round.
+bool is_forward(const Note& note) {
+  const auto forward = [](const NoteSegment& segment) {
+    return segment.duration >= 0 && std::isfinite(segment.duration) &&
+           std::isfinite(segment.pitch_delta);
+  };
+  const float total = total_duration(note);
+  return total > 0 && std::isfinite(total) && forward(note.last_segment) &&
+         std::all_of(note.segments.begin(), note.segments.end(), forward);
 }
 
 // Rounds after which a trajectory that still moves is taken not to settle.
@@ -414,27 +462,19 @@ Settling settle(const Note& note) {
   if (!has_pitch_movement(note.segments, note.last_segment)) {
     return {{total_duration(note), {}}, true};
   }
+  // Only a note that moves forward, which always settles, is searched beyond
+  // the first window: for the others a wider search would change which of
+  // them settle and which are refused.
+  const std::size_t windows = is_forward(note) ? std::size(duration_windows) : 1;
   Trajectory trajectory{note.segments, note.last_segment};
-  WrittenPitch written = choose_written(trajectory);
+  WrittenPitch written = choose_written(trajectory, windows);
   for (int round = 1; round < settling_rounds; ++round) {
     Trajectory read = read_back(written);
     if (same_bits(read, trajectory)) return {std::move(written), true};
     trajectory = std::move(read);
-    written = choose_written(trajectory);
+    written = choose_written(trajectory, windows);
   }
   return {std::move(written), false};
-}
-
-// Segments that all move forward over a positive, finite note, by finite
-// offsets: these settle in the first or second round.
-bool is_forward(const Note& note) {
-  const auto forward = [](const NoteSegment& segment) {
-    return segment.duration >= 0 && std::isfinite(segment.duration) &&
-           std::isfinite(segment.pitch_delta);
-  };
-  const float total = total_duration(note);
-  return total > 0 && std::isfinite(total) && forward(note.last_segment) &&
-         std::all_of(note.segments.begin(), note.segments.end(), forward);
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <functional>
 #include <limits>
-#include <numeric>
 #include <optional>
 #include <span>
 #include <utility>
@@ -16,6 +14,7 @@
 #include "track/body_lines.h"
 #include "track/format/jumps.h"
 #include "track/number_text.h"
+#include "track/repeated_names.h"
 #include "track/scalars.h"
 
 namespace voromel::track::multisong {
@@ -154,66 +153,6 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
 
 // --- Applying directives to a song -----------------------------------------
 
-// The first marker whose name an earlier marker of the song has: its
-// position in `markers`. A long song's names lie all over the text, and
-// one table of them would be read at random, out of every cache; so the
-// names are first gathered into groups by the high bits of their hash, and
-// each group is checked in a small table of its own. (No song could hold
-// 2^32 markers: they would not fit in memory.)
-std::optional<std::size_t> first_repeated_name(const std::vector<Marker>& markers) {
-  if (markers.size() < 2) return std::nullopt;
-  // A marker's position in the song, and the low half of its name's hash.
-  struct Entry {
-    std::uint32_t index;
-    std::uint32_t tag;
-  };
-  const int group_bits = markers.size() < 4096 ? 0 : 8;
-  const auto hash_of = [&](std::size_t index) -> std::uint64_t {
-    return std::hash<std::string_view>{}(markers[index].name);
-  };
-  const auto group_of = [&](std::uint64_t hash) -> std::size_t {
-    return group_bits == 0 ? 0 : hash >> (64 - group_bits);
-  };
-  // Entries in order of group, and in song order within one.
-  std::vector<std::size_t> group_starts((std::size_t{1} << group_bits) + 1, 0);
-  for (std::size_t index = 0; index < markers.size(); ++index) {
-    ++group_starts[group_of(hash_of(index)) + 1];
-  }
-  std::partial_sum(group_starts.begin(), group_starts.end(), group_starts.begin());
-  std::vector<std::size_t> next(group_starts.begin(), group_starts.end() - 1);
-  std::vector<Entry> grouped(markers.size());
-  for (std::size_t index = 0; index < markers.size(); ++index) {
-    const std::uint64_t hash = hash_of(index);
-    grouped[next[group_of(hash)]++] = {static_cast<std::uint32_t>(index),
-                                       static_cast<std::uint32_t>(hash)};
-  }
-  constexpr std::uint32_t free_slot = std::numeric_limits<std::uint32_t>::max();
-  std::optional<std::size_t> first;
-  // Open addressed, at most half full; a slot holds a position in the group.
-  std::vector<std::uint32_t> table;
-  for (std::size_t group = 0; group + 1 < group_starts.size(); ++group) {
-    const std::span<const Entry> entries(grouped.data() + group_starts[group],
-                                         group_starts[group + 1] - group_starts[group]);
-    table.assign(std::bit_ceil(2 * entries.size() + 2), free_slot);
-    const std::size_t mask = table.size() - 1;
-    for (std::uint32_t position = 0; position < entries.size(); ++position) {
-      const Entry& entry = entries[position];
-      for (std::size_t at = entry.tag & mask;; at = (at + 1) & mask) {
-        if (table[at] == free_slot) {
-          table[at] = position;
-          break;
-        }
-        const Entry& earlier = entries[table[at]];
-        if (earlier.tag == entry.tag && markers[earlier.index].name == markers[entry.index].name) {
-          if (!first || entry.index < *first) first = entry.index;
-          break;
-        }
-      }
-    }
-  }
-  return first;
-}
-
 // How many markers and parameters a body defines: counted before it is read,
 // each list of a long song is allocated once.
 struct ListSizes {
@@ -255,7 +194,10 @@ class SongReader {
   // The error of the first marker read so far whose name an earlier one
   // has, at its line.
   std::optional<ParseError> repeated_marker() const {
-    const auto repeated = first_repeated_name(song_.markers);
+    std::vector<std::string_view> names;
+    names.reserve(song_.markers.size());
+    for (const Marker& marker : song_.markers) names.push_back(marker.name);
+    const auto repeated = first_repeated_name(names);
     if (!repeated) return std::nullopt;
     return ParseError::line(
         marker_lines_[*repeated],

@@ -13,7 +13,6 @@
 #include "../random_texts.h"
 #include "header_format/text.h"
 #include "track/format/notes.h"
-#include "track/number_text.h"
 
 namespace voromel::track::format {
 namespace {
@@ -92,6 +91,11 @@ TEST(NoteCurveLine, IsNormalisedOnWriting) {
       {"lead 0 60 3",
        {"pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1"},
        "lead 0 60 3\n  pitch 0 0, 0.33333334 1, 0.6666667 0, 1 1 linear"},
+      // No duration within four floats of 13.6875 gives back both segments
+      // (7.984375 and 5.703125); one five floats below it does.
+      {"lead 0 60 9.125",
+       {"pitch 0 7.5, 0.875 0, 1.5 -3.75"},
+       "lead 0 60 13.687495\n  pitch 0 7.5, 0.58333355 0, 1.0000004 -3.75 linear"},
       {"lead 0 60 1",
        {"pitch 0 0, 0.5 2", "volume 0.25 0.5 linear, 1 2"},
        "lead 0 60 1\n  pitch 0 0, 0.5 2, 1 2 linear\n  volume 0.25 0.5 linear, 1 2"},
@@ -280,6 +284,16 @@ std::string written_keyword(const std::string& keyword) {
   return keyword == " ease" ? "" : keyword;
 }
 
+// A typed decimal as the canonical text spells it: no trailing zero or
+// point, and zero without a sign ("2.50" is "2.5", "-0.0" is "0").
+std::string spelled(std::string typed) {
+  if (typed.find('.') != std::string::npos) {
+    while (typed.back() == '0') typed.pop_back();
+    if (typed.back() == '.') typed.pop_back();
+  }
+  return typed == "-0" ? "0" : typed;
+}
+
 TypedCurve typed_curve(std::mt19937& engine) {
   const std::vector<std::string> xs = rising_positions(engine);
   std::vector<std::string> ys;
@@ -291,12 +305,10 @@ TypedCurve typed_curve(std::mt19937& engine) {
   if (xs.size() == 2 && engine() % 3 == 0) ys[0] = "0";
   std::string duration = decimal(engine, 20, 0, 3);
   if (std::stof(duration) == 0) duration = "0.5";
-  const auto number = [](const std::string& typed) { return number_text(std::stof(typed)); };
-
-  TypedCurve typed{"0 60 " + duration, "pitch ", "0 60 " + number(duration)};
+  TypedCurve typed{"0 60 " + duration, "pitch ", "0 60 " + spelled(duration)};
   const bool glide = xs.size() == 2 && std::stof(ys[0]) == 0;
   if (glide && std::stof(ys[1]) != 0) {
-    typed.written += " glide " + number(ys[1]) + written_keyword(keywords[0]);
+    typed.written += " glide " + spelled(ys[1]) + written_keyword(keywords[0]);
   }
   if (glide && engine() % 2) {
     typed.note += " glide " + ys[1] + keywords[0];
@@ -309,7 +321,7 @@ TypedCurve typed_curve(std::mt19937& engine) {
     typed.curve += separator + xs[i] + " " + ys[i] + keywords[i];
     if (glide) continue;
     const bool last = i + 1 == xs.size();
-    typed.written += separator + number(xs[i]) + " " + number(ys[i]) +
+    typed.written += separator + spelled(xs[i]) + " " + spelled(ys[i]) +
                      (last ? " linear" : written_keyword(keywords[i]));
   }
   return typed;
@@ -335,23 +347,33 @@ TEST(WrittenPitch, TypedCurvesComeBackAsTyped) {
 
 // Curves of any kind: positions that fall or leave 0 to 1, offsets and
 // durations that are zero, negative, infinite or not a number. Each is final
-// after one rewrite, or refused.
+// after one rewrite, or refused; every other curve is one the refusal's
+// advice fits (x rising from 0 to 1, finite offsets, a duration above 0),
+// which is never refused.
 TEST(WrittenPitch, AnyCurveIsFinalAfterOneRewriteOrRefused) {
+  static constexpr std::string_view advised_xs[] = {"0", "0.1", "0.35", "0.5", "0.875"};
+  static constexpr std::string_view advised_durations[] = {"1e-45", "0.3", "9.125", "1e20"};
   testing::RandomTexts random(20261209);
   const std::size_t count = curve_count(3000);
   std::size_t refused = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    std::string note = "lead 0 60 " + random.number();
+    const bool advised = i % 2 == 1;
+    const auto number = [&](std::string_view advised_text) {
+      return advised ? std::string(advised_text) : random.number();
+    };
+    std::string note = "lead 0 60 " + number(advised_durations[random.below(4)]);
     std::string curve = "pitch";
     const std::size_t points = 1 + random.below(5);
     for (std::size_t k = 0; k < points; ++k) {
-      curve += (k ? ", " : " ") + random.number() + " " + random.number();
+      const std::string y = std::to_string(static_cast<int>(random.below(201)) - 100);
+      curve += (k ? ", " : " ") + number(advised_xs[k]) + " " + number(y);
       if (random.chance(30)) curve += " linear";
     }
     if (random.chance(20)) note += " glide " + random.number();
     SCOPED_TRACE(note + "\n  " + curve);
     const auto read = read_note(note, {curve});
     if (read && !pitch_settles(read.value())) {
+      EXPECT_FALSE(advised);
       ++refused;
       continue;
     }

@@ -248,17 +248,13 @@ TEST(NoteOptions, Errors) {
   }
 }
 
-TEST(NoteOptions, LongArpeggioIsReadAndWrittenInOnePass) {
+// Every offset of a long arpeggio comes back, in order. (How the time grows
+// with the count is measured by bench/linearity.py.)
+TEST(NoteOptions, LongArpeggioComesBackWhole) {
   std::string line = "lead 0 60 1 arpeggio";
-  std::string expected = line;
-  for (int i = 0; i < 100000; ++i) {
-    const std::string offset = " " + std::to_string(i % 24);
-    line += offset;
-    expected += offset;
-  }
+  for (int i = 0; i < 100000; ++i) line += " " + std::to_string(i % 24);
   line += " rate 16";
-  expected += " rate 16";
-  EXPECT_EQ(rewrite_note(line), expected);
+  EXPECT_EQ(rewrite_note(line), line);
 }
 
 }  // namespace

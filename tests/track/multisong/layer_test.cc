@@ -175,13 +175,6 @@ TEST(LayerBody, IndentedLineErrors) {
   });
 }
 
-TEST(LayerBody, ErrorNames) {
-  EXPECT_EQ(LayerBodyError(LayerBodyError::Kind::CurveWithoutNote).debug_name(),
-            "CurveWithoutNote");
-  EXPECT_EQ(LayerBodyError(LayerBodyError::Kind::OverrideWithoutPlacement).debug_name(),
-            "OverrideWithoutPlacement");
-}
-
 TEST(LayerBody, WriterSortsNotesItWasGivenOutOfOrder) {
   song::Layer layer;
   for (const char* sound : {"b", "a"}) {

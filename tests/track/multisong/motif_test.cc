@@ -90,12 +90,6 @@ TEST(MotifBody, DocumentErrorsNameTheFileLine) {
   }
 }
 
-TEST(MotifBody, ErrorNames) {
-  EXPECT_EQ(MotifBodyError(MotifBodyError::Kind::NonCurveIndent).debug_name(), "NonCurveIndent");
-  EXPECT_EQ(MotifBodyError(MotifBodyError::Kind::CurveWithoutNote).debug_name(),
-            "CurveWithoutNote");
-}
-
 TEST(MotifBody, RoundTripIsStable) {
   const char* bodies[] = {
       "0 60 0.5\n0.5 62 0.5 volume 0.8\n1 64 1 glide -2\n  volume 0 1, 0.5 0.2, 1 0 linear",
