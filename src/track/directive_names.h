@@ -1,9 +1,10 @@
 #pragma once
 
 // The names of the directives each section grammar of the track format
-// accepts (without their '@'), and of the reverb preset keys, read from the tables the parsers look names up
-// in. The test of voromel-track(5) checks that the page names every one
-// (meta_directive_names() in header_format/meta.h gives those of '# Meta').
+// accepts (without their '@'), and of the reverb preset keys, read from the
+// tables the parsers look names up in. The test of voromel-track(5) checks
+// that the page names every one (meta_directive_names() in
+// header_format/meta.h gives those of '# Meta').
 
 #include <string_view>
 #include <vector>

@@ -46,8 +46,8 @@ void expect_named(const std::string& page, std::string_view section,
   EXPECT_FALSE(directives.empty()) << section;
   for (const std::string_view name : directives) {
     const std::string word = std::string(prefix) + std::string(name);
-    EXPECT_TRUE(names(page, word)) << "voromel-track(5) does not name " << word << " of "
-                                   << section;
+    EXPECT_TRUE(names(page, word))
+        << "voromel-track(5) does not name " << word << " of " << section;
   }
 }
 
