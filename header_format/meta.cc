@@ -13,6 +13,13 @@ MetaError meta_error(MetaError::Kind kind, std::string_view text) {
   return MetaError{kind, std::string(text)};
 }
 
+// Every meta directive: its name and the field it sets.
+struct MetaDirective {
+  std::string_view name;
+  std::optional<std::string> Meta::*field;
+};
+constexpr MetaDirective meta_directives[] = {{"title", &Meta::title}, {"author", &Meta::author}};
+
 Result<Ok, MetaError> read_directive(Meta& meta, std::string_view raw_line) {
   const std::string_view line = trim(raw_line);
   if (line.empty()) return Ok{};
@@ -21,14 +28,12 @@ Result<Ok, MetaError> read_directive(Meta& meta, std::string_view raw_line) {
   const std::string_view value = rest ? trim_start(*rest) : std::string_view();
   // An empty value is reported before an unknown name.
   if (value.empty()) return meta_error(MetaError::Kind::EmptyValue, name);
-  if (name == "title") {
-    meta.title = std::string(value);
-  } else if (name == "author") {
-    meta.author = std::string(value);
-  } else {
-    return meta_error(MetaError::Kind::UnknownDirective, name);
+  for (const MetaDirective& directive : meta_directives) {
+    if (directive.name != name) continue;
+    meta.*directive.field = std::string(value);
+    return Ok{};
   }
-  return Ok{};
+  return meta_error(MetaError::Kind::UnknownDirective, name);
 }
 
 std::vector<std::string> read_tags(std::span<const std::string_view> lines) {
@@ -75,6 +80,12 @@ void write_lines_of(std::string_view text, std::string& out) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> meta_directive_names() {
+  std::vector<std::string_view> names;
+  for (const MetaDirective& directive : meta_directives) names.push_back(directive.name);
+  return names;
+}
 
 std::string MetaError::text() const {
   switch (kind) {

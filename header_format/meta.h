@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "header_format/parse_error.h"
@@ -50,5 +51,8 @@ struct Meta {
 
   friend bool operator==(const Meta&, const Meta&) = default;
 };
+
+// The names of the meta directives ("title", ...), without their '@'.
+std::vector<std::string_view> meta_directive_names();
 
 }  // namespace voromel::header_format

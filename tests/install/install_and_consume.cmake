@@ -2,7 +2,8 @@
 # into a fresh prefix, then builds examples/consumer against that prefix,
 # once through find_package and once through pkg-config (when it is there),
 # and checks what the consumer prints.
-#   cmake -D SOURCE_DIR=... -D WORK_DIR=... -D CXX=... -D GENERATOR=... -P install_and_consume.cmake
+#   cmake -D SOURCE_DIR=... -D WORK_DIR=... -D CXX=... -D GENERATOR=... -D VERSION=...
+#     -P install_and_consume.cmake
 cmake_minimum_required(VERSION 3.25)
 
 set(build ${WORK_DIR}/build)
@@ -23,6 +24,26 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${build} -G ${GENERATOR}
   -D CMAKE_BUILD_TYPE=Release -D BUILD_TESTING=OFF -D CMAKE_CXX_COMPILER=${CXX})
 run(${CMAKE_COMMAND} --build ${build} -j 2)
 run(${CMAKE_COMMAND} --install ${build} --prefix ${prefix})
+
+# The installed manual pages, compressed, carry the project's version in
+# their heading.
+find_program(GZIP gzip REQUIRED)
+file(GLOB pages ${prefix}/share/man/man*/*)
+list(LENGTH pages page_count)
+if(page_count LESS 2)
+  message(FATAL_ERROR "expected voromel(1) and voromel-track(5) in ${prefix}/share/man: ${pages}")
+endif()
+foreach(page IN LISTS pages)
+  if(NOT page MATCHES "[.]gz$")
+    message(FATAL_ERROR "manual page not compressed: ${page}")
+  endif()
+  execute_process(COMMAND ${GZIP} -dc ${page} OUTPUT_VARIABLE text RESULT_VARIABLE status)
+  string(REGEX MATCH "^\\.TH [^\n]*" heading "${text}")
+  if(NOT status EQUAL 0 OR NOT heading MATCHES " \"voromel ${VERSION}\" ")
+    message(FATAL_ERROR "${page}: the heading '${heading}' does not carry voromel ${VERSION}")
+  endif()
+  message(STATUS "${page}: ${heading}")
+endforeach()
 
 string(JOIN " " flags ${warnings})
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${consumer}/cmake -G ${GENERATOR}

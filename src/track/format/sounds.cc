@@ -8,6 +8,7 @@
 
 #include "header_format/text.h"
 #include "track/body_lines.h"
+#include "track/directive_names.h"
 #include "track/format/curves.h"
 #include "track/format/notes.h"
 #include "track/number_text.h"
@@ -244,19 +245,35 @@ std::optional<LineResult<Ok>> apply_field_directive(Sound& sound, std::string_vi
   return std::nullopt;
 }
 
+// The other directives, each with its own reader.
+struct OtherDirective {
+  std::string_view name;
+  LineResult<Ok> (*apply)(Sound& sound, Tokens& tokens, std::size_t line_number);
+};
+constexpr OtherDirective other_directives[] = {
+    {"voice", apply_voice},   {"steps", apply_steps},       {"slide", apply_slide},
+    {"filter", apply_filter}, {"arpeggio", apply_arpeggio}, {"sample", apply_sample},
+};
+
 }  // namespace
 
 LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
                                      std::string_view arguments, std::size_t line_number) {
   Tokens tokens(arguments);
   if (auto applied = apply_field_directive(sound, name, tokens, line_number)) return *applied;
-  if (name == "voice") return apply_voice(sound, tokens, line_number);
-  if (name == "steps") return apply_steps(sound, tokens, line_number);
-  if (name == "slide") return apply_slide(sound, tokens, line_number);
-  if (name == "filter") return apply_filter(sound, tokens, line_number);
-  if (name == "arpeggio") return apply_arpeggio(sound, tokens, line_number);
-  if (name == "sample") return apply_sample(sound, tokens, line_number);
+  for (const OtherDirective& directive : other_directives) {
+    if (directive.name == name) return directive.apply(sound, tokens, line_number);
+  }
   return failure(line_number, "unknown sound directive " + quoted(name));
+}
+
+std::vector<std::string_view> sound_directive_names() {
+  std::vector<std::string_view> names;
+  for (const NumberSetting& setting : number_settings) names.push_back(setting.name);
+  for (const StageSetting& setting : stage_settings) names.push_back(setting.name);
+  for (const ModulationSetting& setting : modulation_settings) names.push_back(setting.name);
+  for (const OtherDirective& directive : other_directives) names.push_back(directive.name);
+  return names;
 }
 
 LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line_number) {

@@ -9,6 +9,7 @@
 #include "header_format/text.h"
 #include "song/total_order.h"
 #include "track/body_lines.h"
+#include "track/directive_names.h"
 #include "track/format/clips.h"
 #include "track/format/effects.h"
 #include "track/format/note_curves.h"
@@ -132,22 +133,52 @@ LineResult<Ok> add_effect(Layer& layer, std::string_view value, std::size_t line
   return Ok{};
 }
 
+// Every layer directive: its name and how it changes the layer.
+struct LayerDirectiveEntry {
+  std::string_view name;
+  LineResult<Ok> (*apply)(Layer& layer, std::string_view value, std::size_t line_number);
+};
+constexpr LayerDirectiveEntry layer_directives[] = {
+    {"volume", apply_volume},
+    {"pan",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_number(layer.pan, value, line_number, "pan");
+     }},
+    {"mute",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_flag(layer.mute, value, line_number, "mute");
+     }},
+    {"solo",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_flag(layer.solo, value, line_number, "solo");
+     }},
+    {"loop", apply_loop},
+    {"root",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_number(layer.root, value, line_number, "root");
+     }},
+    {"tuning",
+     [](Layer& layer, std::string_view value, std::size_t) -> LineResult<Ok> {
+       layer.tuning = std::string(value);
+       return Ok{};
+     }},
+    {"effect", add_effect},
+};
+
 }  // namespace
 
 LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::string_view value,
                                      std::size_t line_number) {
-  if (name == "volume") return apply_volume(layer, value, line_number);
-  if (name == "pan") return set_number(layer.pan, value, line_number, "pan");
-  if (name == "mute") return set_flag(layer.mute, value, line_number, "mute");
-  if (name == "solo") return set_flag(layer.solo, value, line_number, "solo");
-  if (name == "loop") return apply_loop(layer, value, line_number);
-  if (name == "root") return set_number(layer.root, value, line_number, "root");
-  if (name == "tuning") {
-    layer.tuning = std::string(value);
-    return Ok{};
+  for (const LayerDirectiveEntry& directive : layer_directives) {
+    if (directive.name == name) return directive.apply(layer, value, line_number);
   }
-  if (name == "effect") return add_effect(layer, value, line_number);
   return ParseError::line(line_number, "unknown layer directive " + quoted(name));
+}
+
+std::vector<std::string_view> layer_directive_names() {
+  std::vector<std::string_view> names;
+  for (const LayerDirectiveEntry& directive : layer_directives) names.push_back(directive.name);
+  return names;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "header_format/text.h"
 #include "track/body_lines.h"
+#include "track/directive_names.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -58,6 +59,12 @@ LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::strin
 header_format::Result<ReverbPreset, header_format::ParseError> ReverbSection::parse(
     std::span<const std::string_view> lines) {
   return parse_body<ReverbPreset>(lines, LineErrorWrap::Boxed, apply_reverb_line);
+}
+
+std::vector<std::string_view> reverb_setting_names() {
+  std::vector<std::string_view> names;
+  for (const ReverbSetting& setting : reverb_settings) names.push_back(setting.key);
+  return names;
 }
 
 void ReverbSection::serialize(const ReverbPreset& preset, std::string& out) {

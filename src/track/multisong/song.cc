@@ -12,6 +12,7 @@
 #include "header_format/text.h"
 #include "song/total_order.h"
 #include "track/body_lines.h"
+#include "track/directive_names.h"
 #include "track/format/jumps.h"
 #include "track/number_text.h"
 #include "track/repeated_names.h"
@@ -351,19 +352,46 @@ void append_timeline(std::string& out, const Song& song) {
 
 }  // namespace
 
+namespace {
+
+// Every song directive: its name and its reader.
+struct SongDirectiveReader {
+  std::string_view name;
+  LineResult<SongDirective> (*read)(std::string_view value, std::size_t line_number);
+};
+constexpr SongDirectiveReader song_directives[] = {
+    {"tempo", parse_tempo},
+    {"signature", parse_signature},
+    {"seed", parse_seed},
+    {"param", parse_param},
+    {"length", parse_length},
+    {"layer",
+     [](std::string_view value, std::size_t) -> LineResult<SongDirective> {
+       return SongDirective(LayerDirective{std::string(value)});
+     }},
+    {"marker", parse_marker},
+    {"jump", parse_jump},
+    {"jump-at", parse_jump_at},
+    {"import",
+     [](std::string_view, std::size_t) -> LineResult<SongDirective> {
+       return SongDirective(ImportDirective{});
+     }},
+};
+
+}  // namespace
+
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
                                                std::size_t line_number) {
-  if (name == "tempo") return parse_tempo(value, line_number);
-  if (name == "signature") return parse_signature(value, line_number);
-  if (name == "seed") return parse_seed(value, line_number);
-  if (name == "param") return parse_param(value, line_number);
-  if (name == "length") return parse_length(value, line_number);
-  if (name == "layer") return SongDirective(LayerDirective{std::string(value)});
-  if (name == "marker") return parse_marker(value, line_number);
-  if (name == "jump") return parse_jump(value, line_number);
-  if (name == "jump-at") return parse_jump_at(value, line_number);
-  if (name == "import") return SongDirective(ImportDirective{});
+  for (const SongDirectiveReader& directive : song_directives) {
+    if (directive.name == name) return directive.read(value, line_number);
+  }
   return ParseError::line(line_number, "unknown global directive " + quoted(name));
+}
+
+std::vector<std::string_view> song_directive_names() {
+  std::vector<std::string_view> names;
+  for (const SongDirectiveReader& directive : song_directives) names.push_back(directive.name);
+  return names;
 }
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
