@@ -64,11 +64,10 @@ LineResult<song::Arpeggio> parse_arpeggio(std::string_view first_offset, Tokens&
 bool is_audio_filename(std::string_view text) {
   // Only the last dot of the last five characters can start one of these.
   constexpr std::size_t longest_extension = 4;
-  const std::string_view end =
-      text.substr(text.size() - std::min(text.size(), longest_extension + 1));
-  const std::size_t dot = end.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  const std::string_view extension = end.substr(dot + 1);
+  std::size_t dot = text.size();
+  while (dot > 0 && text.size() - dot <= longest_extension && text[dot - 1] != '.') --dot;
+  if (dot == 0 || text[dot - 1] != '.') return false;
+  const std::string_view extension = text.substr(dot);
   constexpr std::array<std::string_view, 4> audio = {"wav", "mp3", "ogg", "flac"};
   for (const std::string_view known : audio) {
     if (equals_ignoring_ascii_case(extension, known)) return true;

@@ -391,9 +391,9 @@ class NoteLines {
   bool take_plain(std::string_view trimmed, std::size_t line_number) {
     const auto head = format::read_plain_note_head(trimmed);
     if (!head) return false;
-    const std::string* tail = tails_.canonical(head->tail);
-    if (tail == nullptr) return false;
-    taken_ = TakenLine{trimmed, line_number, *head, tail};
+    const std::string* line_end = tails_.line_end(head->tail);
+    if (line_end == nullptr) return false;
+    taken_ = TakenLine{trimmed, line_number, *head, line_end};
     return true;
   }
 
@@ -413,9 +413,7 @@ class NoteLines {
     }
     begin_note(taken_->head.start);
     taken_->head.append_head_to(text_);
-    text_ += ' ';
-    text_ += *taken_->tail;
-    text_ += '\n';
+    text_ += *taken_->line_end;
     taken_.reset();
   }
 
@@ -445,7 +443,7 @@ class NoteLines {
     std::string_view line;
     std::size_t line_number;
     format::PlainNoteHead head;
-    const std::string* tail;
+    const std::string* line_end;
   };
 
   void begin_note(float start) {
