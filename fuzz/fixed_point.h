@@ -8,6 +8,7 @@
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/track_sections.h"
 #include "track/upgrade.h"
+#include "voromel/voromel.h"
 
 // The property the fuzz target checks, shared with the test that replays its
 // findings: a text that parses is written in a form that reads back to the
@@ -48,6 +49,13 @@ inline std::optional<Fault> fixed_point_fault(std::string_view text) {
   const std::string whole = document.value().serialize();
   if (auto fault = block_by_block_fault(text, whole)) return fault;
   if (auto fault = rewrite_fault(whole)) return fault;
+  // A document that reads, and that the tool would rewrite, is written.
+  auto read = voromel::Document::read(text);
+  if (read && read.value().check()) {
+    auto written = read.value().write();
+    if (!written)
+      return Fault{"a document read is refused: " + written.error().message(), whole, ""};
+  }
   auto upgraded = track::upgrade_pre_0_20(document.value(), "fuzz");
   if (upgraded && upgraded.value()) return rewrite_fault(document.value().serialize());
   return std::nullopt;

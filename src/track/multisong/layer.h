@@ -81,7 +81,6 @@ struct LayerSection {
   // `tails` carries note tails from one block of a document to the next.
   static header_format::Result<header_format::Ok, header_format::ParseError> write(
       std::span<const std::string_view> lines, std::string& out, NoteTails& tails);
-  static void set_name(song::Layer& layer, const std::string& name) { layer.name = name; }
 };
 
 }  // namespace voromel::track::multisong

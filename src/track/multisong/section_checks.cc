@@ -63,7 +63,8 @@ std::string repeated_meta_refusal(std::size_t meta_sections) {
 Result<Ok, header_format::ParseError> check_preambles(const TrackDocument& document) {
   std::optional<std::string> message;
   any_list(document.sections, [&]<class Kind>(const SectionList<Kind>& list) {
-    message = preamble_refusal(Kind::title, list.lines);
+    const std::vector<std::string_view> lines(list.lines.begin(), list.lines.end());
+    message = preamble_refusal(Kind::title, lines);
     return message.has_value();
   });
   if (message) return refusal(std::move(*message));
