@@ -1,5 +1,6 @@
 #include "header_format/document.h"
 
+#include "header_format/outline.h"
 #include "header_format/section_list.h"
 
 namespace voromel::header_format {

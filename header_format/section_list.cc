@@ -1,5 +1,7 @@
 #include "header_format/section_list.h"
 
+#include "header_format/outline.h"
+
 namespace voromel::header_format {
 
 std::string sub_block_heading(const Instance& child, std::size_t depth) {

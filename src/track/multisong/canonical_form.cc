@@ -6,9 +6,11 @@
 
 #include "header_format/document.h"
 #include "header_format/meta.h"
+#include "header_format/outline.h"
 #include "header_format/section_list.h"
 #include "header_format/split.h"
 #include "track/multisong/section_checks.h"
+#include "track/multisong/section_kinds.h"
 #include "track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
