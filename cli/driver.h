@@ -17,6 +17,7 @@ inline constexpr std::string_view usage_text =
 
 // Runs the tool on the arguments (without the program name), writing every
 // message to `err`; returns the exit status. Only tests pass a formatter.
-int run(std::span<const std::string> args, std::ostream& err, Formatter format = voromel::format);
+int run(std::span<const std::string> args, std::ostream& err,
+        Formatter format = voromel::canonical_text);
 
 }  // namespace voromel::cli

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "canonical_text.h"
 #include "header_format/result.h"
 #include "voromel/voromel.h"
 
@@ -25,7 +26,7 @@ struct FileFailure {
 using FileOutcome = header_format::Result<FileDone, FileFailure>;
 
 // How the tool reads a text and writes it in canonical form. The tool always
-// uses `voromel::format`; tests substitute a faulty one to see the read-back
+// uses `voromel::canonical_text`; tests substitute a faulty one to see the read-back
 // check fire.
 using Formatter = Result<CanonicalText, Error> (*)(std::string_view text);
 

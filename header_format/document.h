@@ -33,22 +33,26 @@ concept Sections = std::default_initializable<Set> &&
 // A section with a title nobody claims, kept and written back as split.
 struct UnknownSection {
   std::string title;
-  std::vector<std::string_view> lines;
-  std::vector<Instance> blocks;
+  // Its own lines and its blocks, nested ones included, as they are written
+  // back: each line ends in '\n'.
+  std::string body;
+
+  // The section as split from a text.
+  static UnknownSection from_split(RawSection& section);
+  void serialize(std::string& out) const;
 };
 
 // U+FEFF in UTF-8, which some editors put at the very start of a file.
 inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
-// One parsed file. Its lines are views into the text it was parsed from,
-// which must outlive it.
+// One parsed file. It owns all of its text.
 template <Sections Set>
 struct Document {
   // Whether the text began with a byte-order mark. It belongs to no line:
   // it is read past and written back in front of everything.
   bool has_byte_order_mark = false;
   // Lines before the first heading, carried verbatim.
-  std::vector<std::string_view> leading_lines;
+  std::vector<std::string> leading_lines;
   // The last "# Meta" section; a later one replaces an earlier one entirely.
   Meta meta;
   // How many "# Meta" sections the text had.
@@ -63,18 +67,14 @@ struct Document {
     if (document) document.value().has_byte_order_mark = marked;
     return document;
   }
-  // A temporary string would leave the document's views dangling.
-  template <class Text>
-  requires std::same_as<Text, std::string>
-  static Result<Document, ParseError> parse_with(Text&& text) = delete;
-
   // Reads a text whose byte-order mark, if it had one, is taken off already:
   // one more at its start is part of its first line.
   static Result<Document, ParseError> parse_unmarked(std::string_view text) {
     auto split = split_document(text);
     if (!split) return std::move(split).error();
     Document document;
-    document.leading_lines = std::move(split.value().leading_lines);
+    const auto& leading_lines = split.value().leading_lines;
+    document.leading_lines.assign(leading_lines.begin(), leading_lines.end());
     typename Set::ReadState state;
     for (RawSection& section : split.value().sections) {
       if (auto added = document.add_section(section, state); !added) {
@@ -83,6 +83,7 @@ struct Document {
     }
     return document;
   }
+
   // Written by the set's own writer, which is found in the set's namespace.
   std::string serialize() const { return serialize_document(*this); }
 
@@ -98,8 +99,7 @@ struct Document {
     auto claim = sections.try_parse_into(section.title, section.lines, section.blocks, state);
     if (!claim) return std::move(claim).error();
     if (claim.value() == Claim::NotMine) {
-      unknown.push_back(UnknownSection{std::move(section.title), std::move(section.lines),
-                                       std::move(section.blocks)});
+      unknown.push_back(UnknownSection::from_split(section));
     }
     return Ok{};
   }

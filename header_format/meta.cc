@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "header_format/outline.h"
 #include "header_format/section_list.h"
 #include "header_format/text.h"
 

@@ -15,8 +15,26 @@ std::string ParseError::text() const {
 }
 
 ParseError ParseError::shifted(std::size_t first_line) const {
-  if (kind_ != Kind::AtLine) return *this;
-  return ParseError(kind_, first_line + line_number_ - 1, inner_text_, refuses_);
+  ParseError moved = *this;
+  if (kind_ == Kind::AtLine) {
+    moved.line_number_ = first_line + line_number_ - 1;
+    moved.file_line_ = moved.line_number_;
+  } else if (kind_ == Kind::Boxed && inner_line_) {
+    moved.file_line_ = first_line + *inner_line_ - 1;
+  }
+  return moved;
+}
+
+std::optional<std::size_t> ParseError::file_line() const {
+  if (file_line_ == 0) return std::nullopt;
+  return file_line_;
+}
+
+ParseError ParseError::in_block(std::string_view section, std::string_view name) const {
+  ParseError placed = *this;
+  placed.section_ = section;
+  placed.block_ = name;
+  return placed;
 }
 
 }  // namespace voromel::header_format

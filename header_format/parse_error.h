@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace voromel::header_format {
 
@@ -17,7 +19,9 @@ class ParseError {
   static ParseError orphan_subheader() { return ParseError(Kind::OrphanSubheader, 0, {}); }
   template <class Inner>
   static ParseError boxed(const Inner& inner) {
-    return ParseError(Kind::Boxed, 0, inner.text(), refuses(inner));
+    ParseError error(Kind::Boxed, 0, inner.text(), refuses(inner));
+    if constexpr (requires { inner.line_number(); }) error.inner_line_ = inner.line_number();
+    return error;
   }
   template <class Inner>
   static ParseError at_line(std::size_t line_number, const Inner& inner) {
@@ -32,8 +36,19 @@ class ParseError {
   bool refuses() const { return refuses_; }
 
   // The error as seen from the file, for a block whose first body line is
-  // `first_line`: only `AtLine` errors move.
+  // `first_line`: only the text of `AtLine` errors moves; a boxed error keeps
+  // its text (the block-relative number the tool prints) and learns its file
+  // line.
   ParseError shifted(std::size_t first_line) const;
+  // The 1-based file line of an error that `shifted` placed.
+  std::optional<std::size_t> file_line() const;
+
+  // The error as raised inside the block `name` of the section `section`.
+  ParseError in_block(std::string_view section, std::string_view name) const;
+  // The section title and block name of an error raised inside a block;
+  // empty otherwise.
+  const std::string& section() const { return section_; }
+  const std::string& block() const { return block_; }
 
   friend bool operator==(const ParseError&, const ParseError&) = default;
 
@@ -57,6 +72,11 @@ class ParseError {
   std::size_t line_number_;
   std::string inner_text_;
   bool refuses_;
+  // The inner error's own line of a boxed error, if it has one.
+  std::optional<std::size_t> inner_line_;
+  std::size_t file_line_ = 0;
+  std::string section_;
+  std::string block_;
 };
 
 }  // namespace voromel::header_format

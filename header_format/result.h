@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -10,7 +11,9 @@ namespace voromel::header_format {
 struct Ok {};
 
 // Either a value or an error. Errors are values; nothing is thrown or
-// printed below the driver.
+// printed below the driver. Reading the value of a result that holds an
+// error, or the error of one that holds a value, is a fault of the caller:
+// check `has_value()` first (debug builds assert it).
 template <class T, class E>
 class [[nodiscard]] Result {
   static_assert(!std::is_same_v<T, E>, "a result needs distinct value and error types");
@@ -22,15 +25,25 @@ class [[nodiscard]] Result {
   bool has_value() const { return state_.index() == 0; }
   explicit operator bool() const { return has_value(); }
 
-  T& value() & { return std::get<0>(state_); }
-  const T& value() const& { return std::get<0>(state_); }
-  T&& value() && { return std::get<0>(std::move(state_)); }
+  T& value() & { return *value_pointer(); }
+  const T& value() const& { return *value_pointer(); }
+  T&& value() && { return std::move(*value_pointer()); }
 
-  E& error() & { return std::get<1>(state_); }
-  const E& error() const& { return std::get<1>(state_); }
-  E&& error() && { return std::get<1>(std::move(state_)); }
+  E& error() & { return *error_pointer(); }
+  const E& error() const& { return *error_pointer(); }
+  E&& error() && { return std::move(*error_pointer()); }
 
  private:
+  // Unchecked in release builds, so that nothing is thrown.
+  T* value_pointer() const {
+    assert(has_value() && "the value of a result that holds an error");
+    return const_cast<T*>(std::get_if<0>(&state_));
+  }
+  E* error_pointer() const {
+    assert(!has_value() && "the error of a result that holds a value");
+    return const_cast<E*>(std::get_if<1>(&state_));
+  }
+
   std::variant<T, E> state_;
 };
 

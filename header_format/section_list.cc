@@ -1,5 +1,7 @@
 #include "header_format/section_list.h"
 
+#include "header_format/outline.h"
+
 namespace voromel::header_format {
 
 std::string sub_block_heading(const Instance& child, std::size_t depth) {
@@ -9,8 +11,10 @@ std::string sub_block_heading(const Instance& child, std::size_t depth) {
   return heading;
 }
 
-void serialize_section_head(std::string& out, std::string_view title,
-                            std::span<const std::string_view> lines) {
+namespace {
+
+template <class Line>
+void write_section_head(std::string& out, std::string_view title, std::span<const Line> lines) {
   separate(out);
   out += "# ";
   out += title;
@@ -21,6 +25,18 @@ void serialize_section_head(std::string& out, std::string_view title,
     out += line;
     out += '\n';
   }
+}
+
+}  // namespace
+
+void serialize_section_head(std::string& out, std::string_view title,
+                            std::span<const std::string_view> lines) {
+  write_section_head(out, title, lines);
+}
+
+void serialize_section_head(std::string& out, std::string_view title,
+                            std::span<const std::string> lines) {
+  write_section_head(out, title, lines);
 }
 
 void serialize_block_heading(std::string& out, std::string_view name) {

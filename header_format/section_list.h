@@ -95,6 +95,8 @@ std::string sub_block_heading(const Instance& child, std::size_t depth = 0);
 // blank line and the section's own lines.
 void serialize_section_head(std::string& out, std::string_view title,
                             std::span<const std::string_view> lines);
+void serialize_section_head(std::string& out, std::string_view title,
+                            std::span<const std::string> lines);
 
 // Writes "## name" after a separating blank line.
 void serialize_block_heading(std::string& out, std::string_view name);
@@ -104,15 +106,26 @@ template <Section Kind>
 struct SectionList {
   using Value = typename Kind::Value;
 
-  std::vector<std::string_view> lines;
+  std::vector<std::string> lines;
   std::vector<Named<Value>> items;
+
+  // The first block named `name`, or null.
+  Named<Value>* find(std::string_view name) {
+    for (Named<Value>& item : items) {
+      if (item.name == name) return &item;
+    }
+    return nullptr;
+  }
+  const Named<Value>* find(std::string_view name) const {
+    return const_cast<SectionList*>(this)->find(name);
+  }
 
   // Parses the blocks in file order and appends them after the items held.
   template <class State>
   Result<Ok, ParseError> append_blocks(std::vector<Instance>& blocks, State& state) {
     for (Instance& block : blocks) {
       auto value = parse_block<Kind>(block.lines, state);
-      if (!value) return value.error().shifted(block.first_line);
+      if (!value) return value.error().shifted(block.first_line).in_block(Kind::title, block.name);
       if constexpr (requires(Value & v) { Kind::set_name(v, block.name); }) {
         Kind::set_name(value.value(), block.name);
       }

@@ -4,6 +4,7 @@
 #include <utility>
 #include <variant>
 
+#include "header_format/outline.h"
 #include "header_format/text.h"
 #include "header_parsing/parser.h"
 

@@ -2,17 +2,25 @@
 
 #include <utility>
 
+#include "canonical_text.h"
 #include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
+#include "track/multisong/written_model.h"
 #include "track/upgrade.h"
 
 namespace voromel {
 
 namespace {
 
+Error located_error(const header_format::ParseError& error, Error::Kind kind) {
+  std::optional<BlockName> block;
+  if (!error.section().empty()) block = BlockName{error.section(), error.block()};
+  return Error(kind, error.text(), error.file_line(), std::move(block));
+}
+
 Error read_error(const header_format::ParseError& error) {
-  return Error(error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable, error.text());
+  return located_error(error, error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable);
 }
 
 // The tool refuses such a text when it reads the file, and the grammars
@@ -26,19 +34,52 @@ Error refusal(std::string message) {
   return Error(Error::Kind::Refused, std::move(message));
 }
 
-}  // namespace
-
-Result<Document, Error> Document::read(std::string text) {
-  if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
-  auto storage = std::make_unique<Storage>();
-  storage->text = std::move(text);
-  auto model = TrackDocument::parse_with(std::string_view(storage->text));
-  if (!model) return read_error(model.error());
-  return Document(std::move(storage), std::move(model).value());
+// The refusal of a written text that does not read, naming the block that
+// does not.
+Error unreadable_written(const Error& error) {
+  std::string where = "the written text";
+  if (const auto& block = error.block()) {
+    where = "'## " + block->name + "' of '# " + block->section + "'";
+  }
+  return refusal(where + " would not read back: " + error.message());
 }
 
-std::string Document::write() const {
-  return model_.serialize();
+// The tool's own check before it writes: the text reads and is canonical.
+Result<Ok, Error> check_canonical(std::string_view text) {
+  auto reread = canonical_text(text);
+  if (!reread) return unreadable_written(reread.error());
+  if (!reread.value().same_as_input) {
+    return refusal("the written text would not read back the same: it is not canonical");
+  }
+  return Ok{};
+}
+
+// Whether the written text reads back as it was written: the tool's own
+// check before it writes a file. A model read from a text may be written
+// differently (sorted, or without settings that mean nothing, such as a
+// loop skip without a loop), so the text is what is compared.
+Result<Ok, Error> check_read_back(const std::string& text) {
+  if (!header_format::is_valid_utf8(text)) {
+    return refusal("the written text would not be valid UTF-8");
+  }
+  return check_canonical(text);
+}
+
+}  // namespace
+
+Result<Document, Error> Document::read(std::string_view text) {
+  if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
+  auto model = TrackDocument::parse_with(text);
+  if (!model) return read_error(model.error());
+  return Document(std::move(model).value());
+}
+
+Result<std::string, Error> Document::write() const {
+  if (auto checked = check(); !checked) return std::move(checked).error();
+  if (auto field = track::multisong::unwritable_field(model_)) return refusal(std::move(*field));
+  std::string text = model_.serialize();
+  if (auto checked = check_read_back(text); !checked) return std::move(checked).error();
+  return text;
 }
 
 Result<Ok, Error> Document::check() const {
@@ -48,36 +89,52 @@ Result<Ok, Error> Document::check() const {
   return Ok{};
 }
 
-Result<bool, Error> Document::upgrade(std::string_view song_name) {
-  auto upgraded = track::upgrade_pre_0_20(model_, song_name);
-  if (!upgraded) return Error(Error::Kind::NotUpgradable, upgraded.error().text());
-  if (!upgraded.value()) return false;
-  if (auto reason = track::multisong::write_document(model_).refusals.first_lost_text()) {
+Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_name) const {
+  TrackDocument lifted = model_;
+  auto upgraded = track::upgrade_pre_0_20(lifted, song_name);
+  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable);
+  if (!upgraded.value()) return std::optional<Document>();
+  if (auto reason = track::multisong::write_document(lifted).refusals.first_lost_text()) {
     return refusal(std::move(*reason));
   }
-  return true;
+  return std::optional<Document>(Document(std::move(lifted)));
 }
 
-std::string_view Document::keep(std::string text) {
-  return storage_->kept.emplace_back(std::move(text));
-}
-
-Result<CanonicalText, Error> format(std::string_view text) {
+Result<CanonicalText, Error> canonical_text(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto form = track::multisong::canonical_form(text);
-  if (!form) return read_error(form.error());
+  if (!form) {
+    // The block by block reading does not say where its error is; reading
+    // the whole text finds the same first error, with its place.
+    auto model = TrackDocument::parse_with(text);
+    if (!model && model.error().text() == form.error().text()) return read_error(model.error());
+    return read_error(form.error());
+  }
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
   if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));
   return written;
 }
 
-Result<std::optional<std::string>, Error> upgrade(std::string text, std::string_view song_name) {
-  auto document = Document::read(std::move(text));
-  if (!document) return std::move(document).error();
-  auto upgraded = document.value().upgrade(song_name);
-  if (!upgraded) return std::move(upgraded).error();
+Result<Formatted, Error> format(std::string_view text) {
+  auto form = canonical_text(text);
+  if (!form) return std::move(form).error();
+  if (form.value().refusal) return std::move(*form.value().refusal);
+  if (form.value().same_as_input) return Formatted{std::string(text), false};
+  return Formatted{std::move(form.value().text), true};
+}
+
+Result<std::optional<std::string>, Error> upgrade(std::string_view text,
+                                                  std::string_view song_name) {
+  // Lifted in place: no one else sees the model if the lift fails.
+  if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
+  auto model = TrackDocument::parse_with(text);
+  if (!model) return read_error(model.error());
+  auto upgraded = track::upgrade_pre_0_20(model.value(), song_name);
+  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable);
   if (!upgraded.value()) return std::optional<std::string>();
-  return std::optional<std::string>(document.value().write());
+  auto written = track::multisong::write_document(model.value());
+  if (auto reason = written.refusals.first_lost_text()) return refusal(std::move(*reason));
+  return std::optional<std::string>(std::move(written.text));
 }
 
 }  // namespace voromel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,63 +11,192 @@
 namespace voromel {
 namespace {
 
-// Short enough for the string's own buffer, which moves with it: the
-// document must keep the bytes its model views where they are.
-TEST(OwningDocument, KeepsItsViewsWhenMoved) {
-  auto read = Document::read("x\n# Songs\nat\n");
-  ASSERT_TRUE(read.has_value()) << read.error().message();
-  Document document = std::move(read).value();
-  std::vector<Document> moved;
-  moved.push_back(std::move(document));
-  moved.reserve(8);
-  TrackDocument& model = moved.front().model();
-  model.leading_lines.push_back(moved.front().keep("y"));
-  EXPECT_EQ(moved.front().write(), "x\ny\n\n# Songs\n\nat\n");
+const char* const demo =
+    "# Songs\n## main\n@layer bass\n@tempo 120\n# Layers\n## bass\nbass 0 36 1\n"
+    "# Meta\n@title Demo\n";
+
+TrackDocument read_model(const char* text) {
+  auto document = Document::read(text);
+  EXPECT_TRUE(document.has_value()) << document.error().message();
+  return document ? document.value().model() : TrackDocument{};
+}
+
+// The model owns its text: a copy outlives its document, and a name or a
+// line added from a string that then goes away is safe.
+TEST(OwningDocument, CopiesAndAddedNamesStandAlone) {
+  std::optional<TrackDocument> copy;
+  {
+    auto read = Document::read(demo);
+    ASSERT_TRUE(read.has_value()) << read.error().message();
+    copy = read.value().model();
+  }
+  {
+    std::string name = "intro that is longer than a short string";
+    name.resize(5);
+    copy->sections.songs.find("main")->value.markers.push_back({name, 4});
+    copy->leading_lines.push_back(name);
+  }
+  const auto written = Document::from_model(std::move(*copy)).write();
+  ASSERT_TRUE(written.has_value()) << written.error().message();
+  EXPECT_EQ(written.value(),
+            "intro\n\n# Meta\n\n@title Demo\n\n# Songs\n\n## main\n@tempo 120\n@layer bass\n"
+            "@marker 4 intro\n\n# Layers\n\n## bass\nbass 0 36 1\n");
 }
 
 TEST(OwningDocument, ChangedModelIsWrittenCanonically) {
-  const std::string text = "# Songs\n## main\n@layer bass\n@tempo 120\n# Meta\n@title Demo\n";
   const std::string canonical =
-      "# Meta\n\n@title Demo\n\n# Songs\n\n## main\n@tempo 90\n@layer bass\n";
-  auto document = Document::read(text);
+      "# Meta\n\n@title Demo\n\n# Songs\n\n## main\n@tempo 90\n@layer bass\n\n"
+      "# Layers\n\n## bass\nbass 0 36 1\n";
+  auto document = Document::read(demo);
   ASSERT_TRUE(document.has_value()) << document.error().message();
-  document.value().model().sections.songs.items.at(0).value.tempo = 90;
-  EXPECT_EQ(document.value().write(), canonical);
-  auto formatted = format(canonical);
+  document.value().model().sections.songs.find("main")->value.tempo = 90;
+  EXPECT_EQ(document.value().model().sections.songs.find("intro"), nullptr);
+  const auto written = document.value().write();
+  ASSERT_TRUE(written.has_value()) << written.error().message();
+  EXPECT_EQ(written.value(), canonical);
+
+  const auto formatted = format(canonical);
   ASSERT_TRUE(formatted.has_value());
-  EXPECT_TRUE(formatted.value().same_as_input);
-  EXPECT_EQ(formatted.value().text, "");
+  EXPECT_FALSE(formatted.value().changed);
+  EXPECT_EQ(formatted.value().text, canonical);
+  const auto reformatted = format(demo);
+  ASSERT_TRUE(reformatted.has_value());
+  EXPECT_TRUE(reformatted.value().changed);
+  EXPECT_EQ(reformatted.value().text,
+            "# Meta\n\n@title Demo\n\n# Songs\n\n## main\n@tempo 120\n@layer bass\n\n"
+            "# Layers\n\n## bass\nbass 0 36 1\n");
 }
 
-TEST(OwningDocument, ErrorsCarryTheToolsMessages) {
+TEST(OwningDocument, ErrorsCarryTheToolsMessagesAndTheirPlace) {
   struct Case {
     const char* text;
     Error::Kind kind;
     const char* message;
+    std::optional<std::size_t> line;
+    std::optional<BlockName> block;
   } cases[] = {
-      {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header"},
+      {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header", {}, {}},
       // An overlong space, which is not UTF-8 at all.
       {"# Layers\n## a\nlead\xC0\xA0"
        "0 60 1\n",
-       Error::Kind::Unreadable, "stream did not contain valid UTF-8"},
+       Error::Kind::Unreadable,
+       "stream did not contain valid UTF-8",
+       {},
+       {}},
       {"# Layers\n## a\n@pan x\n", Error::Kind::Unreadable,
-       "line 3: line 1: invalid number for pan: 'x'"},
+       "line 3: line 1: invalid number for pan: 'x'", 3, BlockName{"Layers", "a"}},
+      // Song blocks count lines from the start of their body.
+      {"# Meta\n@title x\n# Songs\n## main\n\n@tempo 1\n@marker x y\n", Error::Kind::Unreadable,
+       "line 2: invalid number for marker beat: 'x'", 7, BlockName{"Songs", "main"}},
+      {"# Subtitles\n## s\n1 a\ntwelve b\n", Error::Kind::Unreadable,
+       "line 2: invalid number for subtitle beat: 'twelve'", 4, BlockName{"Subtitles", "s"}},
+      {"# Meta\n@title\n", Error::Kind::Unreadable, "meta '@title' needs a value", {}, {}},
       {"# Motifs\n\n## x\n0 60 83.425\n  pitch 74 -.5e-1 linear, -0.00012896182 "
        "148433500607357091053568, 1.4e-45 -2.5931212e-36\n",
        Error::Kind::Refused,
        "line 5: the pitch movement of this note cannot be written so that it reads back the "
-       "same: use x values rising from 0 to 1, finite offsets and a duration above 0"},
+       "same: use x values rising from 0 to 1, finite offsets and a duration above 0",
+       5, BlockName{"Motifs", "x"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    auto document = Document::read(c.text);
-    ASSERT_FALSE(document.has_value());
-    EXPECT_EQ(document.error().kind(), c.kind);
-    EXPECT_EQ(document.error().message(), c.message);
-    auto formatted = format(c.text);
-    ASSERT_FALSE(formatted.has_value());
-    EXPECT_EQ(formatted.error().kind(), c.kind);
-    EXPECT_EQ(formatted.error().message(), c.message);
+    const auto document = Document::read(c.text);
+    const auto formatted = format(c.text);
+    for (const Error* error : {&document.error(), &formatted.error()}) {
+      EXPECT_EQ(error->kind(), c.kind);
+      EXPECT_EQ(error->message(), c.message);
+      EXPECT_EQ(error->line(), c.line);
+      EXPECT_EQ(error->block(), c.block);
+    }
+  }
+}
+
+TEST(OwningDocument, FormatRefusesWhatTheToolRefuses) {
+  const auto formatted = format("# Layers\n## a\n### b\n");
+  ASSERT_FALSE(formatted.has_value());
+  EXPECT_EQ(formatted.error().kind(), Error::Kind::Refused);
+  EXPECT_EQ(formatted.error().message(),
+            "'### b' sits inside '## a' of '# Layers', where nothing reads it: move its lines "
+            "into the block or into a '## <name>' block of its own");
+}
+
+// What a write refuses rather than give a text that reads back as something
+// else, or not at all.
+TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
+  using Change = std::function<void(TrackDocument&)>;
+  const auto song = [](TrackDocument& model) -> song::Song& {
+    return model.sections.songs.find("main")->value;
+  };
+  const auto note = [](TrackDocument& model) -> song::Note& {
+    return model.sections.layers.find("bass")->value.notes.at(0);
+  };
+  struct Case {
+    const char* name;
+    const char* text;
+    Change change;
+    const char* message;
+  } cases[] = {
+      {"sub-block", "# Layers\n## a\n### b\n", [](TrackDocument&) {},
+       "'### b' sits inside '## a' of '# Layers', where nothing reads it: move its lines into "
+       "the block or into a '## <name>' block of its own"},
+      {"two metas", "# Meta\n@title a\n# Meta\n@title b\n", [](TrackDocument&) {},
+       "'# Meta' appears 2 times and only the last would be kept: merge them into one '# Meta' "
+       "section"},
+      {"sound with a space", demo, [&](TrackDocument& m) { note(m).sound = "my bass"; },
+       "note sound 'my bass' in '## bass' of '# Layers' holds white space, which would end it"},
+      {"sound as a directive", demo, [&](TrackDocument& m) { note(m).sound = "@volume"; },
+       "note sound '@volume' in '## bass' of '# Layers' starts with '@', which would read back "
+       "as a directive"},
+      {"text with a line end", demo, [&](TrackDocument& m) { note(m).text = "a\nb"; },
+       "note text 'a\\nb' in '## bass' of '# Layers' holds a line end"},
+      {"numeric marker", demo,
+       [&](TrackDocument& m) {
+         song(m).markers.push_back({"12", 1});
+       },
+       "marker name '12' in '## main' of '# Songs' is a number, which would read back as a beat"},
+      {"marker of two words", demo,
+       [&](TrackDocument& m) {
+         song(m).markers.push_back({"two words", 1});
+       },
+       "marker name 'two words' in '## main' of '# Songs' holds white space, which would end it"},
+      {"repeated marker", demo,
+       [&](TrackDocument& m) {
+         song(m).markers.push_back({"x", 1});
+         song(m).markers.push_back({"x", 2});
+       },
+       "marker name 'x' in '## main' of '# Songs' is repeated"},
+      {"repeated parameter", demo,
+       [&](TrackDocument& m) {
+         song(m).params.push_back({"p", 1});
+         song(m).params.push_back({"p", 2});
+       },
+       "parameter name 'p' in '## main' of '# Songs' is repeated"},
+      {"block name with a heading", demo,
+       [](TrackDocument& m) { m.sections.layers.items.at(0).name = "a\n# Evil"; },
+       "block name 'a\\n# Evil' of '# Layers' holds a line end"},
+      {"block name with an edge space", demo,
+       [](TrackDocument& m) { m.sections.layers.items.at(0).name = "a "; },
+       "block name 'a ' of '# Layers' has white space at an edge, which would be dropped"},
+      {"leading heading", demo, [](TrackDocument& m) { m.leading_lines.push_back("# x"); },
+       "line '# x' before the first heading starts with '#', which would read back as a "
+       "heading"},
+      {"empty title", demo, [](TrackDocument& m) { m.meta.title = ""; },
+       "title '' of '# Meta' is empty"},
+      {"beat unit 0", demo, [&](TrackDocument& m) { song(m).beat_unit = 0; },
+       "'## main' of '# Songs' would not read back: line 2: invalid positive integer for "
+       "beat_unit: '0'"},
+      {"arpeggio without rate", demo, [&](TrackDocument& m) { note(m).arpeggio.offsets = {3}; },
+       "'## bass' of '# Layers' would not read back: line 14: line 1: arpeggio needs 'rate "
+       "<steps per second>'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrackDocument model = read_model(c.text);
+    c.change(model);
+    const auto written = Document::from_model(std::move(model)).write();
+    ASSERT_FALSE(written.has_value()) << written.value();
+    EXPECT_EQ(written.error().kind(), Error::Kind::Refused);
+    EXPECT_EQ(written.error().message(), c.message);
   }
 }
 
@@ -95,6 +226,9 @@ TEST(UpgradeText, LiftsOrSaysWhyNot) {
       {"@tempo 100\n# Layers\n## a\n### b\n", Error::Kind::Refused,
        "'### b' sits inside '## a' of '# Layers', where nothing reads it: move its lines into the "
        "block or into a '## <name>' block of its own"},
+      // The sounds are lifted before the song fails.
+      {"@tempo x\n# Sounds\nlead: sine 1\n", Error::Kind::NotUpgradable,
+       "line 1: invalid number for tempo: 'x'"},
   };
   for (const Failure& c : failures) {
     SCOPED_TRACE(c.text);
@@ -102,7 +236,19 @@ TEST(UpgradeText, LiftsOrSaysWhyNot) {
     ASSERT_FALSE(upgraded.has_value());
     EXPECT_EQ(upgraded.error().kind(), c.kind);
     EXPECT_EQ(upgraded.error().message(), c.message);
+    // A document that fails to lift is left as it was.
+    auto document = Document::read(c.text);
+    ASSERT_TRUE(document.has_value());
+    const std::string before = document.value().model().serialize();
+    EXPECT_FALSE(document.value().upgrade("demo").has_value());
+    EXPECT_EQ(document.value().model().serialize(), before);
   }
+}
+
+TEST(Version, MatchesThePackage) {
+  EXPECT_STREQ(VOROMEL_VERSION, "0.2.0");
+  EXPECT_EQ(VOROMEL_VERSION_MAJOR * 10000 + VOROMEL_VERSION_MINOR * 100 + VOROMEL_VERSION_PATCH,
+            200);
 }
 
 }  // namespace

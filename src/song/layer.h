@@ -19,8 +19,6 @@ struct VolumeParam {
 
 // One line of music: its playback settings, effects, notes and placements.
 struct Layer {
-  // The block's name, filled in by the section list; the body never holds it.
-  std::string name;
   // Sorted by start (total order, stable) once the layer is read.
   std::vector<Note> notes;
   std::vector<MotifInstance> motif_instances;

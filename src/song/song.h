@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "song/jump.h"
@@ -13,7 +12,7 @@ namespace voromel::song {
 // A named beat on a song's timeline. Names are unique within a song and are
 // never numbers, so a position or target token that reads as a number is a beat.
 struct Marker {
-  std::string_view name;
+  std::string name;
   float beat = 0;
 
   friend bool operator==(const Marker&, const Marker&) = default;
@@ -29,14 +28,13 @@ struct TempoParam {
 
 // A parameter of a song and its default value.
 struct Param {
-  std::string_view name;
+  std::string name;
   float default_value = 0;
 
   friend bool operator==(const Param&, const Param&) = default;
 };
 
-// How a song is played. The names of its markers and parameters are views
-// into the text it was read from, which must outlive it.
+// How a song is played.
 struct Song {
   float tempo = 120;
   // The end tempo divided by `tempo`; 1 for a steady tempo.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -31,6 +32,11 @@ class ParseError {
   }
 
   const std::variant<Line, Document>& variant() const { return variant_; }
+  // The line of a `Line` error.
+  std::optional<std::size_t> line_number() const {
+    if (const auto* line_error = std::get_if<Line>(&variant_)) return line_error->line_number;
+    return std::nullopt;
+  }
   std::string text() const;
 
   friend bool operator==(const ParseError&, const ParseError&) = default;

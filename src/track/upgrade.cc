@@ -60,7 +60,7 @@ std::vector<std::string> sound_body_lines(std::string_view entries) {
 // whether the section had any.
 Result<bool, DocumentError> convert_one_line_sounds(TrackDocument& document) {
   auto& sounds = document.sections.sounds;
-  const std::vector<std::string_view> lines = std::exchange(sounds.lines, {});
+  const std::vector<std::string> lines = std::exchange(sounds.lines, {});
   std::unordered_set<std::string> names;
   for (const auto& item : sounds.items) names.insert(item.name);
   for (const std::string_view line : lines) {
@@ -129,11 +129,15 @@ Result<bool, DocumentError> upgrade_pre_0_20(TrackDocument& document, std::strin
   auto& songs = document.sections.songs;
   if (!songs.items.empty()) return upgraded_sounds;
 
-  std::vector<std::string_view> kept;
+  std::vector<std::string> kept;
   std::vector<std::string_view> header;
   for (const std::string_view line : document.leading_lines) {
     if (header_format::is_blank(line)) continue;
-    (is_import_line(line) ? kept : header).push_back(line);
+    if (is_import_line(line)) {
+      kept.emplace_back(line);
+    } else {
+      header.push_back(line);
+    }
   }
   if (header.empty()) return upgraded_sounds;
 

@@ -15,7 +15,7 @@ using testing::TempDir;
 // Formatter faults: one whose text reads back as a different document, one
 // whose text does not parse at all.
 Result<CanonicalText, Error> with_prefix(std::string_view text, std::string_view prefix) {
-  auto form = format(text);
+  auto form = canonical_text(text);
   if (!form) return form;
   CanonicalText& written = form.value();
   written.text.insert(0, written.same_as_input ? text : std::string_view());

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "header_format/outline.h"
+
 namespace voromel::header_format {
 namespace {
 

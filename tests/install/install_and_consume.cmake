@@ -1,7 +1,9 @@
 # Builds the library and the tool (Release, without tests), installs them
-# into a fresh prefix, then builds examples/consumer against that prefix,
-# once through find_package and once through pkg-config (when it is there),
-# and checks what the consumer prints.
+# into a fresh prefix, then builds examples/consumer against that prefix
+# through find_package and through pkg-config (when it is there), with each
+# of g++ and clang++ that is installed, and once more with the library as a
+# subdirectory of the consumer's own build; then checks what each consumer
+# prints, and that the installed headers are all under include/voromel/.
 #   cmake -D SOURCE_DIR=... -D WORK_DIR=... -D CXX=... -D GENERATOR=... -D VERSION=...
 #     -P install_and_consume.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -9,9 +11,11 @@ cmake_minimum_required(VERSION 3.25)
 set(build ${WORK_DIR}/build)
 set(prefix ${WORK_DIR}/prefix)
 set(consumer ${WORK_DIR}/consumer)
-# The build is kept between runs; what is installed and built on it is not.
-file(REMOVE_RECURSE ${prefix} ${consumer})
+# The builds are kept between runs; what is installed and built on them is not.
+file(REMOVE_RECURSE ${prefix} ${consumer}/cmake-g++ ${consumer}/cmake-clang++ ${consumer}/bin)
+file(MAKE_DIRECTORY ${consumer}/bin)
 set(warnings -Wall -Wextra -Wpedantic -Wshadow -Werror)
+string(JOIN " " flags ${warnings})
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -45,32 +49,59 @@ foreach(page IN LISTS pages)
   message(STATUS "${page}: ${heading}")
 endforeach()
 
-string(JOIN " " flags ${warnings})
-run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${consumer}/cmake -G ${GENERATOR}
-  -D CMAKE_BUILD_TYPE=Release -D CMAKE_CXX_COMPILER=${CXX} -D CMAKE_PREFIX_PATH=${prefix}
-  "-DCMAKE_CXX_FLAGS=${flags}")
-run(${CMAKE_COMMAND} --build ${consumer}/cmake)
-set(programs ${consumer}/cmake/set_tempo)
+# Only voromel/ under include/, and nothing but headers in it.
+file(GLOB top RELATIVE ${prefix}/include ${prefix}/include/*)
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/*)
+list(FILTER headers EXCLUDE REGEX "^voromel/.*\\.h$")
+if(NOT top STREQUAL "voromel" OR headers)
+  message(FATAL_ERROR "installed beside include/voromel/*.h: ${top} ${headers}")
+endif()
 
-# The pkg-config file's flags, with the headers as ordinary ones so that
-# warnings in them count.
 find_program(PKG_CONFIG pkg-config)
+file(GLOB_RECURSE pc_file ${prefix}/voromel.pc)
+get_filename_component(pc_directory "${pc_file}" DIRECTORY)
+set(ENV{PKG_CONFIG_PATH} ${pc_directory})
 if(PKG_CONFIG)
-  file(GLOB_RECURSE pc_file ${prefix}/voromel.pc)
-  get_filename_component(pc_directory "${pc_file}" DIRECTORY)
-  set(ENV{PKG_CONFIG_PATH} ${pc_directory})
   execute_process(COMMAND ${PKG_CONFIG} --cflags --libs voromel
     RESULT_VARIABLE status OUTPUT_VARIABLE pc_flags OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "pkg-config does not find voromel in ${pc_directory}")
   endif()
   separate_arguments(pc_flags UNIX_COMMAND "${pc_flags}")
-  run(${CXX} -std=c++20 -O2 ${warnings} ${SOURCE_DIR}/examples/consumer/main.cc ${pc_flags}
-    -o ${consumer}/set_tempo_pc)
-  list(APPEND programs ${consumer}/set_tempo_pc)
 else()
   message(STATUS "pkg-config is not installed: its file is not checked")
 endif()
+
+set(programs)
+foreach(name g++ clang++)
+  find_program(compiler_${name} ${name})
+  set(compiler ${compiler_${name}})
+  if(NOT compiler)
+    message(STATUS "${name} is not installed: not built with it")
+    continue()
+  endif()
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${consumer}/cmake-${name}
+    -G ${GENERATOR} -D CMAKE_BUILD_TYPE=Release -D CMAKE_CXX_COMPILER=${compiler}
+    -D CMAKE_PREFIX_PATH=${prefix} "-DCMAKE_CXX_FLAGS=${flags}")
+  run(${CMAKE_COMMAND} --build ${consumer}/cmake-${name})
+  list(APPEND programs ${consumer}/cmake-${name}/set_tempo)
+  if(PKG_CONFIG)
+    # The pkg-config file's flags, with the headers as ordinary ones so that
+    # warnings in them count.
+    run(${compiler} -std=c++20 -O2 ${warnings} ${SOURCE_DIR}/examples/consumer/main.cc
+      ${pc_flags} -o ${consumer}/bin/set_tempo_pc_${name})
+    list(APPEND programs ${consumer}/bin/set_tempo_pc_${name})
+  endif()
+  set(last_compiler ${compiler})
+endforeach()
+
+# The sources as a subdirectory, built with the last compiler found (clang++
+# where it is installed, so that both compilers build the library).
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/consumer -B ${consumer}/subdirectory
+  -G ${GENERATOR} -D CMAKE_BUILD_TYPE=Release -D CMAKE_CXX_COMPILER=${last_compiler}
+  -D VOROMEL_SOURCE_DIR=${SOURCE_DIR} "-DCMAKE_CXX_FLAGS=${flags}")
+run(${CMAKE_COMMAND} --build ${consumer}/subdirectory -j 2)
+list(APPEND programs ${consumer}/subdirectory/set_tempo)
 
 set(expected "# Meta
 

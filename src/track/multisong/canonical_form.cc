@@ -8,9 +8,11 @@
 
 #include "header_format/document.h"
 #include "header_format/meta.h"
+#include "header_format/outline.h"
 #include "header_format/section_list.h"
 #include "header_format/split.h"
 #include "track/multisong/section_checks.h"
+#include "track/multisong/section_kinds.h"
 #include "track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
@@ -121,6 +123,11 @@ class Writer {
     out_.settle();
   }
 
+  void write_unknown_section(const header_format::UnknownSection& section) {
+    section.serialize(out_.text());
+    out_.settle();
+  }
+
   void write_unknown_block(const Instance& block) {
     header_format::serialize_instance(out_.text(), block, 0);
     out_.settle();
@@ -159,7 +166,7 @@ class ModelSource {
  public:
   explicit ModelSource(const TrackDocument& document) : document_(document) {}
 
-  const std::vector<std::string_view>& leading_lines() const { return document_.leading_lines; }
+  const std::vector<std::string>& leading_lines() const { return document_.leading_lines; }
 
   template <class Use>
   Result<Ok, ParseError> with_meta(Use&& use) const {
@@ -169,8 +176,9 @@ class ModelSource {
   std::size_t meta_sections() const { return document_.meta_sections; }
 
   template <class Kind>
-  std::span<const std::string_view> own_lines() const {
-    return list_of<Kind>(document_.sections).lines;
+  std::vector<std::string_view> own_lines() const {
+    const auto& lines = list_of<Kind>(document_.sections).lines;
+    return std::vector<std::string_view>(lines.begin(), lines.end());
   }
   template <class Kind>
   bool has_blocks() const {
@@ -196,8 +204,7 @@ class ModelSource {
   template <class Writer>
   void for_each_unknown(Writer& writer) const {
     for (const header_format::UnknownSection& section : document_.unknown) {
-      writer.write_unknown_head(section.title, section.lines);
-      for (const Instance& block : section.blocks) writer.write_unknown_block(block);
+      writer.write_unknown_section(section);
     }
   }
 

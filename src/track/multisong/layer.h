@@ -61,7 +61,6 @@ struct LayerSection {
   static constexpr bool writes_as_read = true;
   static header_format::Result<header_format::Ok, header_format::ParseError> write(
       std::span<const std::string_view> lines, std::string& out, WriteMemo& memo);
-  static void set_name(song::Layer& layer, const std::string& name) { layer.name = name; }
 };
 
 }  // namespace voromel::track::multisong

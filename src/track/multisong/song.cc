@@ -92,7 +92,7 @@ LineResult<SongDirective> parse_param(std::string_view value, std::size_t line_n
   Tokens tokens(value);
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "@param needs a name");
-  Param directive{*name, 0.0f};
+  Param directive{std::string(*name), 0.0f};
   if (const auto default_token = tokens.next()) {
     auto default_value = parse_float(*default_token, line_number, "param default");
     if (!default_value) return std::move(default_value).error();
@@ -123,7 +123,7 @@ LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line_
                                 " is a number, which a jump target could not tell apart "
                                 "from a beat");
   }
-  return SongDirective(Marker{*name, beat.value()});
+  return SongDirective(Marker{std::string(*name), beat.value()});
 }
 
 LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line_number) {

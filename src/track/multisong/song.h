@@ -41,13 +41,11 @@ using SongDirective = std::variant<TempoDirective, song::TempoParam, LengthDirec
                                    song::Param, ImportDirective, SeedDirective, LayerDirective>;
 
 // Reads one directive: its name without '@', its value (the trimmed rest of
-// the line) and the line number for errors. It does not touch any song. The
-// names of a marker or a parameter are views into `value`.
+// the line) and the line number for errors. It does not touch any song.
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
                                                std::size_t line_number);
 
-// Reads a song body; errors carry the line number within the body. The song
-// refers to the text of the lines.
+// Reads a song body; errors carry the line number within the body.
 LineResult<song::Song> parse_song_body(std::span<const std::string_view> lines);
 
 // The canonical body text of a song, one directive per line.

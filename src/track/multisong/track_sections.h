@@ -47,18 +47,6 @@ struct TrackSections {
       std::vector<header_format::Instance>& blocks, ReadState& state);
 };
 
-// Calls `visit.template operator()<Kind>()` with each of the nine kinds in
-// order until it answers true; answers whether one did.
-template <class Visit>
-bool any_kind(Visit&& visit) {
-  return visit.template operator()<SongSection>() || visit.template operator()<LayerSection>() ||
-         visit.template operator()<SoundSection>() ||
-         visit.template operator()<format::TuningSection>() ||
-         visit.template operator()<WaveSection>() || visit.template operator()<SubtitleSection>() ||
-         visit.template operator()<MotifSection>() ||
-         visit.template operator()<SnapshotSection>() || visit.template operator()<ReverbSection>();
-}
-
 // Calls `visit` with each list of the set in order until it answers true;
 // answers whether one did.
 template <class Set, class Visit>

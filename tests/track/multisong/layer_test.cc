@@ -197,7 +197,7 @@ TEST(LayerBody, InADocumentKeepsItsName) {
             "line 8: line 1: note sound '#x' would read back as a heading");
   const auto fine = TrackDocument::parse_with("# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
   ASSERT_TRUE(fine.has_value());
-  EXPECT_EQ(fine.value().sections.layers.items[0].value.name, "bass");
+  EXPECT_EQ(fine.value().sections.layers.items[0].name, "bass");
   EXPECT_EQ(fine.value().serialize(), "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
 }
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "canonical_text.h"
 #include "song/tuning.h"
 #include "track/multisong/track_sections.h"
-#include "voromel/voromel.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -17,7 +17,7 @@ std::string rewrite(std::string_view text) {
   auto document = TrackDocument::parse_with(text);
   const std::string whole =
       document ? document.value().serialize() : "error: " + document.error().text();
-  auto form = voromel::format(text);
+  auto form = voromel::canonical_text(text);
   const std::string streamed = !form                        ? "error: " + form.error().message()
                                : form.value().same_as_input ? std::string(text)
                                                             : form.value().text;

@@ -1,0 +1,208 @@
+#include "track/multisong/written_model.h"
+
+#include <algorithm>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "header_format/text.h"
+#include "track/scalars.h"
+
+namespace voromel::track::multisong {
+
+namespace {
+
+using header_format::SectionList;
+using Problem = std::optional<std::string>;
+
+// A text in single quotes, its line ends shown as escapes so that the
+// message stays on one line.
+std::string shown(std::string_view text) {
+  std::string out = "'";
+  for (const char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      out += c;
+    }
+  }
+  out += '\'';
+  return out;
+}
+
+Problem line_end(std::string_view text) {
+  if (text.find_first_of("\r\n") == std::string_view::npos) return std::nullopt;
+  return "holds a line end";
+}
+
+// Text that is read as the rest of a line, trimmed.
+Problem line_problem(std::string_view text) {
+  if (auto problem = line_end(text)) return problem;
+  if (header_format::trim(text) != text)
+    return "has white space at an edge, which would be dropped";
+  return std::nullopt;
+}
+
+// A name that a heading or a directive reads as the rest of its line.
+Problem title_problem(std::string_view text) {
+  if (auto problem = line_problem(text)) return problem;
+  if (text.starts_with('#')) return "starts with '#', which would read back as a deeper heading";
+  return std::nullopt;
+}
+
+// A name that a line reads as one token among others.
+Problem token_problem(std::string_view text) {
+  if (text.empty()) return "is empty";
+  if (auto problem = line_end(text)) return problem;
+  if (header_format::contains_white_space(text)) return "holds white space, which would end it";
+  return std::nullopt;
+}
+
+// A line kept as it is, which must not become a heading.
+Problem kept_line_problem(std::string_view text) {
+  if (auto problem = line_end(text)) return problem;
+  if (text.starts_with('#')) return "starts with '#', which would read back as a heading";
+  return std::nullopt;
+}
+
+std::string fault(std::string_view field, std::string_view text, std::string_view where,
+                  const std::string& problem) {
+  std::string message(field);
+  message += ' ';
+  message += shown(text);
+  message += where;
+  message += ' ';
+  message += problem;
+  return message;
+}
+
+std::string in_block(std::string_view name, std::string_view title) {
+  return " in '## " + std::string(name) + "' of '# " + std::string(title) + "'";
+}
+
+// The first name used twice, in the order of `names`.
+template <class Item, class Name>
+const Item* repeated(const std::vector<Item>& items, Name name) {
+  std::vector<std::string_view> seen;
+  for (const Item& item : items) {
+    const std::string_view text = name(item);
+    if (std::find(seen.begin(), seen.end(), text) != seen.end()) return &item;
+    seen.push_back(text);
+  }
+  return nullptr;
+}
+
+Problem song_problem(const song::Song& song, const std::string& where) {
+  if (song.tempo_param) {
+    if (auto problem = token_problem(song.tempo_param->name)) {
+      return fault("tempo parameter name", song.tempo_param->name, where, *problem);
+    }
+  }
+  for (const song::Param& param : song.params) {
+    if (auto problem = token_problem(param.name)) {
+      return fault("parameter name", param.name, where, *problem);
+    }
+  }
+  if (const auto* param =
+          repeated(song.params, [](const song::Param& p) -> std::string_view { return p.name; })) {
+    return fault("parameter name", param->name, where, "is repeated");
+  }
+  for (const std::string& layer : song.layers) {
+    if (auto problem = line_problem(layer)) return fault("layer name", layer, where, *problem);
+  }
+  for (const song::Marker& marker : song.markers) {
+    if (auto problem = token_problem(marker.name)) {
+      return fault("marker name", marker.name, where, *problem);
+    }
+    if (is_number(marker.name)) {
+      return fault("marker name", marker.name, where,
+                   "is a number, which would read back as a beat");
+    }
+  }
+  if (const auto* marker = repeated(
+          song.markers, [](const song::Marker& m) -> std::string_view { return m.name; })) {
+    return fault("marker name", marker->name, where, "is repeated");
+  }
+  return std::nullopt;
+}
+
+Problem layer_problem(const song::Layer& layer, const std::string& where) {
+  for (const song::Note& note : layer.notes) {
+    Problem problem = token_problem(note.sound);
+    if (!problem && note.sound.starts_with('@')) {
+      problem = "starts with '@', which would read back as a directive";
+    }
+    if (!problem && note.sound.starts_with('#')) {
+      problem = "starts with '#', which would read back as a heading";
+    }
+    if (problem) return fault("note sound", note.sound, where, *problem);
+    if (auto text_problem = line_end(note.text)) {
+      return fault("note text", note.text, where, *text_problem);
+    }
+  }
+  return std::nullopt;
+}
+
+template <class Kind>
+Problem list_problem(const SectionList<Kind>& list) {
+  const std::string before = " before the first block of '# " + std::string(Kind::title) + "'";
+  for (const std::string& line : list.lines) {
+    if (auto problem = kept_line_problem(line)) return fault("line", line, before, *problem);
+  }
+  const std::string of = " of '# " + std::string(Kind::title) + "'";
+  for (const auto& item : list.items) {
+    if (auto problem = title_problem(item.name))
+      return fault("block name", item.name, of, *problem);
+    const std::string where = in_block(item.name, Kind::title);
+    Problem problem;
+    if constexpr (std::is_same_v<typename Kind::Value, song::Song>) {
+      problem = song_problem(item.value, where);
+    } else if constexpr (std::is_same_v<typename Kind::Value, song::Layer>) {
+      problem = layer_problem(item.value, where);
+    }
+    if (problem) return problem;
+  }
+  return std::nullopt;
+}
+
+Problem meta_problem(const header_format::Meta& meta) {
+  const auto value = [](std::string_view field, const std::optional<std::string>& text) -> Problem {
+    if (!text) return std::nullopt;
+    Problem problem = text->empty() ? Problem("is empty") : line_problem(*text);
+    if (problem) return fault(field, *text, " of '# Meta'", *problem);
+    return std::nullopt;
+  };
+  if (auto problem = value("title", meta.title)) return problem;
+  if (auto problem = value("author", meta.author)) return problem;
+  for (const std::string& tag : meta.tags) {
+    if (auto problem = title_problem(tag)) return fault("tag", tag, " of '# Meta'", *problem);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> unwritable_field(const TrackDocument& document) {
+  for (const std::string& line : document.leading_lines) {
+    if (auto problem = kept_line_problem(line)) {
+      return fault("line", line, " before the first heading", *problem);
+    }
+  }
+  if (auto problem = meta_problem(document.meta)) return problem;
+  Problem problem;
+  any_list(document.sections, [&](const auto& list) {
+    problem = list_problem(list);
+    return problem.has_value();
+  });
+  if (problem) return problem;
+  for (const header_format::UnknownSection& section : document.unknown) {
+    if (auto title = title_problem(section.title)) {
+      return fault("section title", section.title, "", *title);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace voromel::track::multisong
