@@ -6,8 +6,8 @@
 
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
-#include "track/multisong/track_sections.h"
 #include "track/upgrade.h"
+#include "voromel/track/multisong/track_sections.h"
 #include "voromel/voromel.h"
 
 // The property the fuzz target checks, shared with the test that replays its

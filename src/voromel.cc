@@ -3,12 +3,12 @@
 #include <utility>
 
 #include "canonical_text.h"
-#include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/section_checks.h"
 #include "track/multisong/written_model.h"
 #include "track/upgrade.h"
+#include "voromel/header_format/parse_error.h"
 
 namespace voromel {
 

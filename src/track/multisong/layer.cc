@@ -1,4 +1,4 @@
-#include "track/multisong/layer.h"
+#include "voromel/track/multisong/layer.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "song/wave_point.h"
-#include "track/parse_error.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/song/wave_point.h>
+#include <voromel/track/parse_error.h>
 
 // Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
 // line each.
