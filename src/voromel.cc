@@ -1,5 +1,6 @@
 #include "voromel/voromel.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "canonical_text.h"
@@ -61,10 +62,17 @@ Error unreadable_written(const Error& error) {
 Result<Ok, Error> check_canonical(std::string_view text) {
   auto reread = canonical_text(text);
   if (!reread) return unreadable_written(reread.error());
-  if (!reread.value().same_as_input) {
-    return refusal("the written text would not read back the same: it is not canonical");
-  }
-  return Ok{};
+  if (reread.value().same_as_input) return Ok{};
+  // The first line that reading and writing again changes.
+  const std::string& again = reread.value().text;
+  const auto differs = std::mismatch(text.begin(), text.end(), again.begin(), again.end()).first;
+  const std::size_t at = differs - text.begin();
+  const std::size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;
+  const std::size_t end = std::min(text.find('\n', start), text.size());
+  const std::size_t line = std::count(text.begin(), text.begin() + start, '\n') + 1;
+  return refusal("the written text would not read back the same: its line " + std::to_string(line) +
+                 ", '" + std::string(text.substr(start, end - start)) +
+                 "', reads back as something else");
 }
 
 // Whether the written text reads back as it was written: the tool's own
