@@ -48,6 +48,17 @@ Result<Ok, Error> check_lost_text(const TrackDocument& document) {
   return Ok{};
 }
 
+// The error of `text` with its block. Reading block by block does not say
+// which block failed (the tool's messages need not, and the tool keeps its
+// memory low on a text that fails); reading the whole text finds the same
+// first error with its place.
+Error placed(std::string_view text, Error error) {
+  if (error.block()) return error;
+  auto model = TrackDocument::parse_with(text);
+  if (!model && model.error().text() == error.message()) return read_error(model.error());
+  return error;
+}
+
 // The refusal of a written text that does not read, naming the block that
 // does not.
 Error unreadable_written(const Error& error) {
@@ -61,7 +72,7 @@ Error unreadable_written(const Error& error) {
 // The tool's own check before it writes: the text reads and is canonical.
 Result<Ok, Error> check_canonical(std::string_view text) {
   auto reread = canonical_text(text);
-  if (!reread) return unreadable_written(reread.error());
+  if (!reread) return unreadable_written(placed(text, std::move(reread).error()));
   if (reread.value().same_as_input) return Ok{};
   // The first line that reading and writing again changes.
   const std::string& again = reread.value().text;
@@ -122,13 +133,7 @@ Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_n
 Result<CanonicalText, Error> canonical_text(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto form = track::multisong::canonical_form(text);
-  if (!form) {
-    // The block by block reading does not say where its error is; reading
-    // the whole text finds the same first error, with its place.
-    auto model = TrackDocument::parse_with(text);
-    if (!model && model.error().text() == form.error().text()) return read_error(model.error());
-    return read_error(form.error());
-  }
+  if (!form) return read_error(form.error());
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
   if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));
   return written;
@@ -136,7 +141,7 @@ Result<CanonicalText, Error> canonical_text(std::string_view text) {
 
 Result<Formatted, Error> format(std::string_view text) {
   auto form = canonical_text(text);
-  if (!form) return std::move(form).error();
+  if (!form) return placed(text, std::move(form).error());
   if (form.value().refusal) return std::move(*form.value().refusal);
   if (form.value().same_as_input) return Formatted{std::string(text), false};
   return Formatted{std::move(form.value().text), true};
