@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "track/multisong/track_sections.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace {
 

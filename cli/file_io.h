@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/result.h"
+#include "voromel/header_format/result.h"
 
 namespace voromel::cli {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "canonical_text.h"
-#include "header_format/result.h"
+#include "voromel/header_format/result.h"
 #include "voromel/voromel.h"
 
 // The steps both modes take for one file, each turning its failure into the

@@ -1,7 +1,7 @@
-#include "header_format/document.h"
+#include "voromel/header_format/document.h"
 
 #include "header_format/outline.h"
-#include "header_format/section_list.h"
+#include "voromel/header_format/section_list.h"
 
 namespace voromel::header_format {
 

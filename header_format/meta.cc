@@ -1,10 +1,10 @@
-#include "header_format/meta.h"
+#include "voromel/header_format/meta.h"
 
 #include <string_view>
 
 #include "header_format/outline.h"
-#include "header_format/section_list.h"
 #include "header_format/text.h"
+#include "voromel/header_format/section_list.h"
 
 namespace voromel::header_format {
 

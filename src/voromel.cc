@@ -1,13 +1,14 @@
 #include "voromel/voromel.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "canonical_text.h"
-#include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/written_model.h"
 #include "track/upgrade.h"
+#include "voromel/header_format/parse_error.h"
 
 namespace voromel {
 
@@ -34,6 +35,17 @@ Error refusal(std::string message) {
   return Error(Error::Kind::Refused, std::move(message));
 }
 
+// The error of `text` with its block. Reading block by block does not say
+// which block failed (the tool's messages need not, and the tool keeps its
+// memory low on a text that fails); reading the whole text finds the same
+// first error with its place.
+Error placed(std::string_view text, Error error) {
+  if (error.block()) return error;
+  auto model = TrackDocument::parse_with(text);
+  if (!model && model.error().text() == error.message()) return read_error(model.error());
+  return error;
+}
+
 // The refusal of a written text that does not read, naming the block that
 // does not.
 Error unreadable_written(const Error& error) {
@@ -47,11 +59,18 @@ Error unreadable_written(const Error& error) {
 // The tool's own check before it writes: the text reads and is canonical.
 Result<Ok, Error> check_canonical(std::string_view text) {
   auto reread = canonical_text(text);
-  if (!reread) return unreadable_written(reread.error());
-  if (!reread.value().same_as_input) {
-    return refusal("the written text would not read back the same: it is not canonical");
-  }
-  return Ok{};
+  if (!reread) return unreadable_written(placed(text, std::move(reread).error()));
+  if (reread.value().same_as_input) return Ok{};
+  // The first line that reading and writing again changes.
+  const std::string& again = reread.value().text;
+  const auto differs = std::mismatch(text.begin(), text.end(), again.begin(), again.end()).first;
+  const std::size_t at = differs - text.begin();
+  const std::size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;
+  const std::size_t end = std::min(text.find('\n', start), text.size());
+  const std::size_t line = std::count(text.begin(), text.begin() + start, '\n') + 1;
+  return refusal("the written text would not read back the same: its line " + std::to_string(line) +
+                 ", '" + std::string(text.substr(start, end - start)) +
+                 "', reads back as something else");
 }
 
 // Whether the written text reads back as it was written: the tool's own
@@ -103,13 +122,7 @@ Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_n
 Result<CanonicalText, Error> canonical_text(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto form = track::multisong::canonical_form(text);
-  if (!form) {
-    // The block by block reading does not say where its error is; reading
-    // the whole text finds the same first error, with its place.
-    auto model = TrackDocument::parse_with(text);
-    if (!model && model.error().text() == form.error().text()) return read_error(model.error());
-    return read_error(form.error());
-  }
+  if (!form) return read_error(form.error());
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
   if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));
   return written;
@@ -117,7 +130,7 @@ Result<CanonicalText, Error> canonical_text(std::string_view text) {
 
 Result<Formatted, Error> format(std::string_view text) {
   auto form = canonical_text(text);
-  if (!form) return std::move(form).error();
+  if (!form) return placed(text, std::move(form).error());
   if (form.value().refusal) return std::move(*form.value().refusal);
   if (form.value().same_as_input) return Formatted{std::string(text), false};
   return Formatted{std::move(form.value().text), true};

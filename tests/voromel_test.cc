@@ -149,6 +149,9 @@ TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
        "as a directive"},
       {"text with a line end", demo, [&](TrackDocument& m) { note(m).text = "a\nb"; },
        "note text 'a\\nb' in '## bass' of '# Layers' holds a line end"},
+      {"text of two spaces", demo, [&](TrackDocument& m) { note(m).text = "a  b"; },
+       "the written text would not read back the same: its line 14, 'bass 0 36 1 \"a  b\"', "
+       "reads back as something else"},
       {"numeric marker", demo,
        [&](TrackDocument& m) {
          song(m).markers.push_back({"12", 1});

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/result.h"
-#include "track/multisong/track_sections.h"
-#include "voromel/version.h"
+#include <voromel/header_format/result.h>
+#include <voromel/track/multisong/track_sections.h>
+#include <voromel/version.h>
 
 // Reading .track documents into their typed model, changing them and writing
 // them back in canonical form. Errors are values: every call that can fail

@@ -1,4 +1,4 @@
-#include "track/parse_error.h"
+#include "voromel/track/parse_error.h"
 
 namespace voromel::track {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/header_format/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/track/multisong/track_sections.h"
 
 // Lifting a document written before format 0.20 into the current layout: its
 // single song was described by '@' lines above the first heading, and sounds

@@ -1,11 +1,11 @@
-#include "header_format/document.h"
+#include "voromel/header_format/document.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "header_format/section_list.h"
+#include "voromel/header_format/section_list.h"
 
 namespace voromel::header_format {
 namespace {

@@ -1,11 +1,11 @@
-#include "header_format/meta.h"
+#include "voromel/header_format/meta.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "header_format/split.h"
+#include "voromel/header_format/split.h"
 
 namespace voromel::header_format {
 namespace {

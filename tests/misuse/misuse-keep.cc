@@ -1,4 +1,4 @@
-// error: no member named 'keep'
+// error: no member named [^ ]*keep
 // The model owns its text: there is nothing to keep alive beside it.
 #include <voromel/voromel.h>
 

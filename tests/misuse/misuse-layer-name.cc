@@ -1,4 +1,4 @@
-// error: no member named 'name'
+// error: no member named [^ ]*name
 // A layer's name is its block's: `items[i].name`.
 #include <voromel/voromel.h>
 

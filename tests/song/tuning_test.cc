@@ -1,4 +1,4 @@
-#include "song/tuning.h"
+#include "voromel/song/tuning.h"
 
 #include <gtest/gtest.h>
 

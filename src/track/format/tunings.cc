@@ -1,4 +1,4 @@
-#include "track/format/tunings.h"
+#include "voromel/track/format/tunings.h"
 
 #include <algorithm>
 #include <cmath>

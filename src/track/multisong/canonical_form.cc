@@ -6,14 +6,15 @@
 #include <utility>
 #include <vector>
 
-#include "header_format/document.h"
-#include "header_format/meta.h"
 #include "header_format/outline.h"
-#include "header_format/section_list.h"
-#include "header_format/split.h"
 #include "track/multisong/section_checks.h"
 #include "track/multisong/section_kinds.h"
-#include "track/multisong/track_sections.h"
+#include "track/multisong/write_memo.h"
+#include "voromel/header_format/document.h"
+#include "voromel/header_format/meta.h"
+#include "voromel/header_format/section_list.h"
+#include "voromel/header_format/split.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/header_format/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/track/multisong/track_sections.h"
 
 // The canonical text of a document, written block by block: each block is
 // read, written and dropped before the next, in the order the canonical text

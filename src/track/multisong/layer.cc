@@ -1,4 +1,4 @@
-#include "track/multisong/layer.h"
+#include "voromel/track/multisong/layer.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include "track/format/note_curves.h"
 #include "track/format/notes.h"
 #include "track/multisong/indented_lines.h"
+#include "track/multisong/write_memo.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 

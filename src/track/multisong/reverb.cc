@@ -1,4 +1,4 @@
-#include "track/multisong/reverb.h"
+#include "voromel/track/multisong/reverb.h"
 
 #include "header_format/text.h"
 #include "track/body_lines.h"

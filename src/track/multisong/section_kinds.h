@@ -1,6 +1,6 @@
 #pragma once
 
-#include "track/multisong/track_sections.h"
+#include "voromel/track/multisong/track_sections.h"
 
 // The nine section kinds, for the code that writes a document section kind
 // by section kind without holding its model.

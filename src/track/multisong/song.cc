@@ -1,4 +1,4 @@
-#include "track/multisong/song.h"
+#include "voromel/track/multisong/song.h"
 
 #include <algorithm>
 #include <bit>

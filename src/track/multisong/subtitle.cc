@@ -1,4 +1,4 @@
-#include "track/multisong/subtitle.h"
+#include "voromel/track/multisong/subtitle.h"
 
 #include <algorithm>
 

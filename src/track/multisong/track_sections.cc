@@ -1,4 +1,4 @@
-#include "track/multisong/track_sections.h"
+#include "voromel/track/multisong/track_sections.h"
 
 #include <iterator>
 #include <optional>

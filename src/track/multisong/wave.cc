@@ -1,4 +1,4 @@
-#include "track/multisong/wave.h"
+#include "voromel/track/multisong/wave.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "track/multisong/layer.h"
+#include "voromel/track/multisong/layer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "body_support.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {

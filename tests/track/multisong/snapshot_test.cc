@@ -1,4 +1,4 @@
-#include "track/multisong/snapshot.h"
+#include "voromel/track/multisong/snapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "track/multisong/song.h"
+#include "voromel/track/multisong/song.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "../random_texts.h"
-#include "header_format/section_list.h"
 #include "tests/track/section_test_support.h"
-#include "track/multisong/track_sections.h"
 #include "track/number_text.h"
+#include "voromel/header_format/section_list.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {

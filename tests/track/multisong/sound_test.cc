@@ -1,4 +1,4 @@
-#include "track/multisong/sound.h"
+#include "voromel/track/multisong/sound.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "../random_texts.h"
-#include "header_format/section_list.h"
 #include "tests/track/section_test_support.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/header_format/section_list.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "canonical_text.h"
-#include "song/tuning.h"
-#include "track/multisong/track_sections.h"
+#include "voromel/song/tuning.h"
+#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "song/curve.h"
-#include "song/wave_point.h"
+#include <voromel/song/curve.h>
+#include <voromel/song/wave_point.h>
 
 namespace voromel::song {
 

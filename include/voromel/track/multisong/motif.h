@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "song/note.h"
-#include "track/parse_error.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/song/note.h>
+#include <voromel/track/parse_error.h>
 
 // Motif blocks: reusable phrases of notes without sound names, each note
 // optionally followed by indented pitch and volume curve lines.

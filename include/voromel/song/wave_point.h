@@ -1,6 +1,6 @@
 #pragma once
 
-#include "song/curve.h"
+#include <voromel/song/curve.h>
 
 namespace voromel::song {
 

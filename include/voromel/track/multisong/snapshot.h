@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
 
 // Snapshot blocks: one "<param> <value>" entry per line.
 namespace voromel::track::multisong {

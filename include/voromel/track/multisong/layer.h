@@ -5,15 +5,17 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "song/layer.h"
-#include "track/multisong/write_memo.h"
-#include "track/parse_error.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/song/layer.h>
+#include <voromel/track/parse_error.h>
 
 // Layer blocks: '@' directive lines, clip lines (notes and placements), and
 // indented curve, override and trim lines attached to the clip above.
 namespace voromel::track::multisong {
+
+// What writing a document block by block carries from block to block.
+struct WriteMemo;
 
 // The failures of a layer body that are not about one line's grammar.
 class LayerBodyError {

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "header_format/meta.h"
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "header_format/split.h"
+#include <voromel/header_format/meta.h>
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/header_format/split.h>
 
 namespace voromel::header_format {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
 
 // Reverb blocks: "<key> <value>" lines setting the four reverb settings.
 namespace voromel::track::multisong {

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "song/subtitle.h"
-#include "track/parse_error.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/song/subtitle.h>
+#include <voromel/track/parse_error.h>
 
 // Subtitle blocks: one "<beat> <text>" line per subtitle.
 namespace voromel::track::multisong {

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
 
 namespace voromel::header_format {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "song/curve.h"
-#include "song/note.h"
+#include <voromel/song/curve.h>
+#include <voromel/song/note.h>
 
 namespace voromel::song {
 

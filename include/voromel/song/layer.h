@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "song/effect.h"
-#include "song/note.h"
+#include <voromel/song/effect.h>
+#include <voromel/song/note.h>
 
 namespace voromel::song {
 

@@ -6,20 +6,20 @@
 #include <type_traits>
 #include <vector>
 
-#include "header_format/document.h"
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "header_format/section_list.h"
-#include "header_format/split.h"
-#include "track/format/tunings.h"
-#include "track/multisong/layer.h"
-#include "track/multisong/motif.h"
-#include "track/multisong/reverb.h"
-#include "track/multisong/snapshot.h"
-#include "track/multisong/song.h"
-#include "track/multisong/sound.h"
-#include "track/multisong/subtitle.h"
-#include "track/multisong/wave.h"
+#include <voromel/header_format/document.h>
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/header_format/section_list.h>
+#include <voromel/header_format/split.h>
+#include <voromel/track/format/tunings.h>
+#include <voromel/track/multisong/layer.h>
+#include <voromel/track/multisong/motif.h>
+#include <voromel/track/multisong/reverb.h>
+#include <voromel/track/multisong/snapshot.h>
+#include <voromel/track/multisong/song.h>
+#include <voromel/track/multisong/sound.h>
+#include <voromel/track/multisong/subtitle.h>
+#include <voromel/track/multisong/wave.h>
 
 namespace voromel::track::multisong {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "song/jump.h"
+#include <voromel/song/jump.h>
 
 namespace voromel::song {
 

@@ -6,15 +6,17 @@
 #include <string_view>
 #include <vector>
 
-#include "header_format/parse_error.h"
-#include "header_format/result.h"
-#include "song/wave_point.h"
-#include "track/multisong/write_memo.h"
-#include "track/parse_error.h"
+#include <voromel/header_format/parse_error.h>
+#include <voromel/header_format/result.h>
+#include <voromel/song/wave_point.h>
+#include <voromel/track/parse_error.h>
 
 // Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
 // line each.
 namespace voromel::track::multisong {
+
+// What writing a document block by block carries from block to block.
+struct WriteMemo;
 
 // The vertices of a wave shape: every x within 0 to 1, never decreasing.
 struct Wave {
