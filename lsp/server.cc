@@ -262,6 +262,10 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     }
     return true;
   }
+  if (initialized_ && method == "initialize") {
+    if (is_request) write_error(out, id, ErrorCode::InvalidRequest, "server already initialized");
+    return true;
+  }
   if (shut_down_ && is_request) {
     write_error(out, id, ErrorCode::InvalidRequest, "server is shutting down");
     return true;
