@@ -104,8 +104,16 @@ Frame FrameReader::next() {
                  "message body of " + std::to_string(*length) + " bytes exceeds the limit of " +
                      std::to_string(max_body_size)};
   }
-  Frame frame{Frame::Kind::Message, std::string(*length, '\0'), {}};
-  if (!in_.read(frame.body.data(), static_cast<std::streamsize>(*length))) return Frame{};
+  // Read in pieces, so that a length the stream does not hold costs no more
+  // than what it does hold.
+  Frame frame{Frame::Kind::Message, {}, {}};
+  std::array<char, 65536> piece;
+  while (frame.body.size() < *length) {
+    const std::size_t wanted = std::min(*length - frame.body.size(), piece.size());
+    if (!in_.read(piece.data(), static_cast<std::streamsize>(wanted))) return Frame{};
+    if (frame.body.empty()) frame.body.reserve(*length);
+    frame.body.append(piece.data(), wanted);
+  }
   // The length is known, so the stream stays in step even after another
   // header went wrong; that message is not served.
   if (!problem.empty()) return Frame{Frame::Kind::BadHeader, {}, problem};
