@@ -1,15 +1,47 @@
 #include "lsp/diagnostics.h"
 
+#include "lsp/names.h"
 #include "lsp/positions.h"
 #include "lsp/track_library.h"
 
 namespace voromel::lsp {
 
+namespace {
+
+// Layers, motifs and tunings have no built-in names: a name of one that no
+// block defines is most likely a slip. Sounds, waves and reverb presets may
+// name what the player brings along.
+bool has_no_built_in_names(SectionKind kind) {
+  return kind == SectionKind::Layers || kind == SectionKind::Motifs || kind == SectionKind::Tunings;
+}
+
+void add_undefined_names(std::string_view text, const LineIndex& index,
+                         std::vector<Diagnostic>& diagnostics) {
+  const Outline outline = outline_of(text);
+  const Names names = names_of(outline);
+  for (const NameUse& use : names.uses) {
+    if (!has_no_built_in_names(use.target)) continue;
+    if (!definitions_of(names, {use.target, use.name}).empty()) continue;
+    const std::size_t start = index.line_start(use.place.line);
+    Diagnostic hint;
+    hint.range = index.range_of(start + use.place.begin, start + use.place.end);
+    hint.severity = DiagnosticSeverity::Hint;
+    hint.message = "no block '## " + std::string(use.name) + "' in '# " +
+                   std::string(section_title(use.target)) + "'";
+    diagnostics.push_back(std::move(hint));
+  }
+}
+
+}  // namespace
+
 std::vector<Diagnostic> diagnostics_of(std::string_view text, PositionEncoding encoding) {
   std::vector<Diagnostic> diagnostics;
-  const auto problem = diagnose(text);
-  if (!problem) return diagnostics;
   const LineIndex index(text, encoding);
+  const auto problem = diagnose(text);
+  if (!problem) {
+    add_undefined_names(text, index, diagnostics);
+    return diagnostics;
+  }
   const std::size_t line = std::min(problem->line.value_or(0), index.line_count() - 1);
   Diagnostic diagnostic;
   diagnostic.range = index.line_range(line);

@@ -63,6 +63,20 @@ void to_json(json& out, const FoldingRange& range) {
   out = json{{"startLine", range.start_line}, {"endLine", range.end_line}};
 }
 
+void to_json(json& out, const CompletionItem& item) {
+  // Settings are properties of their block.
+  out = json{{"label", item.label},
+             {"kind", 10},
+             {"detail", item.detail},
+             {"documentation", item.documentation},
+             {"textEdit", item.edit}};
+}
+
+void to_json(json& out, const Hover& hover) {
+  out =
+      json{{"contents", {{"kind", "markdown"}, {"value", hover.contents}}}, {"range", hover.range}};
+}
+
 void to_json(json& out, const WorkspaceEdit& edit) {
   json changes = json::object();
   for (const auto& [uri, edits] : edit.changes) changes[uri] = edits;
@@ -136,7 +150,9 @@ json capabilities(const InitializeResult& result) {
             {"foldingRangeProvider", true},
             {"definitionProvider", true},
             {"referencesProvider", true},
-            {"renameProvider", true}}},
+            {"renameProvider", true},
+            {"completionProvider", {{"triggerCharacters", {"@"}}}},
+            {"hoverProvider", true}}},
           {"serverInfo", {{"name", "voromel-lsp"}, {"version", VOROMEL_LSP_VERSION}}}};
 }
 
@@ -197,6 +213,12 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
     answer(out, id, session.folding_range(uri_of(params)));
   } else if (method == "textDocument/definition") {
     auto found = session.definition(position_params(params));
+    if (!found) return answer(out, id, Reply<json>(found.error()));
+    answer(out, id, Reply<json>(found.value() ? json(*found.value()) : json(nullptr)));
+  } else if (method == "textDocument/completion") {
+    answer(out, id, session.completion(position_params(params)));
+  } else if (method == "textDocument/hover") {
+    auto found = session.hover(position_params(params));
     if (!found) return answer(out, id, Reply<json>(found.error()));
     answer(out, id, Reply<json>(found.value() ? json(*found.value()) : json(nullptr)));
   } else if (method == "textDocument/references") {

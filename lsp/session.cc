@@ -90,4 +90,16 @@ Reply<WorkspaceEdit> Session::rename(const RenameParams& params) const {
   return rename_edit(params.uri, open->text, params.position, params.new_name, encoding_);
 }
 
+Reply<std::vector<CompletionItem>> Session::completion(const TextDocumentPosition& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return completion_at(open->text, params.position, encoding_);
+}
+
+Reply<std::optional<Hover>> Session::hover(const TextDocumentPosition& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return hover_at(open->text, params.position, encoding_);
+}
+
 }  // namespace voromel::lsp

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "lsp/document_store.h"
+#include "lsp/help.h"
 #include "lsp/protocol.h"
 
 namespace voromel::lsp {
@@ -65,6 +66,8 @@ class Session {
   Reply<std::optional<Location>> definition(const TextDocumentPosition& params) const;
   Reply<std::vector<Location>> references(const ReferenceParams& params) const;
   Reply<WorkspaceEdit> rename(const RenameParams& params) const;
+  Reply<std::vector<CompletionItem>> completion(const TextDocumentPosition& params) const;
+  Reply<std::optional<Hover>> hover(const TextDocumentPosition& params) const;
 
   PositionEncoding encoding() const { return encoding_; }
 

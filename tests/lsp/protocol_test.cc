@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "lsp/framing.h"
@@ -23,7 +24,8 @@ TEST(LspLifecycle, InitializeAnswersCapabilitiesAndShutdownThenExitGivesZero) {
       "textDocumentSync":{"openClose":true,"change":1,"save":{"includeText":false}},
       "documentFormattingProvider":true,"documentSymbolProvider":true,
       "foldingRangeProvider":true,"definitionProvider":true,"referencesProvider":true,
-      "renameProvider":true},
+      "renameProvider":true,"completionProvider":{"triggerCharacters":["@"]},
+      "hoverProvider":true},
     "serverInfo":{"name":"voromel-lsp","version":"0.1.0"}}})");
   expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":99,"result":null})");
 }
@@ -191,6 +193,21 @@ TEST(LspDiagnostics, TheFirstProblemOnItsFileLine) {
     ASSERT_EQ(messages.size(), 1u);
     expect_json(messages[0], published(1, c.diagnostics));
   }
+}
+
+TEST(LspDiagnostics, HintsForLayersMotifsAndTuningsThatNoBlockDefines) {
+  const char* text =
+      "# Songs\n\n## s\n@layer lead\n@layer ghost\n\n# Layers\n\n## lead\n"
+      "motif hook 0 piano tuning just\nsine 0 60 1\n";
+  const auto messages = after_handshake(serve(handshake() + did_open(uri, text)));
+  ASSERT_EQ(messages.size(), 1u);
+  expect_json(messages[0], published(1, R"([
+    {"range":{"start":{"line":4,"character":7},"end":{"line":4,"character":12}},
+     "severity":4,"source":"voromel","message":"no block '## ghost' in '# Layers'"},
+    {"range":{"start":{"line":9,"character":6},"end":{"line":9,"character":10}},
+     "severity":4,"source":"voromel","message":"no block '## hook' in '# Motifs'"},
+    {"range":{"start":{"line":9,"character":26},"end":{"line":9,"character":30}},
+     "severity":4,"source":"voromel","message":"no block '## just' in '# Tunings'"}])"));
 }
 
 TEST(LspDiagnostics, FollowEveryChangeAndCloseClearsThem) {
@@ -503,6 +520,63 @@ TEST(LspNames, ColumnsAfterWideCharactersInBothEncodings) {
     ASSERT_EQ(messages.size(), 2u);
     expect_json(messages[1], R"({"jsonrpc":"2.0","id":1,"result":)" + location(4, 3, c.end) + "}");
   }
+}
+
+constexpr const char* with_settings =
+    "# Meta\n@ti\n# Songs\n## s\n@tempo 90\n@\n# Layers\n## l\n@volume 0.5 @p\n"
+    "# Reverb\n## r\nmi\n";
+
+TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
+  struct Case {
+    const char* name;
+    int line;
+    int character;
+    std::vector<const char*> labels;
+    int start;
+  } cases[] = {
+      {"meta", 1, 3, {"@title", "@author"}, 0},
+      {"a song line",
+       5,
+       1,
+       {"@tempo", "@signature", "@seed", "@param", "@length", "@layer", "@marker", "@jump",
+        "@jump-at"},
+       0},
+      {"a later directive of a layer line",
+       8,
+       14,
+       {"@volume", "@pan", "@mute", "@solo", "@loop", "@tuning", "@root", "@effect"},
+       12},
+      {"a reverb key", 11, 2, {"room_size", "decay", "mix", "predelay"}, 0},
+      {"a song's value", 4, 8, {}, 0},
+      {"a heading", 3, 2, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string answer =
+        result_of(with_settings, at("textDocument/completion", c.line, c.character));
+    const auto parsed = nlohmann::json::parse(answer);
+    const auto& result = parsed["result"];
+    ASSERT_EQ(result.size(), c.labels.size()) << answer;
+    for (std::size_t i = 0; i < c.labels.size(); ++i) {
+      EXPECT_EQ(result[i]["label"], c.labels[i]);
+      EXPECT_EQ(result[i]["textEdit"]["newText"], c.labels[i]);
+      EXPECT_EQ(result[i]["textEdit"]["range"]["start"]["character"], c.start);
+      EXPECT_EQ(result[i]["textEdit"]["range"]["end"]["character"], c.character);
+    }
+  }
+}
+
+TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
+  expect_json(result_of(with_settings, at("textDocument/hover", 4, 3)),
+              R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
+      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nDefault: `120`"},
+      "range":{"start":{"line":4,"character":0},"end":{"line":4,"character":6}}}})");
+  expect_json(result_of(with_settings, at("textDocument/hover", 8, 1)),
+              R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
+      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nDefault: `1`"},
+      "range":{"start":{"line":8,"character":0},"end":{"line":8,"character":7}}}})");
+  expect_json(result_of(with_settings, at("textDocument/hover", 4, 8)),
+              R"({"jsonrpc":"2.0","id":1,"result":null})");
 }
 
 }  // namespace
