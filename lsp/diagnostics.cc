@@ -1,5 +1,7 @@
 #include "lsp/diagnostics.h"
 
+#include <unordered_set>
+
 #include "lsp/names.h"
 #include "lsp/positions.h"
 #include "lsp/track_library.h"
@@ -19,9 +21,13 @@ void add_undefined_names(std::string_view text, const LineIndex& index,
                          std::vector<Diagnostic>& diagnostics) {
   const Outline outline = outline_of(text);
   const Names names = names_of(outline);
+  std::unordered_set<std::string_view> defined[static_cast<std::size_t>(SectionKind::Unknown)];
+  for (const NameDefinition& definition : names.definitions) {
+    defined[static_cast<std::size_t>(definition.section)].insert(definition.name);
+  }
   for (const NameUse& use : names.uses) {
     if (!has_no_built_in_names(use.target)) continue;
-    if (!definitions_of(names, {use.target, use.name}).empty()) continue;
+    if (defined[static_cast<std::size_t>(use.target)].contains(use.name)) continue;
     const std::size_t start = index.line_start(use.place.line);
     Diagnostic hint;
     hint.range = index.range_of(start + use.place.begin, start + use.place.end);

@@ -74,6 +74,52 @@ bool shortest_edit(const Lines& a, std::size_t a0, std::size_t n, const Lines& b
   return true;
 }
 
+void add(std::vector<LineChange>& changes, LineChange change) {
+  if (!changes.empty() && changes.back().old_end == change.old_begin &&
+      changes.back().new_end == change.new_begin) {
+    changes.back().old_end = change.old_end;
+    changes.back().new_end = change.new_end;
+  } else {
+    changes.push_back(change);
+  }
+}
+
+// A linear alignment for texts that differ in many places: where two lines
+// differ, a line that comes back within a few lines on the other side is
+// taken as the next kept line; otherwise one line replaces the other.
+void aligned_changes(const Lines& a, std::size_t a0, std::size_t n, const Lines& b, std::size_t b0,
+                     std::size_t m, std::vector<LineChange>& changes) {
+  constexpr std::size_t window = 16;
+  std::size_t i = a0;
+  std::size_t j = b0;
+  while (i < a0 + n && j < b0 + m) {
+    if (a[i] == b[j]) {
+      ++i;
+      ++j;
+      continue;
+    }
+    std::size_t skip = 1;
+    for (; skip <= window; ++skip) {
+      if (i + skip < a0 + n && a[i + skip] == b[j]) {
+        add(changes, {i, i + skip, j, j});
+        i += skip;
+        break;
+      }
+      if (j + skip < b0 + m && a[i] == b[j + skip]) {
+        add(changes, {i, i, j, j + skip});
+        j += skip;
+        break;
+      }
+    }
+    if (skip > window) {
+      add(changes, {i, i + 1, j, j + 1});
+      ++i;
+      ++j;
+    }
+  }
+  if (i < a0 + n || j < b0 + m) add(changes, {i, a0 + n, j, b0 + m});
+}
+
 }  // namespace
 
 std::vector<LineChange> line_changes(const Lines& before, const Lines& after,
@@ -92,7 +138,7 @@ std::vector<LineChange> line_changes(const Lines& before, const Lines& after,
   std::vector<LineChange> changes;
   if (n == 0 && m == 0) return changes;
   if (!shortest_edit(before, prefix, n, after, prefix, m, max_changes, changes)) {
-    changes.push_back({prefix, prefix + n, prefix, prefix + m});
+    aligned_changes(before, prefix, n, after, prefix, m, changes);
   }
   return changes;
 }

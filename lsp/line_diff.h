@@ -17,8 +17,9 @@ struct LineChange {
 };
 
 // The changes that turn `before` into `after`, leaving every line that the
-// shortest edit keeps untouched. Past `max_changes` differing lines the
-// middle that differs is replaced as one run, which keeps time linear.
+// shortest edit keeps untouched. Past `max_changes` inserted and deleted
+// lines a linear alignment takes over, which may change a few more lines
+// than the shortest edit would but keeps time linear.
 std::vector<LineChange> line_changes(const std::vector<std::string_view>& before,
                                      const std::vector<std::string_view>& after,
                                      std::size_t max_changes = 512);

@@ -65,22 +65,16 @@ std::string block_alone(SectionKind kind, const Outline& outline, const Heading&
 }
 
 // Songs, snapshots, subtitles and reverb presets count their lines inside the
-// block. Blocks are read in file order and the first that fails stops the
-// reader, so the block is the first of those kinds that fails alone with the
-// same message, unless the line is a file line of a block that counts in the
-// file and comes first.
+// block, and only their messages carry one line number but no message of a
+// whole line. Blocks are read in file order and the first that fails stops
+// the reader, so the block is the first of those kinds that fails alone with
+// the same message.
 std::optional<std::size_t> line_of_block_message(const Outline& outline, std::size_t line,
                                                  std::string_view message) {
   for (const Section& section : outline.sections) {
     for (const Block& block : section.blocks) {
       const Heading& heading = block.heading;
-      if (!counts_inside_block(section.kind)) {
-        if (section.kind != SectionKind::Unknown && section.kind != SectionKind::Meta &&
-            line - 1 > heading.line && line - 1 < heading.body_end) {
-          return line - 1;
-        }
-        continue;
-      }
+      if (!counts_inside_block(section.kind)) continue;
       const auto at = body_line(outline, heading, line);
       if (!at) continue;
       const auto alone = format(block_alone(section.kind, outline, heading));

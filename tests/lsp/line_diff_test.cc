@@ -27,9 +27,26 @@ TEST(LineChanges, OnlyTheLinesThatDiffer) {
   }
 }
 
-TEST(LineChanges, PastTheLimitTheDifferingMiddleIsOneChange) {
-  EXPECT_EQ(line_changes({"a", "1", "2", "3", "z"}, {"a", "x", "2", "y", "z"}, 2),
-            (std::vector<LineChange>{{1, 4, 1, 4}}));
+TEST(LineChanges, PastTheLimitLinesAreAlignedInLinearTime) {
+  struct Case {
+    const char* name;
+    Lines before;
+    Lines after;
+    std::vector<LineChange> changes;
+  } cases[] = {
+      {"lines replaced one for one",
+       {"a", "1", "2", "3", "z"},
+       {"a", "x", "2", "y", "z"},
+       {{1, 2, 1, 2}, {3, 4, 3, 4}}},
+      {"a line removed and one added",
+       {"1", "2", "3", "4", "5"},
+       {"x", "2", "3", "y", "4", "5", "6"},
+       {{0, 1, 0, 1}, {3, 3, 3, 4}, {5, 5, 6, 7}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(line_changes(c.before, c.after, 2), c.changes);
+  }
 }
 
 }  // namespace
