@@ -30,8 +30,6 @@ std::vector<Token> tokens_of(std::string_view text, std::size_t offset) {
   return tokens;
 }
 
-// Whether a token reads as a number (the grammars' decimal numbers, "inf"
-// and "nan" in any letter case).
 bool is_number(std::string_view text) {
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
   if (text.empty()) return false;
@@ -216,6 +214,10 @@ bool is_audio_file_name(std::string_view name) {
 }
 
 }  // namespace
+
+bool reads_as_number(std::string_view token) {
+  return is_number(token);
+}
 
 Names names_of(const Outline& outline) {
   Names names;

@@ -55,6 +55,10 @@ std::vector<NamePlace> definitions_of(const Names& names, const NameAt& name);
 // Every use of `name` as a block of `section`, in file order.
 std::vector<NamePlace> uses_of(const Names& names, const NameAt& name);
 
+// Whether a token reads as a number in the grammars (decimal numbers,
+// "inf" and "nan" in any letter case).
+bool reads_as_number(std::string_view token);
+
 // Why `name` cannot replace a block name of `section` everywhere it is
 // named: it would not read back as that one name. Nothing when it can.
 std::optional<std::string> unusable_name(SectionKind section, std::string_view name);

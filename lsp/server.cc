@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "lsp/framing.h"
+#include "lsp/semantic_tokens.h"
 
 #ifndef VOROMEL_LSP_VERSION
 #define VOROMEL_LSP_VERSION "0"
@@ -152,7 +153,10 @@ json capabilities(const InitializeResult& result) {
             {"referencesProvider", true},
             {"renameProvider", true},
             {"completionProvider", {{"triggerCharacters", {"@"}}}},
-            {"hoverProvider", true}}},
+            {"hoverProvider", true},
+            {"semanticTokensProvider",
+             {{"legend", {{"tokenTypes", semantic_token_types}, {"tokenModifiers", json::array()}}},
+              {"full", true}}}}},
           {"serverInfo", {{"name", "voromel-lsp"}, {"version", VOROMEL_LSP_VERSION}}}};
 }
 
@@ -221,6 +225,10 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
     auto found = session.hover(position_params(params));
     if (!found) return answer(out, id, Reply<json>(found.error()));
     answer(out, id, Reply<json>(found.value() ? json(*found.value()) : json(nullptr)));
+  } else if (method == "textDocument/semanticTokens/full") {
+    auto tokens = session.semantic_tokens_full(uri_of(params));
+    if (!tokens) return answer(out, id, Reply<json>(tokens.error()));
+    answer(out, id, Reply<json>(json{{"data", std::move(tokens.value())}}));
   } else if (method == "textDocument/references") {
     const json& context = params.contains("context") ? params["context"] : json::object();
     answer(out, id,

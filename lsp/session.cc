@@ -5,6 +5,7 @@
 #include "lsp/diagnostics.h"
 #include "lsp/formatting.h"
 #include "lsp/navigation.h"
+#include "lsp/semantic_tokens.h"
 #include "lsp/symbols.h"
 
 namespace voromel::lsp {
@@ -100,6 +101,12 @@ Reply<std::optional<Hover>> Session::hover(const TextDocumentPosition& params) c
   const OpenDocument* open = document(params.uri);
   if (!open) return not_open(params.uri);
   return hover_at(open->text, params.position, encoding_);
+}
+
+Reply<std::vector<std::uint32_t>> Session::semantic_tokens_full(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return semantic_tokens(open->text, encoding_);
 }
 
 }  // namespace voromel::lsp

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +69,7 @@ class Session {
   Reply<WorkspaceEdit> rename(const RenameParams& params) const;
   Reply<std::vector<CompletionItem>> completion(const TextDocumentPosition& params) const;
   Reply<std::optional<Hover>> hover(const TextDocumentPosition& params) const;
+  Reply<std::vector<std::uint32_t>> semantic_tokens_full(const std::string& uri) const;
 
   PositionEncoding encoding() const { return encoding_; }
 

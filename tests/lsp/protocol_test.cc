@@ -25,7 +25,10 @@ TEST(LspLifecycle, InitializeAnswersCapabilitiesAndShutdownThenExitGivesZero) {
       "documentFormattingProvider":true,"documentSymbolProvider":true,
       "foldingRangeProvider":true,"definitionProvider":true,"referencesProvider":true,
       "renameProvider":true,"completionProvider":{"triggerCharacters":["@"]},
-      "hoverProvider":true},
+      "hoverProvider":true,
+      "semanticTokensProvider":{"legend":{
+        "tokenTypes":["namespace","class","keyword","number","type"],"tokenModifiers":[]},
+        "full":true}},
     "serverInfo":{"name":"voromel-lsp","version":"0.1.0"}}})");
   expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":99,"result":null})");
 }
@@ -577,6 +580,15 @@ TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
       "range":{"start":{"line":8,"character":0},"end":{"line":8,"character":7}}}})");
   expect_json(result_of(with_settings, at("textDocument/hover", 4, 8)),
               R"({"jsonrpc":"2.0","id":1,"result":null})");
+}
+
+TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
+  expect_json(result_of("# Songs\n## s\n@tempo 90\n@layer lead\n# Layers\n## lead\npiano 0 60 1\n",
+                        request(1, "textDocument/semanticTokens/full",
+                                R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":{"data":[
+        0,0,7,0,0, 1,0,4,1,0, 1,0,6,2,0, 0,7,2,3,0, 1,0,6,2,0, 0,7,4,4,0,
+        1,0,8,0,0, 1,0,7,1,0, 1,0,5,4,0, 0,6,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
 }
 
 }  // namespace
