@@ -2,13 +2,13 @@
 // diagnostics do (the whole document, then the tool's checks before a
 // rewrite): the best of N runs, in nanoseconds. bench/lsp.py divides the
 // server's time from a change to its diagnostics by this.
-#include <chrono>
+#include <voromel/voromel.h>
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <voromel/voromel.h>
 
 int main(int argc, char** argv) {
   if (argc != 3) {
