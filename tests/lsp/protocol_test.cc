@@ -95,6 +95,14 @@ TEST(LspLifecycle, ErrorsOfTheProtocolAndTheServerGoesOn) {
        handshake() + "Content-Length: 2\r\nnonsense\r\n\r\n{}" + request(1, "shutdown", "null"),
        {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"bad header line"}})",
         R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a header name in any letter case and bare line feeds",
+       handshake() + "content-LENGTH: 46\n\n" + R"({"jsonrpc":"2.0","id":1,"method":"shutdown"}  )",
+       {"", R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a message that is no request",
+       handshake() + framed("[1,2]") + framed(R"({"id":4})"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,
+                "message":"message is not an object"}})",
+        R"({"jsonrpc":"2.0","id":4,"error":{"code":-32600,"message":"message has no method"}})"}},
       {"parameters of the wrong type",
        handshake() + request(1, "textDocument/formatting", R"({"textDocument":{"uri":3}})"),
        {"", ""}},
@@ -170,6 +178,28 @@ TEST(LspDiagnostics, TheFirstProblemOnItsFileLine) {
        R"([{"range":{"start":{"line":6,"character":0},"end":{"line":6,"character":7}},
            "severity":1,"source":"voromel",
            "message":"line 2: unknown global directive 'temp'"}])"},
+      {"a snapshot line", "# Snapshots\n## s\n\ngain 1\ngain\n",
+       R"([{"range":{"start":{"line":4,"character":0},"end":{"line":4,"character":4}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: snapshot entry needs '<param> <value>'"}])"},
+      {"a subtitle line", "# Subtitles\n## s\n0 hi\nx hi\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":4}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: invalid number for subtitle beat: 'x'"}])"},
+      {"a motif line", "# Motifs\n## m\n0 60 1\n0 60\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":4}},
+           "severity":1,"source":"voromel","message":"line 4: line 2: motif note needs duration"}])"},
+      {"a harmonic line", "# Sounds\n## s\nsine x\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":6}},
+           "severity":1,"source":"voromel",
+           "message":"line 3: line 1: invalid number for sine: 'x'"}])"},
+      {"a meta block, on its heading", "# Meta\n## Notes\nx\n",
+       R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":8}},
+           "severity":1,"source":"voromel","message":"unknown meta subsection '## Notes'"}])"},
+      {"a second meta section, on its heading", "# Meta\n@title A\n# Meta\n@title B\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":6}},
+           "severity":2,"source":"voromel",
+           "message":"'# Meta' appears 2 times and only the last would be kept: merge them into one '# Meta' section"}])"},
       {"a reverb preset line", "# Reverb\n## hall\nmix 0.5\nsize 1\n",
        R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":6}},
            "severity":1,"source":"voromel","message":"line 2: unknown reverb key 'size'"}])"},
@@ -232,6 +262,22 @@ TEST(LspDiagnostics, FollowEveryChangeAndCloseClearsThem) {
   expect_json(messages[2], published(3, "[]"));
   expect_json(messages[3], R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics",
       "params":{"uri":"file:///a.track","diagnostics":[]}})");
+}
+
+TEST(LspDiagnostics, ARangedChangeEditsTheText) {
+  // "@tempo x" becomes "@tempo 8" through an edit of the one character,
+  // after a two-unit character on the line before.
+  const auto messages = after_handshake(serve(
+      handshake() + did_open(uri, "# Songs\n## \xF0\x9F\x98\x80\n@tempo x\n") +
+      notification("textDocument/didChange",
+                   R"({"textDocument":{"uri":"file:///a.track","version":2},"contentChanges":[
+                       {"range":{"start":{"line":2,"character":7},"end":{"line":2,"character":8}},
+                        "text":"8"}]})") +
+      request(1, "textDocument/formatting", R"({"textDocument":{"uri":"file:///a.track"}})")));
+  ASSERT_EQ(messages.size(), 3u);
+  expect_json(messages[1], published(2, "[]"));
+  expect_json(messages[2], R"({"jsonrpc":"2.0","id":1,"result":[{"range":{
+      "start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"}]})");
 }
 
 TEST(LspDiagnostics, ColumnsCountInTheNegotiatedEncoding) {
