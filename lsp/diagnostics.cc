@@ -20,7 +20,8 @@ bool has_no_built_in_names(SectionKind kind) {
 void add_undefined_names(std::string_view text, const LineIndex& index,
                          std::vector<Diagnostic>& diagnostics) {
   const Outline outline = outline_of(text);
-  const Names names = names_of(outline);
+  const Names names = names_of(outline, target(SectionKind::Layers) | target(SectionKind::Motifs) |
+                                            target(SectionKind::Tunings));
   std::unordered_set<std::string_view> defined[static_cast<std::size_t>(SectionKind::Unknown)];
   for (const NameDefinition& definition : names.definitions) {
     defined[static_cast<std::size_t>(definition.section)].insert(definition.name);

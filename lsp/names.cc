@@ -45,7 +45,8 @@ bool is_number(std::string_view text) {
 
 class Scanner {
  public:
-  Scanner(const Outline& outline, Names& names) : outline_(outline), names_(names) {}
+  Scanner(const Outline& outline, NameTargets targets, Names& names)
+      : outline_(outline), targets_(targets), names_(names) {}
 
   void scan() {
     for (const Section& section : outline_.sections) {
@@ -72,13 +73,15 @@ class Scanner {
          {heading.line, heading.title_column, heading.title_column + heading.title.size()}});
   }
 
-  void use(SectionKind target, std::size_t line, std::string_view name, std::size_t begin) {
-    if (name.empty()) return;
-    names_.uses.push_back({target, name, {line, begin, begin + name.size()}});
+  bool wanted(SectionKind kind) const { return (targets_ & target(kind)) != 0; }
+
+  void use(SectionKind kind, std::size_t line, std::string_view name, std::size_t begin) {
+    if (name.empty() || !wanted(kind)) return;
+    names_.uses.push_back({kind, name, {line, begin, begin + name.size()}});
   }
 
-  void use(SectionKind target, std::size_t line, const Token& token) {
-    use(target, line, token.text, token.begin);
+  void use(SectionKind kind, std::size_t line, const Token& token) {
+    use(kind, line, token.text, token.begin);
   }
 
   void scan_line(SectionKind kind, std::size_t number) {
@@ -93,8 +96,9 @@ class Scanner {
         if (trimmed.front() == '@') return scan_layer_directives(number, trimmed, offset);
         // Indented lines are curves and overrides, which name nothing.
         if (is_space(line.front())) return;
-        return scan_clip_line(number, tokens_of(trimmed, offset));
+        return scan_clip_line(number, trimmed, offset);
       case SectionKind::Sounds:
+        if (!wanted(SectionKind::Waves)) return;
         return scan_sound_line(number, tokens_of(trimmed, offset));
       default:
         return;
@@ -103,6 +107,7 @@ class Scanner {
 
   // "@layer <name>": the whole rest of the line is the name.
   void scan_song_line(std::size_t number, std::string_view trimmed, std::size_t offset) {
+    if (!wanted(SectionKind::Layers) || !trimmed.starts_with("@layer")) return;
     const auto tokens = tokens_of(trimmed, offset);
     if (tokens.size() < 2 || tokens[0].text != "@layer") return;
     const std::size_t begin = tokens[1].begin - offset;
@@ -139,13 +144,16 @@ class Scanner {
   // "motif <motif> <start> <sound> [transpose x] [tuning t]",
   // "subtrack <layer> <start> [qualifier] [transpose x] [tuning t]", or a
   // note "<sound> <start> <pitch> <duration> ...".
-  void scan_clip_line(std::size_t number, const std::vector<Token>& tokens) {
-    if (tokens.empty()) return;
-    const std::string_view kind = tokens[0].text;
+  void scan_clip_line(std::size_t number, std::string_view trimmed, std::size_t offset) {
+    std::size_t first_end = 0;
+    while (first_end < trimmed.size() && !is_space(trimmed[first_end])) ++first_end;
+    const std::string_view kind = trimmed.substr(0, first_end);
+    // Most lines are notes: read no further than their sound.
     if (kind != "motif" && kind != "subtrack") {
-      use(SectionKind::Sounds, number, tokens[0]);
+      use(SectionKind::Sounds, number, kind, offset);
       return;
     }
+    const auto tokens = tokens_of(trimmed, offset);
     if (tokens.size() < 2) return;
     const bool motif = kind == "motif";
     use(motif ? SectionKind::Motifs : SectionKind::Layers, number, tokens[1]);
@@ -181,6 +189,7 @@ class Scanner {
   }
 
   const Outline& outline_;
+  NameTargets targets_;
   Names& names_;
 };
 
@@ -219,9 +228,9 @@ bool reads_as_number(std::string_view token) {
   return is_number(token);
 }
 
-Names names_of(const Outline& outline) {
+Names names_of(const Outline& outline, NameTargets targets) {
   Names names;
-  Scanner(outline, names).scan();
+  Scanner(outline, targets, names).scan();
   return names;
 }
 

@@ -41,7 +41,17 @@ struct Names {
   std::vector<NameUse> uses;
 };
 
-Names names_of(const Outline& outline);
+// The sections whose blocks are wanted as targets of uses, one bit per
+// `SectionKind`.
+using NameTargets = unsigned;
+inline constexpr NameTargets all_targets = ~0u;
+constexpr NameTargets target(SectionKind kind) {
+  return 1u << static_cast<unsigned>(kind);
+}
+
+// The definitions, and the uses of the wanted targets; the lines that can
+// only name other targets are not read.
+Names names_of(const Outline& outline, NameTargets targets = all_targets);
 
 // What sits at a byte of a line: a use or a block heading's name.
 struct NameAt {

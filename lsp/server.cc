@@ -1,5 +1,6 @@
 #include "lsp/server.h"
 
+#include <algorithm>
 #include <functional>
 #include <istream>
 #include <nlohmann/json.hpp>
@@ -8,6 +9,7 @@
 #include <unordered_map>
 
 #include "lsp/framing.h"
+#include "lsp/json_strings.h"
 #include "lsp/semantic_tokens.h"
 
 #ifndef VOROMEL_LSP_VERSION
@@ -262,10 +264,45 @@ void serve_notification(Session& session, const std::string& method, json& param
   }
 }
 
+// Puts the long strings back where their placeholders are; false unless each
+// placeholder stands exactly once in the message.
+bool restore_long_strings(json& message, SplitBody& split) {
+  std::vector<int> found(split.strings.size(), 0);
+  std::vector<json*> pending{&message};
+  while (!pending.empty()) {
+    json* value = pending.back();
+    pending.pop_back();
+    if (value->is_structured()) {
+      for (json& element : *value) pending.push_back(&element);
+      continue;
+    }
+    if (!value->is_string()) continue;
+    const std::string& text = value->get_ref<const std::string&>();
+    if (text.empty() || text.front() != '\x01') continue;
+    for (std::size_t i = 0; i < split.placeholders.size(); ++i) {
+      if (text != split.placeholders[i]) continue;
+      if (++found[i] > 1) return false;
+      *value = std::move(split.strings[i]);
+      break;
+    }
+  }
+  return std::all_of(found.begin(), found.end(), [](int count) { return count == 1; });
+}
+
+// A message whose long strings are decoded apart from the JSON library, or,
+// when that does not apply, as the library reads it.
+json parse_message(std::string_view body) {
+  if (auto split = split_long_strings(body)) {
+    json message = json::parse(split->skeleton, nullptr, false);
+    if (!message.is_discarded() && restore_long_strings(message, *split)) return message;
+  }
+  return json::parse(body, nullptr, false);
+}
+
 }  // namespace
 
 bool Server::serve(std::string_view body, std::ostream& out) {
-  json message = json::parse(body, nullptr, false);
+  json message = parse_message(body);
   if (message.is_discarded()) {
     write_error(out, nullptr, ErrorCode::ParseError, "message is not valid JSON");
     return true;

@@ -280,6 +280,31 @@ TEST(LspDiagnostics, ARangedChangeEditsTheText) {
       "start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"}]})");
 }
 
+// A document's text of more than a few kilobytes is decoded apart from the
+// JSON library: its escapes must come out the same.
+TEST(LspDiagnostics, ALongTextWithEveryEscape) {
+  std::string tempos;
+  for (int i = 0; i < 500; ++i) tempos += "@tempo 90\\n";
+  const auto open = [&](std::string_view last_line) {
+    return notification(
+        "textDocument/didOpen",
+        R"({"textDocument":{"uri":"file:///a.track","version":1,"text":"# Songs\n## s\n)" + tempos +
+            std::string(last_line) + R"("}})");
+  };
+  const auto messages =
+      after_handshake(serve(handshake() + open(R"(@tempo \u00e9\ud83d\ude00\"\\\/\n)") +
+                            open(R"(\x)") + open(R"(\ud83d)") + open("\t")));
+  ASSERT_EQ(messages.size(), 4u);
+  expect_json(messages[0], published(1, R"([{"range":{"start":{"line":502,"character":0},
+                  "end":{"line":502,"character":13}},"severity":1,"source":"voromel",
+                  "message":"line 501: invalid number for tempo: '\u00e9\ud83d\ude00\"\\/'"}])"));
+  for (std::size_t i = 1; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    expect_json(messages[i], R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
+        "message":"message is not valid JSON"}})");
+  }
+}
+
 TEST(LspDiagnostics, ColumnsCountInTheNegotiatedEncoding) {
   const char* text = "# Layers\n## a\n@gain \xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80\n";
   struct Case {
