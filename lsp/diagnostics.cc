@@ -1,5 +1,6 @@
 #include "lsp/diagnostics.h"
 
+#include <optional>
 #include <unordered_set>
 
 #include "lsp/names.h"
@@ -17,8 +18,10 @@ bool has_no_built_in_names(SectionKind kind) {
   return kind == SectionKind::Layers || kind == SectionKind::Motifs || kind == SectionKind::Tunings;
 }
 
-void add_undefined_names(std::string_view text, const LineIndex& index,
+void add_undefined_names(std::string_view text, PositionEncoding encoding,
                          std::vector<Diagnostic>& diagnostics) {
+  // Most documents have no hint: the index of their lines is not built.
+  std::optional<LineIndex> index;
   const Outline outline = outline_of(text);
   const Names names = names_of(outline, target(SectionKind::Layers) | target(SectionKind::Motifs) |
                                             target(SectionKind::Tunings));
@@ -29,9 +32,10 @@ void add_undefined_names(std::string_view text, const LineIndex& index,
   for (const NameUse& use : names.uses) {
     if (!has_no_built_in_names(use.target)) continue;
     if (defined[static_cast<std::size_t>(use.target)].contains(use.name)) continue;
-    const std::size_t start = index.line_start(use.place.line);
+    if (!index) index.emplace(text, encoding);
+    const std::size_t start = index->line_start(use.place.line);
     Diagnostic hint;
-    hint.range = index.range_of(start + use.place.begin, start + use.place.end);
+    hint.range = index->range_of(start + use.place.begin, start + use.place.end);
     hint.severity = DiagnosticSeverity::Hint;
     hint.message = "no block '## " + std::string(use.name) + "' in '# " +
                    std::string(section_title(use.target)) + "'";
@@ -43,12 +47,12 @@ void add_undefined_names(std::string_view text, const LineIndex& index,
 
 std::vector<Diagnostic> diagnostics_of(std::string_view text, PositionEncoding encoding) {
   std::vector<Diagnostic> diagnostics;
-  const LineIndex index(text, encoding);
   const auto problem = diagnose(text);
   if (!problem) {
-    add_undefined_names(text, index, diagnostics);
+    add_undefined_names(text, encoding, diagnostics);
     return diagnostics;
   }
+  const LineIndex index(text, encoding);
   const std::size_t line = std::min(problem->line.value_or(0), index.line_count() - 1);
   Diagnostic diagnostic;
   diagnostic.range = index.line_range(line);

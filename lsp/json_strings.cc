@@ -1,5 +1,6 @@
 #include "lsp/json_strings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -85,41 +86,51 @@ std::size_t decode_escape(std::string_view text, std::string& out) {
   return 11;
 }
 
-// The string whose opening quote is at `open`: its decoded value and the
-// position after its closing quote, or nothing when it is not valid JSON.
-std::optional<std::size_t> decode_string(std::string_view body, std::size_t open,
-                                         std::string& out) {
-  std::size_t at = open + 1;
-  while (at < body.size()) {
-    std::size_t run = at;
-    while (run < body.size() && body[run] != '"' && body[run] != '\\' &&
-           static_cast<unsigned char>(body[run]) >= 0x20) {
-      ++run;
-    }
-    out.append(body.data() + at, run - at);
-    if (run == body.size() || static_cast<unsigned char>(body[run]) < 0x20) return std::nullopt;
-    if (body[run] == '"') return run + 1;
-    const std::size_t taken = decode_escape(body.substr(run + 1), out);
-    if (taken == 0) return std::nullopt;
-    at = run + 1 + taken;
-  }
-  return std::nullopt;
-}
-
 // The end of the string whose opening quote is at `open` (after its closing
-// quote), without decoding it.
+// quote): the first quote behind an even run of backslashes.
 std::size_t string_end(std::string_view body, std::size_t open) {
   std::size_t at = open + 1;
-  while (at < body.size()) {
-    if (body[at] == '\\') {
-      at += 2;
-    } else if (body[at] == '"') {
-      return at + 1;
-    } else {
-      ++at;
+  while (true) {
+    const void* found = std::memchr(body.data() + at, '"', body.size() - at);
+    if (!found) return body.size();
+    const auto quote = static_cast<std::size_t>(static_cast<const char*>(found) - body.data());
+    std::size_t backslashes = 0;
+    while (quote - backslashes > open + 1 && body[quote - backslashes - 1] == '\\') {
+      ++backslashes;
     }
+    if (backslashes % 2 == 0) return quote + 1;
+    at = quote + 1;
   }
-  return body.size();
+}
+
+// JSON strings hold no raw control characters. One pass without an early
+// exit, which the compiler turns into wide compares.
+bool has_control_character(std::string_view text) {
+  unsigned char lowest = 0xFF;
+  for (const char c : text) lowest = std::min(lowest, static_cast<unsigned char>(c));
+  return lowest < 0x20;
+}
+
+// The value of the string between `open` and `end` (its quotes), or nothing
+// when it is not valid JSON.
+std::optional<std::string> decode_string(std::string_view body, std::size_t open, std::size_t end) {
+  const std::string_view inside = body.substr(open + 1, end - open - 2);
+  if (has_control_character(inside)) return std::nullopt;
+  std::string out;
+  out.reserve(inside.size());
+  std::size_t at = 0;
+  while (at < inside.size()) {
+    const void* found = std::memchr(inside.data() + at, '\\', inside.size() - at);
+    const std::size_t escape =
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - inside.data())
+              : inside.size();
+    out.append(inside.data() + at, escape - at);
+    if (escape == inside.size()) break;
+    const std::size_t taken = decode_escape(inside.substr(escape + 1), out);
+    if (taken == 0) return std::nullopt;
+    at = escape + 1 + taken;
+  }
+  return out;
 }
 
 }  // namespace
@@ -130,11 +141,10 @@ std::optional<SplitBody> split_long_strings(std::string_view body) {
   // Outside strings, a quote always opens one.
   for (std::size_t at = body.find('"'); at != std::string_view::npos;) {
     const std::size_t end = string_end(body, at);
+    if (end == body.size() && body.back() != '"') return std::nullopt;
     if (end - at - 2 >= long_string) {
-      std::string value;
-      value.reserve(end - at);
-      const auto decoded_end = decode_string(body, at, value);
-      if (!decoded_end || *decoded_end != end) return std::nullopt;
+      auto value = decode_string(body, at, end);
+      if (!value) return std::nullopt;
       // A placeholder no other string of the message can equal: checked
       // after parsing.
       std::string placeholder = "\x01voromel-long-string-" + std::to_string(split.strings.size());
@@ -142,7 +152,7 @@ std::optional<SplitBody> split_long_strings(std::string_view body) {
       split.skeleton +=
           "\"\\u0001voromel-long-string-" + std::to_string(split.strings.size()) + "\"";
       copied = end;
-      split.strings.push_back(std::move(value));
+      split.strings.push_back(std::move(*value));
       split.placeholders.push_back(std::move(placeholder));
     }
     at = end < body.size() ? body.find('"', end) : std::string_view::npos;

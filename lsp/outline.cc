@@ -1,5 +1,6 @@
 #include "lsp/outline.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -18,6 +19,7 @@ bool is_blank_char(char c) {
 
 std::vector<std::string_view> split_lines(std::string_view text) {
   std::vector<std::string_view> lines;
+  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

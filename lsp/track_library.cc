@@ -203,11 +203,12 @@ TrackProblem problem_of(std::string_view text, const Error& error) {
 }  // namespace
 
 std::optional<TrackProblem> diagnose(std::string_view text) {
-  // One read of the text: the whole document, then the checks the tool
-  // applies before it rewrites.
-  auto document = Document::read(std::string(text));
-  if (!document) return problem_of(text, document.error());
-  if (auto checked = document.value().check(); !checked) return problem_of(text, checked.error());
+  // One read of the text, block by block as the tool's default mode reads
+  // it, which gives the first error and the first refusal; it is faster
+  // than reading the whole model, which the server does not need.
+  auto written = format(text);
+  if (!written) return problem_of(text, written.error());
+  if (written.value().refusal) return problem_of(text, *written.value().refusal);
   return std::nullopt;
 }
 
