@@ -86,6 +86,13 @@ class Scanner {
 
   void scan_line(SectionKind kind, std::size_t number) {
     const std::string_view line = outline_.lines[number];
+    // Without sounds wanted, a layer line names something only when it is a
+    // directive or a placement.
+    if (kind == SectionKind::Layers && !wanted(SectionKind::Sounds) && !line.empty() &&
+        line.front() != '@' && line.front() != 'm' && line.front() != 's' &&
+        !is_space(line.front())) {
+      return;
+    }
     const std::string_view trimmed = trim_blanks(line);
     if (trimmed.empty()) return;
     const auto offset = static_cast<std::size_t>(trimmed.data() - line.data());
