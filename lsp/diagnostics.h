@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "lsp/protocol.h"
+
+namespace voromel::lsp {
+
+// What `textDocument/publishDiagnostics` carries for a text: its first
+// problem (an error where the reader stops, a warning where the tool
+// refuses to rewrite), or nothing when the text is fine.
+std::vector<Diagnostic> diagnostics_of(std::string_view text, PositionEncoding encoding);
+
+}  // namespace voromel::lsp

@@ -1,0 +1,88 @@
+#include "lsp/positions.h"
+
+#include <algorithm>
+
+namespace voromel::lsp {
+
+namespace {
+
+// The length of the UTF-8 sequence led by `byte`; a stray continuation byte
+// counts alone.
+std::size_t sequence_length(unsigned char byte) {
+  if (byte >= 0xF0) return 4;
+  if (byte >= 0xE0) return 3;
+  if (byte >= 0xC0) return 2;
+  return 1;
+}
+
+// A character outside the Basic Multilingual Plane takes two UTF-16 units.
+std::size_t units(std::size_t length, PositionEncoding encoding) {
+  if (encoding == PositionEncoding::Utf8) return length;
+  return length == 4 ? 2 : 1;
+}
+
+}  // namespace
+
+LineIndex::LineIndex(std::string_view text, PositionEncoding encoding)
+    : text_(text), encoding_(encoding) {
+  starts_.push_back(0);
+  for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+       at = text.find('\n', at + 1)) {
+    starts_.push_back(at + 1);
+  }
+}
+
+std::size_t LineIndex::line_start(std::size_t line) const {
+  return line < starts_.size() ? starts_[line] : text_.size();
+}
+
+std::size_t LineIndex::line_end(std::size_t line) const {
+  if (line + 1 >= starts_.size()) return text_.size();
+  std::size_t end = starts_[line + 1] - 1;
+  if (end > starts_[line] && text_[end - 1] == '\r') --end;
+  return end;
+}
+
+std::size_t LineIndex::line_of(std::size_t offset) const {
+  const auto after = std::upper_bound(starts_.begin(), starts_.end(), offset);
+  return static_cast<std::size_t>(after - starts_.begin()) - 1;
+}
+
+std::size_t LineIndex::offset_of(Position position) const {
+  if (position.line >= starts_.size()) return text_.size();
+  const std::size_t end = line_end(position.line);
+  std::size_t offset = starts_[position.line];
+  std::size_t column = 0;
+  while (offset < end) {
+    const std::size_t length =
+        std::min(sequence_length(static_cast<unsigned char>(text_[offset])), end - offset);
+    const std::size_t width = units(length, encoding_);
+    if (column + width > position.character) break;
+    column += width;
+    offset += length;
+  }
+  return offset;
+}
+
+Position LineIndex::position_of(std::size_t offset) const {
+  offset = std::min(offset, text_.size());
+  const std::size_t line = line_of(offset);
+  std::size_t at = starts_[line];
+  std::size_t column = 0;
+  while (at < offset) {
+    const std::size_t length = sequence_length(static_cast<unsigned char>(text_[at]));
+    column += units(std::min(length, offset - at), encoding_);
+    at += length;
+  }
+  return {line, column};
+}
+
+Range LineIndex::range_of(std::size_t begin, std::size_t end) const {
+  return {position_of(begin), position_of(end)};
+}
+
+Range LineIndex::line_range(std::size_t line) const {
+  return range_of(line_start(line), line_end(line));
+}
+
+}  // namespace voromel::lsp

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "lsp/protocol.h"
+
+namespace voromel::lsp {
+
+// Where the lines of a text start, and the one place where a protocol
+// position (line and column in the client's encoding) becomes a byte offset
+// into the text and back.
+class LineIndex {
+ public:
+  LineIndex(std::string_view text, PositionEncoding encoding);
+
+  // Lines as the protocol counts them: a text ending in a line feed has an
+  // empty last line after it.
+  std::size_t line_count() const { return starts_.size(); }
+  std::size_t line_start(std::size_t line) const;
+  // The end of the line's text, before its line feed (and a carriage return
+  // directly before it).
+  std::size_t line_end(std::size_t line) const;
+  std::size_t line_of(std::size_t offset) const;
+
+  // A position beyond the end of its line means the line's end, and one
+  // beyond the last line the end of the text; a column inside a character
+  // means the start of that character.
+  std::size_t offset_of(Position position) const;
+  Position position_of(std::size_t offset) const;
+  Range range_of(std::size_t begin, std::size_t end) const;
+  // The whole text of the line, without its line end.
+  Range line_range(std::size_t line) const;
+
+ private:
+  std::string_view text_;
+  PositionEncoding encoding_;
+  std::vector<std::size_t> starts_;
+};
+
+}  // namespace voromel::lsp

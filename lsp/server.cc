@@ -1,0 +1,375 @@
+#include "lsp/server.h"
+
+#include <algorithm>
+#include <functional>
+#include <istream>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+
+#include "lsp/framing.h"
+#include "lsp/json_strings.h"
+#include "lsp/semantic_tokens.h"
+
+#ifndef VOROMEL_LSP_VERSION
+#define VOROMEL_LSP_VERSION "0"
+#endif
+
+namespace voromel::lsp {
+
+using nlohmann::json;
+
+// How the protocol's values are spelled in JSON.
+void to_json(json& out, const Position& position) {
+  out = json{{"line", position.line}, {"character", position.character}};
+}
+
+void from_json(const json& in, Position& position) {
+  in.at("line").get_to(position.line);
+  in.at("character").get_to(position.character);
+}
+
+void to_json(json& out, const Range& range) {
+  out = json{{"start", range.start}, {"end", range.end}};
+}
+
+void from_json(const json& in, Range& range) {
+  in.at("start").get_to(range.start);
+  in.at("end").get_to(range.end);
+}
+
+void to_json(json& out, const Location& location) {
+  out = json{{"uri", location.uri}, {"range", location.range}};
+}
+
+void to_json(json& out, const TextEdit& edit) {
+  out = json{{"range", edit.range}, {"newText", edit.new_text}};
+}
+
+void to_json(json& out, const Diagnostic& diagnostic) {
+  out = json{{"range", diagnostic.range},
+             {"severity", static_cast<int>(diagnostic.severity)},
+             {"source", "voromel"},
+             {"message", diagnostic.message}};
+}
+
+void to_json(json& out, const DocumentSymbol& symbol) {
+  out = json{{"name", symbol.name},
+             {"kind", static_cast<int>(symbol.kind)},
+             {"range", symbol.range},
+             {"selectionRange", symbol.selection_range},
+             {"children", symbol.children}};
+}
+
+void to_json(json& out, const FoldingRange& range) {
+  out = json{{"startLine", range.start_line}, {"endLine", range.end_line}};
+}
+
+void to_json(json& out, const CompletionItem& item) {
+  // Settings are properties of their block.
+  out = json{{"label", item.label},
+             {"kind", 10},
+             {"detail", item.detail},
+             {"documentation", item.documentation},
+             {"textEdit", item.edit}};
+}
+
+void to_json(json& out, const Hover& hover) {
+  out =
+      json{{"contents", {{"kind", "markdown"}, {"value", hover.contents}}}, {"range", hover.range}};
+}
+
+void to_json(json& out, const WorkspaceEdit& edit) {
+  json changes = json::object();
+  for (const auto& [uri, edits] : edit.changes) changes[uri] = edits;
+  out = json{{"changes", std::move(changes)}};
+}
+
+namespace {
+
+// Thrown inside the edge only, for parameters that are missing or of the
+// wrong type; the client gets InvalidParams.
+struct BadParams {
+  std::string message;
+};
+
+template <class T>
+void write_reply(std::ostream& out, const json& id, Reply<T>& reply) {
+  json message{{"jsonrpc", "2.0"}, {"id", id}};
+  if (reply) {
+    message["result"] = reply.value();
+  } else {
+    message["error"] = {{"code", static_cast<int>(reply.error().code)},
+                        {"message", reply.error().message}};
+  }
+  write_frame(out, message.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+void write_error(std::ostream& out, const json& id, ErrorCode code, const std::string& text) {
+  Reply<json> reply(ResponseError{code, text});
+  write_reply(out, id, reply);
+}
+
+void write_notification(std::ostream& out, std::string_view method, json params) {
+  const json message{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+  write_frame(out, message.dump(-1, ' ', false, json::error_handler_t::replace));
+}
+
+void publish(std::ostream& out, const PublishDiagnostics& diagnostics) {
+  json params{{"uri", diagnostics.uri}, {"diagnostics", diagnostics.diagnostics}};
+  if (diagnostics.version) params["version"] = *diagnostics.version;
+  write_notification(out, "textDocument/publishDiagnostics", std::move(params));
+}
+
+const json& member(const json& in, const char* name) {
+  if (!in.is_object() || !in.contains(name)) {
+    throw BadParams{std::string("missing '") + name + "'"};
+  }
+  return in[name];
+}
+
+std::string uri_of(const json& params) {
+  return member(member(params, "textDocument"), "uri").get<std::string>();
+}
+
+// The text is moved out of the message: a large document is not copied.
+std::string take_string(json& value) {
+  if (!value.is_string()) throw BadParams{"expected a string"};
+  return std::move(value.get_ref<std::string&>());
+}
+
+TextDocumentPosition position_params(const json& params) {
+  return {uri_of(params), member(params, "position").get<Position>()};
+}
+
+json capabilities(const InitializeResult& result) {
+  return {{"capabilities",
+           {{"positionEncoding", result.encoding == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
+            {"textDocumentSync",
+             {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+            {"documentFormattingProvider", true},
+            {"documentSymbolProvider", true},
+            {"foldingRangeProvider", true},
+            {"definitionProvider", true},
+            {"referencesProvider", true},
+            {"renameProvider", true},
+            {"completionProvider", {{"triggerCharacters", {"@"}}}},
+            {"hoverProvider", true},
+            {"semanticTokensProvider",
+             {{"legend", {{"tokenTypes", semantic_token_types}, {"tokenModifiers", json::array()}}},
+              {"full", true}}}}},
+          {"serverInfo", {{"name", "voromel-lsp"}, {"version", VOROMEL_LSP_VERSION}}}};
+}
+
+InitializeParams initialize_params(const json& params) {
+  InitializeParams typed;
+  if (!params.is_object()) return typed;
+  const auto capabilities = params.find("capabilities");
+  if (capabilities == params.end() || !capabilities->is_object()) return typed;
+  const auto general = capabilities->find("general");
+  if (general == capabilities->end() || !general->is_object()) return typed;
+  const auto encodings = general->find("positionEncodings");
+  if (encodings == general->end() || !encodings->is_array()) return typed;
+  for (const json& encoding : *encodings) {
+    if (encoding.is_string()) typed.position_encodings.push_back(encoding.get<std::string>());
+  }
+  return typed;
+}
+
+DidChangeParams change_params(json& params) {
+  DidChangeParams typed;
+  typed.uri = uri_of(params);
+  const json& document = member(params, "textDocument");
+  if (document.contains("version") && document["version"].is_number_integer()) {
+    typed.version = document["version"].get<long long>();
+  }
+  json& changes = params["contentChanges"];
+  if (!changes.is_array()) throw BadParams{"missing 'contentChanges'"};
+  for (json& change : changes) {
+    ContentChange typed_change;
+    if (change.is_object() && change.contains("range")) {
+      typed_change.range = change["range"].get<Range>();
+    }
+    member(change, "text");
+    typed_change.text = take_string(change["text"]);
+    typed.changes.push_back(std::move(typed_change));
+  }
+  return typed;
+}
+
+template <class T>
+void answer(std::ostream& out, const json& id, Reply<T> reply) {
+  write_reply(out, id, reply);
+}
+
+// One branch per request method, each a call of its handler.
+void serve_request(Session& session, bool& shut_down, const std::string& method, const json& id,
+                   json& params, std::ostream& out) {
+  if (method == "initialize") {
+    answer(out, id, Reply<json>(capabilities(session.initialize(initialize_params(params)))));
+  } else if (method == "shutdown") {
+    shut_down = true;
+    answer(out, id, Reply<json>(json(nullptr)));
+  } else if (method == "textDocument/formatting") {
+    answer(out, id, session.formatting(uri_of(params)));
+  } else if (method == "textDocument/documentSymbol") {
+    answer(out, id, session.document_symbol(uri_of(params)));
+  } else if (method == "textDocument/foldingRange") {
+    answer(out, id, session.folding_range(uri_of(params)));
+  } else if (method == "textDocument/definition") {
+    auto found = session.definition(position_params(params));
+    if (!found) return answer(out, id, Reply<json>(found.error()));
+    answer(out, id, Reply<json>(found.value() ? json(*found.value()) : json(nullptr)));
+  } else if (method == "textDocument/completion") {
+    answer(out, id, session.completion(position_params(params)));
+  } else if (method == "textDocument/hover") {
+    auto found = session.hover(position_params(params));
+    if (!found) return answer(out, id, Reply<json>(found.error()));
+    answer(out, id, Reply<json>(found.value() ? json(*found.value()) : json(nullptr)));
+  } else if (method == "textDocument/semanticTokens/full") {
+    auto tokens = session.semantic_tokens_full(uri_of(params));
+    if (!tokens) return answer(out, id, Reply<json>(tokens.error()));
+    answer(out, id, Reply<json>(json{{"data", std::move(tokens.value())}}));
+  } else if (method == "textDocument/references") {
+    const json& context = params.contains("context") ? params["context"] : json::object();
+    answer(out, id,
+           session.references({uri_of(params), member(params, "position").get<Position>(),
+                               context.value("includeDeclaration", true)}));
+  } else if (method == "textDocument/rename") {
+    answer(out, id,
+           session.rename({uri_of(params), member(params, "position").get<Position>(),
+                           member(params, "newName").get<std::string>()}));
+  } else {
+    write_error(out, id, ErrorCode::MethodNotFound, "unknown method: " + method);
+  }
+}
+
+// One branch per notification method; the others, "$/cancelRequest" among
+// them, need nothing: every request is answered before the next is read.
+void serve_notification(Session& session, const std::string& method, json& params,
+                        std::ostream& out) {
+  if (method == "textDocument/didOpen") {
+    json& document = params["textDocument"];
+    DidOpenParams typed;
+    typed.uri = member(document, "uri").get<std::string>();
+    typed.version = document.value("version", 0LL);
+    member(document, "text");
+    typed.text = take_string(document["text"]);
+    publish(out, session.did_open(std::move(typed)));
+  } else if (method == "textDocument/didChange") {
+    if (auto published = session.did_change(change_params(params))) publish(out, *published);
+  } else if (method == "textDocument/didClose") {
+    publish(out, session.did_close(uri_of(params)));
+  }
+}
+
+// Puts the long strings back where their placeholders are; false unless each
+// placeholder stands exactly once in the message.
+bool restore_long_strings(json& message, SplitBody& split) {
+  std::vector<int> found(split.strings.size(), 0);
+  std::vector<json*> pending{&message};
+  while (!pending.empty()) {
+    json* value = pending.back();
+    pending.pop_back();
+    if (value->is_structured()) {
+      for (json& element : *value) pending.push_back(&element);
+      continue;
+    }
+    if (!value->is_string()) continue;
+    const std::string& text = value->get_ref<const std::string&>();
+    if (text.empty() || text.front() != '\x01') continue;
+    for (std::size_t i = 0; i < split.placeholders.size(); ++i) {
+      if (text != split.placeholders[i]) continue;
+      if (++found[i] > 1) return false;
+      *value = std::move(split.strings[i]);
+      break;
+    }
+  }
+  return std::all_of(found.begin(), found.end(), [](int count) { return count == 1; });
+}
+
+// A message whose long strings are decoded apart from the JSON library, or,
+// when that does not apply, as the library reads it.
+json parse_message(std::string_view body) {
+  if (auto split = split_long_strings(body)) {
+    json message = json::parse(split->skeleton, nullptr, false);
+    if (!message.is_discarded() && restore_long_strings(message, *split)) return message;
+  }
+  return json::parse(body, nullptr, false);
+}
+
+}  // namespace
+
+bool Server::serve(std::string_view body, std::ostream& out) {
+  json message = parse_message(body);
+  if (message.is_discarded()) {
+    write_error(out, nullptr, ErrorCode::ParseError, "message is not valid JSON");
+    return true;
+  }
+  if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
+    // Answers to requests the server never sends are dropped too.
+    if (message.is_object() && message.contains("id") && !message.contains("result") &&
+        !message.contains("error")) {
+      write_error(out, message["id"], ErrorCode::InvalidRequest, "message has no method");
+    } else if (!message.is_object()) {
+      write_error(out, nullptr, ErrorCode::InvalidRequest, "message is not an object");
+    }
+    return true;
+  }
+  const std::string method = message["method"].get<std::string>();
+  const bool is_request = message.contains("id");
+  const json id = is_request ? message["id"] : json(nullptr);
+  json params = message.contains("params") ? std::move(message["params"]) : json::object();
+
+  if (method == "exit") return false;
+  if (!initialized_ && method != "initialize") {
+    if (is_request) {
+      write_error(out, id, ErrorCode::ServerNotInitialized, "server not initialized");
+    }
+    return true;
+  }
+  if (initialized_ && method == "initialize") {
+    if (is_request) write_error(out, id, ErrorCode::InvalidRequest, "server already initialized");
+    return true;
+  }
+  if (shut_down_ && is_request) {
+    write_error(out, id, ErrorCode::InvalidRequest, "server is shutting down");
+    return true;
+  }
+  try {
+    if (is_request) {
+      serve_request(session_, shut_down_, method, id, params, out);
+      if (method == "initialize") initialized_ = true;
+    } else {
+      serve_notification(session_, method, params, out);
+    }
+  } catch (const BadParams& bad) {
+    if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.message);
+  } catch (const json::exception& bad) {
+    if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.what());
+  }
+  return true;
+}
+
+int Server::run(std::istream& in, std::ostream& out) {
+  FrameReader reader(in);
+  while (true) {
+    Frame frame = reader.next();
+    switch (frame.kind) {
+      case Frame::Kind::End:
+        return shut_down_ ? 0 : 1;
+      case Frame::Kind::BadHeader:
+        write_error(out, nullptr, ErrorCode::ParseError, frame.problem);
+        break;
+      case Frame::Kind::TooLarge:
+        write_error(out, nullptr, ErrorCode::InvalidRequest, frame.problem);
+        break;
+      case Frame::Kind::Message:
+        if (!serve(frame.body, out)) return shut_down_ ? 0 : 1;
+        break;
+    }
+  }
+}
+
+}  // namespace voromel::lsp

@@ -1,0 +1,112 @@
+#include "lsp/session.h"
+
+#include <algorithm>
+
+#include "lsp/diagnostics.h"
+#include "lsp/formatting.h"
+#include "lsp/navigation.h"
+#include "lsp/semantic_tokens.h"
+#include "lsp/symbols.h"
+
+namespace voromel::lsp {
+
+namespace {
+
+ResponseError not_open(const std::string& uri) {
+  return {ErrorCode::InvalidParams, "document not open: " + uri};
+}
+
+}  // namespace
+
+InitializeResult Session::initialize(const InitializeParams& params) {
+  const auto& offered = params.position_encodings;
+  encoding_ = std::find(offered.begin(), offered.end(), "utf-8") != offered.end()
+                  ? PositionEncoding::Utf8
+                  : PositionEncoding::Utf16;
+  return {encoding_};
+}
+
+PublishDiagnostics Session::publish(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  return {uri, open->version, diagnostics_of(open->text, encoding_)};
+}
+
+PublishDiagnostics Session::did_open(DidOpenParams params) {
+  const std::string uri = params.uri;
+  store_.open(std::move(params.uri), std::move(params.text), params.version);
+  return publish(uri);
+}
+
+std::optional<PublishDiagnostics> Session::did_change(DidChangeParams params) {
+  if (!document(params.uri)) return std::nullopt;
+  for (ContentChange& change : params.changes) {
+    if (change.range) {
+      store_.edit(params.uri, *change.range, change.text, params.version, encoding_);
+    } else {
+      store_.replace(params.uri, std::move(change.text), params.version);
+    }
+  }
+  return publish(params.uri);
+}
+
+PublishDiagnostics Session::did_close(const std::string& uri) {
+  store_.close(uri);
+  return {uri, std::nullopt, {}};
+}
+
+Reply<std::vector<TextEdit>> Session::formatting(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return formatting_edits(open->text, encoding_);
+}
+
+Reply<std::vector<DocumentSymbol>> Session::document_symbol(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return document_symbols(open->text, encoding_);
+}
+
+Reply<std::vector<FoldingRange>> Session::folding_range(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return folding_ranges(open->text);
+}
+
+Reply<std::optional<Location>> Session::definition(const TextDocumentPosition& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return definition_of(params.uri, open->text, params.position, encoding_);
+}
+
+Reply<std::vector<Location>> Session::references(const ReferenceParams& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return references_of(params.uri, open->text, params.position, params.include_declaration,
+                       encoding_);
+}
+
+Reply<WorkspaceEdit> Session::rename(const RenameParams& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return rename_edit(params.uri, open->text, params.position, params.new_name, encoding_);
+}
+
+Reply<std::vector<CompletionItem>> Session::completion(const TextDocumentPosition& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return completion_at(open->text, params.position, encoding_);
+}
+
+Reply<std::optional<Hover>> Session::hover(const TextDocumentPosition& params) const {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  return hover_at(open->text, params.position, encoding_);
+}
+
+Reply<std::vector<std::uint32_t>> Session::semantic_tokens_full(const std::string& uri) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return semantic_tokens(open->text, encoding_);
+}
+
+}  // namespace voromel::lsp

@@ -1,0 +1,61 @@
+#include "lsp/positions.h"
+
+#include <gtest/gtest.h>
+
+namespace voromel::lsp {
+namespace {
+
+// "aé漢😀b" : a (1 byte), é (2), 漢 (3), 😀 (4), b (1); in UTF-16 the emoji
+// takes two units.
+constexpr std::string_view text =
+    "x\r\na\xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80"
+    "b\nlast";
+
+TEST(LineIndex, ColumnsToOffsetsAndBack) {
+  struct Case {
+    PositionEncoding encoding;
+    std::size_t character;
+    std::size_t offset;
+  } cases[] = {
+      {PositionEncoding::Utf16, 0, 3},  {PositionEncoding::Utf16, 1, 4},
+      {PositionEncoding::Utf16, 2, 6},  {PositionEncoding::Utf16, 3, 9},
+      {PositionEncoding::Utf16, 5, 13}, {PositionEncoding::Utf16, 6, 14},
+      {PositionEncoding::Utf8, 1, 4},   {PositionEncoding::Utf8, 3, 6},
+      {PositionEncoding::Utf8, 6, 9},   {PositionEncoding::Utf8, 10, 13},
+      {PositionEncoding::Utf8, 11, 14},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.character);
+    const LineIndex index(text, c.encoding);
+    EXPECT_EQ(index.offset_of({1, c.character}), c.offset);
+    EXPECT_EQ(index.position_of(c.offset), (Position{1, c.character}));
+  }
+}
+
+TEST(LineIndex, PositionsOutsideTheTextAreClamped) {
+  struct Case {
+    const char* name;
+    Position position;
+    std::size_t offset;
+  } cases[] = {
+      {"inside the emoji's two units", {1, 4}, 9},
+      {"past the end of a line ending in a carriage return", {0, 7}, 1},
+      {"past the end of the line", {1, 99}, 14},
+      {"past the last line", {7, 0}, text.size()},
+      {"on the last line, which has no line end", {2, 2}, 17},
+  };
+  const LineIndex index(text, PositionEncoding::Utf16);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(index.offset_of(c.position), c.offset);
+  }
+}
+
+TEST(LineIndex, ATextEndingInALineFeedHasAnEmptyLastLine) {
+  const LineIndex index("a\nb\n", PositionEncoding::Utf16);
+  EXPECT_EQ(index.line_count(), 3u);
+  EXPECT_EQ(index.position_of(4), (Position{2, 0}));
+}
+
+}  // namespace
+}  // namespace voromel::lsp

@@ -1,0 +1,666 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "lsp/framing.h"
+#include "tests/lsp/server_test_support.h"
+
+namespace voromel::lsp::testing {
+namespace {
+
+constexpr std::string_view uri = "file:///a.track";
+
+std::string shutdown_and_exit() {
+  return request(99, "shutdown", "null") + notification("exit", "null");
+}
+
+TEST(LspLifecycle, InitializeAnswersCapabilitiesAndShutdownThenExitGivesZero) {
+  const Served served = serve(handshake() + shutdown_and_exit());
+  EXPECT_EQ(served.status, 0);
+  ASSERT_EQ(served.messages.size(), 2u);
+  expect_json(served.messages[0], R"({"jsonrpc":"2.0","id":0,"result":{
+    "capabilities":{"positionEncoding":"utf-16",
+      "textDocumentSync":{"openClose":true,"change":1,"save":{"includeText":false}},
+      "documentFormattingProvider":true,"documentSymbolProvider":true,
+      "foldingRangeProvider":true,"definitionProvider":true,"referencesProvider":true,
+      "renameProvider":true,"completionProvider":{"triggerCharacters":["@"]},
+      "hoverProvider":true,
+      "semanticTokensProvider":{"legend":{
+        "tokenTypes":["namespace","class","keyword","number","type"],"tokenModifiers":[]},
+        "full":true}},
+    "serverInfo":{"name":"voromel-lsp","version":"0.2.0"}}})");
+  expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":99,"result":null})");
+}
+
+TEST(LspLifecycle, ExitStatusTellsWhetherShutdownCame) {
+  struct Case {
+    const char* name;
+    std::string input;
+    int status;
+  } cases[] = {
+      {"exit without shutdown", handshake() + notification("exit", "null"), 1},
+      {"end of input without shutdown", handshake(), 1},
+      {"end of input after shutdown", handshake() + request(1, "shutdown", "null"), 0},
+      {"end in the middle of a message",
+       handshake() + "Content-Length: 100\r\n\r\n{\"jsonrpc\":\"2.0\"", 1},
+      {"end in the middle of the headers", handshake() + "Content-Len", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(serve(c.input).status, c.status);
+  }
+}
+
+TEST(LspLifecycle, UtfEightColumnsWhenTheClientOffersThem) {
+  const Served served = serve(handshake(R"({"general":{"positionEncodings":["utf-8","utf-16"]}})"));
+  ASSERT_FALSE(served.messages.empty());
+  EXPECT_NE(served.messages[0].find(R"("positionEncoding":"utf-8")"), std::string::npos)
+      << served.messages[0];
+}
+
+TEST(LspLifecycle, ErrorsOfTheProtocolAndTheServerGoesOn) {
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> answers;
+  } cases[] = {
+      {"request before initialize",
+       request(1, "textDocument/formatting", "{}") + notification("textDocument/didOpen", "{}") +
+           handshake(),
+       {R"({"jsonrpc":"2.0","id":1,"error":{"code":-32002,"message":"server not initialized"}})",
+        ""}},
+      {"unknown request, then unknown notification and a cancel, which get nothing",
+       handshake() + request(1, "textDocument/colorPresentation", "{}") +
+           notification("workspace/didChangeWatchedFiles", "{}") +
+           notification("$/cancelRequest", R"({"id":1})"),
+       {"", R"({"jsonrpc":"2.0","id":1,"error":{"code":-32601,
+                "message":"unknown method: textDocument/colorPresentation"}})"}},
+      {"a body that is not JSON",
+       handshake() + framed("{\"jsonrpc\":") + request(1, "shutdown", "null"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
+                "message":"message is not valid JSON"}})",
+        R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"no Content-Length",
+       handshake() + "Content-Type: x\r\n\r\n{}" + request(1, "shutdown", "null"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
+                "message":"missing Content-Length header"}})",
+        R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a Content-Length that is no number",
+       handshake() + "Content-Length: ten\r\n\r\n{}\r\n" + request(1, "shutdown", "null"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
+                "message":"bad Content-Length header"}})",
+        R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a header line without a colon, the length still known",
+       handshake() + "Content-Length: 2\r\nnonsense\r\n\r\n{}" + request(1, "shutdown", "null"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"bad header line"}})",
+        R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a header name in any letter case and bare line feeds",
+       handshake() + "content-LENGTH: 46\n\n" + R"({"jsonrpc":"2.0","id":1,"method":"shutdown"}  )",
+       {"", R"({"jsonrpc":"2.0","id":1,"result":null})"}},
+      {"a message that is no request",
+       handshake() + framed("[1,2]") + framed(R"({"id":4})"),
+       {"", R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,
+                "message":"message is not an object"}})",
+        R"({"jsonrpc":"2.0","id":4,"error":{"code":-32600,"message":"message has no method"}})"}},
+      {"parameters of the wrong type",
+       handshake() + request(1, "textDocument/formatting", R"({"textDocument":{"uri":3}})"),
+       {"", ""}},
+      {"a second initialize",
+       handshake() + request(1, "initialize", R"({"capabilities":{}})"),
+       {"", R"({"jsonrpc":"2.0","id":1,"error":{"code":-32600,
+                "message":"server already initialized"}})"}},
+      {"requests after shutdown",
+       handshake() + request(1, "shutdown", "null") +
+           request(2, "textDocument/documentSymbol", R"({"textDocument":{"uri":"x"}})"),
+       {"", R"({"jsonrpc":"2.0","id":1,"result":null})",
+        R"({"jsonrpc":"2.0","id":2,"error":{"code":-32600,
+                "message":"server is shutting down"}})"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Served served = serve(c.input);
+    ASSERT_EQ(served.messages.size(), c.answers.size());
+    for (std::size_t i = 0; i < c.answers.size(); ++i) {
+      // An empty answer is the handshake's, or one whose text is the JSON
+      // library's own.
+      if (c.answers[i].empty()) continue;
+      expect_json(served.messages[i], c.answers[i]);
+    }
+  }
+}
+
+TEST(LspLifecycle, ParametersOfTheWrongTypeGetInvalidParams) {
+  const Served served =
+      serve(handshake() + request(1, "textDocument/formatting", R"({"textDocument":{"uri":3}})"));
+  ASSERT_EQ(served.messages.size(), 2u);
+  EXPECT_NE(served.messages[1].find(R"("code":-32602)"), std::string::npos) << served.messages[1];
+}
+
+TEST(LspLifecycle, ABodyAboveTheLimitIsSkippedAndTheServerGoesOn) {
+  const std::string huge(max_body_size + 1, ' ');
+  const Served served = serve(handshake() + "Content-Length: " + std::to_string(huge.size()) +
+                              "\r\n\r\n" + huge + request(1, "shutdown", "null"));
+  ASSERT_EQ(served.messages.size(), 3u);
+  expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,
+      "message":"message body of 67108865 bytes exceeds the limit of 67108864"}})");
+  expect_json(served.messages[2], R"({"jsonrpc":"2.0","id":1,"result":null})");
+}
+
+std::string published(long long version, std::string_view diagnostics) {
+  return R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics","params":{"uri":")" +
+         std::string(uri) + R"(","version":)" + std::to_string(version) + R"(,"diagnostics":)" +
+         std::string(diagnostics) + "}}";
+}
+
+TEST(LspDiagnostics, TheFirstProblemOnItsFileLine) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* diagnostics;
+  } cases[] = {
+      {"a fine document", "# Songs\n\n## main\n@tempo 90\n", "[]"},
+      {"a layer line, counted in the file", "# Layers\n## lead\n@volume 1\n@gain 2\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":7}},
+           "severity":1,"source":"voromel",
+           "message":"line 4: line 2: unknown layer directive 'gain'"}])"},
+      {"a layer line that holds no message of its own", "# Layers\n## a\n  pitch 0 1\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":11}},
+           "severity":1,"source":"voromel",
+           "message":"line 3: indented pitch/volume curve without a preceding note"}])"},
+      {"a song line, counted inside its block after the blank lines",
+       "# Songs\n\n## main\n\n@tempo 90\n@temp 1\n",
+       R"([{"range":{"start":{"line":5,"character":0},"end":{"line":5,"character":7}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: unknown global directive 'temp'"}])"},
+      {"the second song fails, though the first has as many lines",
+       "# Songs\n## a\n@tempo 90\n@tempo 80\n## b\n@tempo 70\n@temp 1\n",
+       R"([{"range":{"start":{"line":6,"character":0},"end":{"line":6,"character":7}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: unknown global directive 'temp'"}])"},
+      {"a snapshot line", "# Snapshots\n## s\n\ngain 1\ngain\n",
+       R"([{"range":{"start":{"line":4,"character":0},"end":{"line":4,"character":4}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: snapshot entry needs '<param> <value>'"}])"},
+      {"a subtitle line", "# Subtitles\n## s\n0 hi\nx hi\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":4}},
+           "severity":1,"source":"voromel",
+           "message":"line 2: invalid number for subtitle beat: 'x'"}])"},
+      {"a motif line", "# Motifs\n## m\n0 60 1\n0 60\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":4}},
+           "severity":1,"source":"voromel","message":"line 4: line 2: motif note needs duration"}])"},
+      {"a harmonic line", "# Sounds\n## s\nsine x\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":6}},
+           "severity":1,"source":"voromel",
+           "message":"line 3: line 1: invalid number for sine: 'x'"}])"},
+      {"a meta block, on its heading", "# Meta\n## Notes\nx\n",
+       R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":8}},
+           "severity":1,"source":"voromel","message":"unknown meta subsection '## Notes'"}])"},
+      {"a second meta section, on its heading", "# Meta\n@title A\n# Meta\n@title B\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":6}},
+           "severity":2,"source":"voromel",
+           "message":"'# Meta' appears 2 times and only the last would be kept: merge them into one '# Meta' section"}])"},
+      {"a reverb preset line", "# Reverb\n## hall\nmix 0.5\nsize 1\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":6}},
+           "severity":1,"source":"voromel","message":"line 2: unknown reverb key 'size'"}])"},
+      {"a meta directive, whose message has no line", "# Meta\n@title X\n@colour red\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":11}},
+           "severity":1,"source":"voromel","message":"unknown meta directive '@colour'"}])"},
+      {"a heading that skips a depth", "# Songs\n## a\n#### deep\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":9}},
+           "severity":1,"source":"voromel",
+           "message":"subheader without an enclosing header"}])"},
+      {"text the tool refuses to rewrite is a warning",
+       "# Layers\nstray text\n## lead\n@volume 0.5\n",
+       R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":10}},
+           "severity":2,"source":"voromel",
+           "message":"'stray text' sits before the first block of '# Layers', where nothing reads it: move it into a '## <name>' block under '# Layers'"}])"},
+      {"a sub-block nothing reads", "# Layers\n## lead\n@volume 0.5\n### notes\nx\n",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":9}},
+           "severity":2,"source":"voromel",
+           "message":"'### notes' sits inside '## lead' of '# Layers', where nothing reads it: move its lines into the block or into a '## <name>' block of its own"}])"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto messages = after_handshake(serve(handshake() + did_open(uri, c.text)));
+    ASSERT_EQ(messages.size(), 1u);
+    expect_json(messages[0], published(1, c.diagnostics));
+  }
+}
+
+TEST(LspDiagnostics, HintsForLayersMotifsAndTuningsThatNoBlockDefines) {
+  const char* text =
+      "# Songs\n\n## s\n@layer lead\n@layer ghost\n\n# Layers\n\n## lead\n"
+      "motif hook 0 piano tuning just\nsine 0 60 1\n";
+  const auto messages = after_handshake(serve(handshake() + did_open(uri, text)));
+  ASSERT_EQ(messages.size(), 1u);
+  expect_json(messages[0], published(1, R"([
+    {"range":{"start":{"line":4,"character":7},"end":{"line":4,"character":12}},
+     "severity":4,"source":"voromel","message":"no block '## ghost' in '# Layers'"},
+    {"range":{"start":{"line":9,"character":6},"end":{"line":9,"character":10}},
+     "severity":4,"source":"voromel","message":"no block '## hook' in '# Motifs'"},
+    {"range":{"start":{"line":9,"character":26},"end":{"line":9,"character":30}},
+     "severity":4,"source":"voromel","message":"no block '## just' in '# Tunings'"}])"));
+}
+
+TEST(LspDiagnostics, FollowEveryChangeAndCloseClearsThem) {
+  const auto change = [](int version, std::string_view text) {
+    return notification("textDocument/didChange",
+                        R"({"textDocument":{"uri":"file:///a.track","version":)" +
+                            std::to_string(version) + R"(},"contentChanges":[{"text":)" +
+                            json_string(text) + "}]}");
+  };
+  const auto messages = after_handshake(serve(
+      handshake() + did_open(uri, "# Songs\n## a\n@tempo 90\n") +
+      change(2, "# Songs\n## a\n@tempo x\n") + change(3, "# Songs\n## a\n@tempo 80\n") +
+      notification("textDocument/didClose", R"({"textDocument":{"uri":"file:///a.track"}})")));
+  ASSERT_EQ(messages.size(), 4u);
+  expect_json(messages[0], published(1, "[]"));
+  expect_json(messages[1], published(2, R"([{"range":{"start":{"line":2,"character":0},
+      "end":{"line":2,"character":8}},"severity":1,"source":"voromel",
+      "message":"line 1: invalid number for tempo: 'x'"}])"));
+  expect_json(messages[2], published(3, "[]"));
+  expect_json(messages[3], R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics",
+      "params":{"uri":"file:///a.track","diagnostics":[]}})");
+}
+
+TEST(LspDiagnostics, ARangedChangeEditsTheText) {
+  // "@tempo x" becomes "@tempo 8" through an edit of the one character,
+  // after a two-unit character on the line before.
+  const auto messages = after_handshake(serve(
+      handshake() + did_open(uri, "# Songs\n## \xF0\x9F\x98\x80\n@tempo x\n") +
+      notification("textDocument/didChange",
+                   R"({"textDocument":{"uri":"file:///a.track","version":2},"contentChanges":[
+                       {"range":{"start":{"line":2,"character":7},"end":{"line":2,"character":8}},
+                        "text":"8"}]})") +
+      request(1, "textDocument/formatting", R"({"textDocument":{"uri":"file:///a.track"}})")));
+  ASSERT_EQ(messages.size(), 3u);
+  expect_json(messages[1], published(2, "[]"));
+  expect_json(messages[2], R"({"jsonrpc":"2.0","id":1,"result":[{"range":{
+      "start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"}]})");
+}
+
+// A document's text of more than a few kilobytes is decoded apart from the
+// JSON library: its escapes must come out the same.
+TEST(LspDiagnostics, ALongTextWithEveryEscape) {
+  std::string tempos;
+  for (int i = 0; i < 500; ++i) tempos += "@tempo 90\\n";
+  const auto open = [&](std::string_view last_line) {
+    return notification(
+        "textDocument/didOpen",
+        R"({"textDocument":{"uri":"file:///a.track","version":1,"text":"# Songs\n## s\n)" + tempos +
+            std::string(last_line) + R"("}})");
+  };
+  const auto messages =
+      after_handshake(serve(handshake() + open(R"(@tempo \u00e9\ud83d\ude00\"\\\/\n)") +
+                            open(R"(\x)") + open(R"(\ud83d)") + open("\t")));
+  ASSERT_EQ(messages.size(), 4u);
+  expect_json(messages[0], published(1, R"([{"range":{"start":{"line":502,"character":0},
+                  "end":{"line":502,"character":13}},"severity":1,"source":"voromel",
+                  "message":"line 501: invalid number for tempo: '\u00e9\ud83d\ude00\"\\/'"}])"));
+  for (std::size_t i = 1; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    expect_json(messages[i], R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,
+        "message":"message is not valid JSON"}})");
+  }
+}
+
+TEST(LspDiagnostics, ColumnsCountInTheNegotiatedEncoding) {
+  const char* text = "# Layers\n## a\n@gain \xC3\xA9\xE6\xBC\xA2\xF0\x9F\x98\x80\n";
+  struct Case {
+    const char* capabilities;
+    int end;
+  } cases[] = {
+      {"{}", 10},
+      {R"({"general":{"positionEncodings":["utf-8"]}})", 15},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.capabilities);
+    const auto messages = after_handshake(serve(handshake(c.capabilities) + did_open(uri, text)));
+    ASSERT_EQ(messages.size(), 1u);
+    expect_json(
+        messages[0],
+        published(
+            1,
+            R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":)" +
+                std::to_string(c.end) +
+                R"(}},"severity":1,"source":"voromel","message":"line 3: line 1: unknown layer directive 'gain'"}])"));
+  }
+}
+
+std::string formatting_request() {
+  return request(
+      1, "textDocument/formatting",
+      R"({"textDocument":{"uri":"file:///a.track"},"options":{"tabSize":8,"insertSpaces":false}})");
+}
+
+TEST(LspFormatting, EditsTouchOnlyTheLinesThatDiffer) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* result;
+  } cases[] = {
+      {"canonical already", "# Songs\n\n## main\n@tempo 90\n", "[]"},
+      {"one blank line missing", "# Songs\n## main\n@tempo 90\n",
+       R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"}])"},
+      {"two blank lines missing, the lines between kept",
+       "# Songs\n## a\n@tempo 90\n## b\n@tempo 80\n",
+       R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"},
+           {"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":0}},"newText":"\n"}])"},
+      {"no line end after the last line", "# Songs\n\n## a\n@tempo 90",
+       R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":9}},"newText":"@tempo 90\n"}])"},
+      {"carriage returns everywhere", "# Songs\r\n\r\n## a\r\n@tempo 90\r\n",
+       R"([{"range":{"start":{"line":0,"character":0},"end":{"line":4,"character":0}},
+           "newText":"# Songs\n\n## a\n@tempo 90\n"}])"},
+      {"a default dropped between kept lines",
+       "# Songs\n\n## a\n@tempo 90\n@signature 4 4\n@layer x\n",
+       R"([{"range":{"start":{"line":4,"character":0},"end":{"line":5,"character":0}},"newText":""}])"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto messages =
+        after_handshake(serve(handshake() + did_open(uri, c.text) + formatting_request()));
+    ASSERT_EQ(messages.size(), 2u);
+    expect_json(messages[1], std::string(R"({"jsonrpc":"2.0","id":1,"result":)") + c.result + "}");
+  }
+}
+
+TEST(LspFormatting, ADocumentThatDoesNotReadOrIsRefusedIsLeftAlone) {
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"# Layers\n## a\n@gain 1\n", "line 3: line 1: unknown layer directive 'gain'"},
+      {"# Songs\nloose\n## a\n@tempo 90\n",
+       "'loose' sits before the first block of '# Songs', where nothing reads it: move it into a "
+       "'## <name>' block under '# Songs'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto messages =
+        after_handshake(serve(handshake() + did_open(uri, c.text) + formatting_request()));
+    ASSERT_EQ(messages.size(), 2u);
+    expect_json(messages[1],
+                std::string(R"({"jsonrpc":"2.0","id":1,"error":{"code":-32803,"message":)") +
+                    json_string(c.message) + "}}");
+  }
+}
+
+TEST(LspFormatting, ADocumentNeverOpenedIsAnError) {
+  const Served served = serve(handshake() + formatting_request());
+  ASSERT_EQ(served.messages.size(), 2u);
+  expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":1,"error":{"code":-32602,
+      "message":"document not open: file:///a.track"}})");
+}
+
+constexpr const char* outlined =
+    "# Songs\n\n## main\n@tempo 90\n\n# Layers\n## lead\n@volume 0.5\n### notes\nx\n";
+
+TEST(LspOutline, SectionsHoldTheirBlocksAndSubBlocks) {
+  const auto messages = after_handshake(serve(
+      handshake() + did_open(uri, outlined) +
+      request(1, "textDocument/documentSymbol", R"({"textDocument":{"uri":"file:///a.track"}})")));
+  ASSERT_EQ(messages.size(), 2u);
+  expect_json(messages[1], R"({"jsonrpc":"2.0","id":1,"result":[
+    {"name":"Songs","kind":3,
+     "range":{"start":{"line":0,"character":0},"end":{"line":3,"character":9}},
+     "selectionRange":{"start":{"line":0,"character":2},"end":{"line":0,"character":7}},
+     "children":[
+       {"name":"main","kind":24,
+        "range":{"start":{"line":2,"character":0},"end":{"line":3,"character":9}},
+        "selectionRange":{"start":{"line":2,"character":3},"end":{"line":2,"character":7}},
+        "children":[]}]},
+    {"name":"Layers","kind":3,
+     "range":{"start":{"line":5,"character":0},"end":{"line":9,"character":1}},
+     "selectionRange":{"start":{"line":5,"character":2},"end":{"line":5,"character":8}},
+     "children":[
+       {"name":"lead","kind":5,
+        "range":{"start":{"line":6,"character":0},"end":{"line":9,"character":1}},
+        "selectionRange":{"start":{"line":6,"character":3},"end":{"line":6,"character":7}},
+        "children":[
+          {"name":"notes","kind":8,
+           "range":{"start":{"line":8,"character":0},"end":{"line":9,"character":1}},
+           "selectionRange":{"start":{"line":8,"character":4},"end":{"line":8,"character":9}},
+           "children":[]}]}]}]})");
+}
+
+TEST(LspFolding, EverySectionAndBlockFolds) {
+  const auto messages = after_handshake(serve(
+      handshake() + did_open(uri, outlined) +
+      request(1, "textDocument/foldingRange", R"({"textDocument":{"uri":"file:///a.track"}})")));
+  ASSERT_EQ(messages.size(), 2u);
+  expect_json(messages[1], R"({"jsonrpc":"2.0","id":1,"result":[
+    {"startLine":0,"endLine":3},{"startLine":2,"endLine":3},{"startLine":5,"endLine":9},
+    {"startLine":6,"endLine":9},{"startLine":8,"endLine":9}]})");
+}
+
+constexpr const char* named =
+    "# Songs\n"                                       // 0
+    "## main\n"                                       // 1
+    "@layer lead\n"                                   // 2
+    "# Layers\n"                                      // 3
+    "## lead\n"                                       // 4
+    "@volume 0.5 @tuning just @effect reverb hall\n"  // 5
+    "piano 0 60 1\n"                                  // 6
+    "motif hook 4 piano tuning just\n"                // 7
+    "subtrack lead 8 transpose 2\n"                   // 8
+    "sine 0 60 1\n"                                   // 9
+    "# Sounds\n"                                      // 10
+    "## piano\n"                                      // 11
+    "sine 1\n"                                        // 12
+    "wave@2 bell 0.5\n"                               // 13
+    "@vibrato 5 0.3 bell\n"                           // 14
+    "# Waves\n"                                       // 15
+    "## bell\n"                                       // 16
+    "0 0\n"                                           // 17
+    "# Tunings\n"                                     // 18
+    "## just\n"                                       // 19
+    "# Motifs\n"                                      // 20
+    "## hook\n"                                       // 21
+    "0 60 1\n"                                        // 22
+    "# Reverb\n"                                      // 23
+    "## hall\n"                                       // 24
+    "## room\n";                                      // 25
+
+std::string at(const char* method, int line, int character, std::string_view extra = "") {
+  return request(1, method,
+                 R"({"textDocument":{"uri":"file:///a.track"},"position":{"line":)" +
+                     std::to_string(line) + R"(,"character":)" + std::to_string(character) + "}" +
+                     std::string(extra) + "}");
+}
+
+std::string result_of(const std::string& text, const std::string& query) {
+  const auto messages = after_handshake(serve(handshake() + did_open(uri, text) + query));
+  return messages.size() == 2 ? messages[1] : std::string();
+}
+
+std::string location(int line, int start, int end) {
+  return R"({"uri":"file:///a.track","range":{"start":{"line":)" + std::to_string(line) +
+         R"(,"character":)" + std::to_string(start) + R"(},"end":{"line":)" + std::to_string(line) +
+         R"(,"character":)" + std::to_string(end) + "}}}";
+}
+
+TEST(LspNames, DefinitionGoesToTheHeadingOfTheNamedBlock) {
+  struct Case {
+    const char* name;
+    int line;
+    int character;
+    std::string result;
+  } cases[] = {
+      {"a song's layer", 2, 8, location(4, 3, 7)},
+      {"a note's sound", 6, 0, location(11, 3, 8)},
+      {"the end of a note's sound", 6, 5, location(11, 3, 8)},
+      {"a layer's tuning among other directives", 5, 22, location(19, 3, 7)},
+      {"a reverb preset of an effect", 5, 41, location(24, 3, 7)},
+      {"a motif placement's motif", 7, 7, location(21, 3, 7)},
+      {"a motif placement's sound", 7, 15, location(11, 3, 8)},
+      {"a placement's tuning", 7, 28, location(19, 3, 7)},
+      {"a subtrack placement's layer", 8, 10, location(4, 3, 7)},
+      {"a harmonic's wave", 13, 8, location(16, 3, 7)},
+      {"a modulation's wave", 14, 16, location(16, 3, 7)},
+      {"a heading is its own definition", 16, 4, location(16, 3, 7)},
+      {"a built-in wave", 12, 1, "null"},
+      {"a sound no block defines", 9, 1, "null"},
+      {"a number", 6, 9, "null"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    expect_json(result_of(named, at("textDocument/definition", c.line, c.character)),
+                R"({"jsonrpc":"2.0","id":1,"result":)" + c.result + "}");
+  }
+}
+
+TEST(LspNames, ReferencesListTheHeadingAndEveryUse) {
+  expect_json(result_of(named, at("textDocument/references", 11, 4,
+                                  R"(,"context":{"includeDeclaration":true})")),
+              R"({"jsonrpc":"2.0","id":1,"result":[)" + location(11, 3, 8) + "," +
+                  location(6, 0, 5) + "," + location(7, 13, 18) + "]}");
+  expect_json(result_of(named, at("textDocument/references", 8, 10,
+                                  R"(,"context":{"includeDeclaration":false})")),
+              R"({"jsonrpc":"2.0","id":1,"result":[)" + location(2, 7, 11) + "," +
+                  location(8, 9, 13) + "]}");
+  expect_json(result_of(named, at("textDocument/references", 12, 1,
+                                  R"(,"context":{"includeDeclaration":true})")),
+              R"({"jsonrpc":"2.0","id":1,"result":[]})");
+}
+
+TEST(LspNames, RenameChangesTheHeadingAndEveryUse) {
+  const std::string edit = [] {
+    auto replace = [](int line, int start, int end) {
+      return R"({"range":{"start":{"line":)" + std::to_string(line) + R"(,"character":)" +
+             std::to_string(start) + R"(},"end":{"line":)" + std::to_string(line) +
+             R"(,"character":)" + std::to_string(end) + R"(}},"newText":"chime"})";
+    };
+    return R"({"jsonrpc":"2.0","id":1,"result":{"changes":{"file:///a.track":[)" +
+           replace(16, 3, 7) + "," + replace(13, 7, 11) + "," + replace(14, 15, 19) + "]}}}";
+  }();
+  expect_json(result_of(named, at("textDocument/rename", 13, 8, R"(,"newName":"chime")")), edit);
+}
+
+TEST(LspNames, RenameRefusesANameThatWouldNotReadBack) {
+  struct Case {
+    int line;
+    int character;
+    const char* new_name;
+    const char* message;
+  } cases[] = {
+      {16, 4, "", "cannot rename to a block name cannot be empty"},
+      {16, 4, "two words", "cannot rename to 'two words' holds white space; a name is one word"},
+      {16, 4,
+       "a\xC2\xA0"
+       "b",
+       "cannot rename to 'a\xC2\xA0"
+       "b' holds white space; a name is one word"},
+      {16, 4, "#x", "cannot rename to '#x' starts with '#', which would make a heading"},
+      {16, 4, "x@2", "cannot rename to 'x@2' holds '@', which starts a directive or a multiplier"},
+      {16, 4, "tri", "cannot rename to 'tri' is a built-in wave word of harmonic lines"},
+      {24, 4, "0.5",
+       "cannot rename to '0.5' reads as a number, which '@effect reverb' takes as a room size"},
+      {24, 4, "-inf",
+       "cannot rename to '-inf' reads as a number, which '@effect reverb' takes as a room size"},
+      {11, 4, "motif", "cannot rename to 'motif' would make a note line read as something else"},
+      {11, 4, "kick.wav",
+       "cannot rename to 'kick.wav' would make a note line read as something else"},
+      {19, 4, "tuning", "cannot rename to 'tuning' is a keyword of placement lines"},
+      {24, 4, "room", "'# Reverb' already has a block 'room'"},
+      {11, 4, "lead\n", "cannot rename to 'lead\n' holds white space; a name is one word"},
+      {12, 1, "x", "no block defines 'sine'"},
+      {17, 0, "x", "no block name here"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.new_name);
+    expect_json(result_of(named, at("textDocument/rename", c.line, c.character,
+                                    ",\"newName\":" + json_string(c.new_name))),
+                R"({"jsonrpc":"2.0","id":1,"error":{"code":-32803,"message":)" +
+                    json_string(c.message) + "}}");
+  }
+}
+
+TEST(LspNames, ColumnsAfterWideCharactersInBothEncodings) {
+  const std::string text =
+      "# Songs\n## s\n@layer \xF0\x9F\x98\x80x\n# Layers\n## \xF0\x9F\x98\x80x\n";
+  struct Case {
+    const char* capabilities;
+    int character;
+    int end;
+  } cases[] = {
+      {"{}", 9, 6},
+      {R"({"general":{"positionEncodings":["utf-8"]}})", 11, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.capabilities);
+    const auto messages = after_handshake(serve(handshake(c.capabilities) + did_open(uri, text) +
+                                                at("textDocument/definition", 2, c.character)));
+    ASSERT_EQ(messages.size(), 2u);
+    expect_json(messages[1], R"({"jsonrpc":"2.0","id":1,"result":)" + location(4, 3, c.end) + "}");
+  }
+}
+
+constexpr const char* with_settings =
+    "# Meta\n@ti\n# Songs\n## s\n@tempo 90\n@\n# Layers\n## l\n@volume 0.5 @p\n"
+    "# Reverb\n## r\nmi\n";
+
+TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
+  struct Case {
+    const char* name;
+    int line;
+    int character;
+    std::vector<const char*> labels;
+    int start;
+  } cases[] = {
+      {"meta", 1, 3, {"@title", "@author"}, 0},
+      {"a song line",
+       5,
+       1,
+       {"@tempo", "@signature", "@seed", "@param", "@length", "@layer", "@marker", "@jump",
+        "@jump-at"},
+       0},
+      {"a later directive of a layer line",
+       8,
+       14,
+       {"@volume", "@pan", "@mute", "@solo", "@loop", "@tuning", "@root", "@effect"},
+       12},
+      {"a reverb key", 11, 2, {"room_size", "decay", "mix", "predelay"}, 0},
+      {"a song's value", 4, 8, {}, 0},
+      {"a heading", 3, 2, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string answer =
+        result_of(with_settings, at("textDocument/completion", c.line, c.character));
+    const auto parsed = nlohmann::json::parse(answer);
+    const auto& result = parsed["result"];
+    ASSERT_EQ(result.size(), c.labels.size()) << answer;
+    for (std::size_t i = 0; i < c.labels.size(); ++i) {
+      EXPECT_EQ(result[i]["label"], c.labels[i]);
+      EXPECT_EQ(result[i]["textEdit"]["newText"], c.labels[i]);
+      EXPECT_EQ(result[i]["textEdit"]["range"]["start"]["character"], c.start);
+      EXPECT_EQ(result[i]["textEdit"]["range"]["end"]["character"], c.character);
+    }
+  }
+}
+
+TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
+  expect_json(result_of(with_settings, at("textDocument/hover", 4, 3)),
+              R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
+      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nDefault: `120`"},
+      "range":{"start":{"line":4,"character":0},"end":{"line":4,"character":6}}}})");
+  expect_json(result_of(with_settings, at("textDocument/hover", 8, 1)),
+              R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
+      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nDefault: `1`"},
+      "range":{"start":{"line":8,"character":0},"end":{"line":8,"character":7}}}})");
+  expect_json(result_of(with_settings, at("textDocument/hover", 4, 8)),
+              R"({"jsonrpc":"2.0","id":1,"result":null})");
+}
+
+TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
+  expect_json(result_of("# Songs\n## s\n@tempo 90\n@layer lead\n# Layers\n## lead\npiano 0 60 1\n",
+                        request(1, "textDocument/semanticTokens/full",
+                                R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":{"data":[
+        0,0,7,0,0, 1,0,4,1,0, 1,0,6,2,0, 0,7,2,3,0, 1,0,6,2,0, 0,7,4,4,0,
+        1,0,8,0,0, 1,0,7,1,0, 1,0,5,4,0, 0,6,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
+}
+
+}  // namespace
+}  // namespace voromel::lsp::testing

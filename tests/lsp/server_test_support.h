@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace voromel::lsp::testing {
+
+// A message body with its "Content-Length" header.
+std::string framed(std::string_view body);
+
+std::string request(int id, std::string_view method, std::string_view params);
+std::string notification(std::string_view method, std::string_view params);
+
+// The initialize request and initialized notification, framed; `capabilities`
+// is the client's capabilities object.
+std::string handshake(std::string_view capabilities = "{}");
+std::string did_open(std::string_view uri, std::string_view text);
+
+// What the server wrote for `input`, message by message, and its exit
+// status; the server runs in-process on string streams.
+struct Served {
+  int status = -1;
+  std::vector<std::string> messages;
+};
+Served serve(const std::string& input);
+
+// The messages after the answer to `initialize`.
+std::vector<std::string> after_handshake(const Served& served);
+
+// Compares two JSON texts as values, printing both on a difference.
+void expect_json(std::string_view actual, std::string_view expected);
+
+// A JSON string literal of `text`.
+std::string json_string(std::string_view text);
+
+}  // namespace voromel::lsp::testing
