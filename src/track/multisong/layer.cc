@@ -379,7 +379,7 @@ class NoteLines {
  public:
   // Room for the notes of a block of `lines`, whose text is about as long as
   // theirs: a large layer then needs no copies while it grows.
-  NoteLines(std::span<const std::string_view> lines, NoteTails& tails) : tails_(tails) {
+  NoteLines(std::span<const std::string_view> lines, NoteTails* tails) : tails_(tails) {
     std::size_t text_size = 0;
     for (const std::string_view line : lines) text_size += line.size() + 1;
     text_.reserve(text_size);
@@ -392,7 +392,7 @@ class NoteLines {
   bool take_plain(std::string_view trimmed, std::size_t line_number) {
     const auto head = format::read_plain_note_head(trimmed);
     if (!head) return false;
-    const std::string* line_end = tails_.line_end(head->tail);
+    const std::string* line_end = tails_->line_end(head->tail);
     if (line_end == nullptr) return false;
     taken_ = TakenLine{trimmed, line_number, *head, line_end};
     return true;
@@ -461,7 +461,8 @@ class NoteLines {
   std::vector<std::size_t> starts_;
   bool in_order_ = true;
   std::optional<TakenLine> taken_;
-  NoteTails& tails_;
+  // Where note tails are kept, when lines are taken as text.
+  NoteTails* tails_;
 };
 
 void append_directives(const Layer& layer, std::string& out) {
@@ -515,8 +516,7 @@ header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
 void LayerSection::serialize(const Layer& layer, std::string& out) {
   append_directives(layer, out);
   // Notes are written in order of start whatever order the value holds.
-  NoteTails tails;
-  NoteLines notes({}, tails);
+  NoteLines notes({}, nullptr);
   for (const song::Note& note : layer.notes) notes.add(note);
   notes.append_in_order(out);
   append_placements(layer, out);
@@ -525,7 +525,7 @@ void LayerSection::serialize(const Layer& layer, std::string& out) {
 header_format::Result<Ok, header_format::ParseError> LayerSection::write(
     std::span<const std::string_view> lines, std::string& out, WriteMemo& memo) {
   Layer layer;
-  NoteLines notes(lines, memo.note_tails);
+  NoteLines notes(lines, &memo.note_tails);
   if (auto read = read_body(lines, layer, notes); !read) return std::move(read).error();
   append_directives(layer, out);
   notes.append_in_order(out);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,13 @@ class NoteTails {
     }
   };
   std::unordered_map<std::string, std::string, Hash, std::equal_to<>> canonical_;
+  // Most tails are a duration alone, a few bytes long: those kept are found
+  // again by their bytes packed into one word, before any hashing.
+  struct Short {
+    std::uint64_t key = 0;
+    const std::string* line_end = nullptr;
+  };
+  std::array<Short, 1024> short_{};
   // The text of a tail there was no room to keep.
   std::string unkept_;
 };
