@@ -27,7 +27,7 @@ def decode(body):
     for match in ESCAPE.finditer(body):
         out += body[pos:match.start()].encode()
         code = match.group(1)
-        if code[0] == "x":
+        if code[0] == "x" and len(code) > 1:
             out.append(int(code[1:], 16) & 0xFF)
         elif code[0] in "uU":
             out += chr(int(code[1:], 16)).encode("utf-8", "surrogatepass")

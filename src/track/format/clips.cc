@@ -147,12 +147,14 @@ class AsciiFields {
     return std::string_view(field, static_cast<std::size_t>(end - field));
   }
 
-  // The next field, if it is a plain canonical number: its value.
-  std::optional<float> next_plain_number() {
+  // The next field, if it is a plain canonical number: its value; `field`
+  // is set to its text.
+  std::optional<float> next_plain_number(std::string_view& field) {
     std::size_t length = 0;
     const auto value = read_plain_canonical_number(
         std::string_view(at_, static_cast<std::size_t>(end_ - at_)), length);
     if (!value) return std::nullopt;
+    field = std::string_view(at_, length);
     at_ += length;
     if (!skip_gap() && at_ != end_) return std::nullopt;
     return value;
@@ -193,12 +195,14 @@ class AsciiFields {
   bool single_spaced_ = true;
 };
 
-// "<sound> <start> <pitch>", each as the canonical text has it: the start.
-std::optional<float> read_plain_head(AsciiFields& fields) {
+// "<sound> <start> <pitch>", each as the canonical text has it: the start,
+// and the three fields' texts.
+std::optional<float> read_plain_head(AsciiFields& fields, std::array<std::string_view, 3>& texts) {
   const auto sound = fields.next();
   if (!sound || classify_line_start(*sound) != LineStart::Sound) return std::nullopt;
-  const auto start = fields.next_plain_number();
-  if (!start || !fields.next_plain_number()) return std::nullopt;
+  texts[0] = *sound;
+  const auto start = fields.next_plain_number(texts[1]);
+  if (!start || !fields.next_plain_number(texts[2])) return std::nullopt;
   return start;
 }
 
@@ -206,11 +210,12 @@ std::optional<float> read_plain_head(AsciiFields& fields) {
 
 std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed) {
   AsciiFields fields(trimmed);
-  const auto start = read_plain_head(fields);
+  std::array<std::string_view, 3> texts;
+  const auto start = read_plain_head(fields, texts);
   if (!start || fields.at_end()) return std::nullopt;
   const std::string_view head(trimmed.data(),
                               static_cast<std::size_t>(fields.field_end() - trimmed.data()));
-  return PlainNoteHead{head, *start, fields.single_spaced(), fields.rest()};
+  return PlainNoteHead{head, texts, *start, fields.single_spaced(), fields.rest()};
 }
 
 void PlainNoteHead::append_head_to(std::string& out) const {
@@ -218,21 +223,11 @@ void PlainNoteHead::append_head_to(std::string& out) const {
     out += head;
     return;
   }
-  // Each run of white space, all of it ASCII, becomes one space.
-  const std::size_t first = out.size();
-  out.resize(first + head.size());
-  char* written = out.data() + first;
-  bool in_gap = false;
-  for (const char c : head) {
-    if (header_format::is_ascii_white_space(static_cast<unsigned char>(c))) {
-      in_gap = true;
-      continue;
-    }
-    if (in_gap) *written++ = ' ';
-    in_gap = false;
-    *written++ = c;
-  }
-  out.resize(static_cast<std::size_t>(written - out.data()));
+  out += fields[0];
+  out += ' ';
+  out += fields[1];
+  out += ' ';
+  out += fields[2];
 }
 
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

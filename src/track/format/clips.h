@@ -28,8 +28,9 @@ LineResult<std::optional<Placement>> read_track_line(std::string_view line, std:
 // <pitch>", in visible ASCII fields parted by ASCII white space, and goes on
 // with a tail of the duration and any options ("2 glide 5 linear").
 struct PlainNoteHead {
-  // "<sound> <start> <pitch>" as the line has it.
+  // "<sound> <start> <pitch>" as the line has it, and each of its fields.
   std::string_view head;
+  std::array<std::string_view, 3> fields;
   float start;
   // Whether the head's fields stand apart by one space each.
   bool single_spaced;

@@ -23,13 +23,16 @@
 
 namespace voromel::track::multisong {
 
+// Tunings are read by the tuning grammar, beside the other kinds here.
+using format::TuningSection;
+
 // The nine known sections of a track document, in the order they are written
 // and checked.
 struct TrackSections {
   header_format::SectionList<SongSection> songs;
   header_format::SectionList<LayerSection> layers;
   header_format::SectionList<SoundSection> sounds;
-  header_format::SectionList<format::TuningSection> tunings;
+  header_format::SectionList<TuningSection> tunings;
   header_format::SectionList<WaveSection> waves;
   header_format::SectionList<SubtitleSection> subtitles;
   header_format::SectionList<MotifSection> motifs;
