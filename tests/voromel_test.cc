@@ -183,6 +183,10 @@ TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
       {"leading heading", demo, [](TrackDocument& m) { m.leading_lines.push_back("# x"); },
        "line '# x' before the first heading starts with '#', which would read back as a "
        "heading"},
+      {"leading line ending in a carriage return", demo,
+       [](TrackDocument& m) { m.leading_lines.push_back("x\r"); },
+       "line 'x\\r' before the first heading ends in a carriage return, which would be "
+       "dropped"},
       {"empty title", demo, [](TrackDocument& m) { m.meta.title = ""; },
        "title '' of '# Meta' is empty"},
       {"beat unit 0", demo, [&](TrackDocument& m) { song(m).beat_unit = 0; },

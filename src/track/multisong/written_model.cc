@@ -32,8 +32,9 @@ std::string shown(std::string_view text) {
   return out;
 }
 
+// Lines are cut at '\n' alone; a carriage return inside a line is kept.
 Problem line_end(std::string_view text) {
-  if (text.find_first_of("\r\n") == std::string_view::npos) return std::nullopt;
+  if (text.find('\n') == std::string_view::npos) return std::nullopt;
   return "holds a line end";
 }
 
@@ -63,6 +64,7 @@ Problem token_problem(std::string_view text) {
 // A line kept as it is, which must not become a heading.
 Problem kept_line_problem(std::string_view text) {
   if (auto problem = line_end(text)) return problem;
+  if (text.ends_with('\r')) return "ends in a carriage return, which would be dropped";
   if (text.starts_with('#')) return "starts with '#', which would read back as a heading";
   return std::nullopt;
 }
