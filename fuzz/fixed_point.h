@@ -129,7 +129,7 @@ inline std::optional<Fault> upgrade_fault(std::string_view text, const ModelOutc
     auto written = lifted.value()->write();
     if (written) {
       model_text = std::move(written).value();
-    } else if (written.error().refuses() && same(written.error(), model.error)) {
+    } else if (written.error().refuses() && model.error && model.error->refuses()) {
       lifted_refusal = written.error();
     } else {
       model_error = written.error();

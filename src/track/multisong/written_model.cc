@@ -46,11 +46,10 @@ Problem line_problem(std::string_view text) {
   return std::nullopt;
 }
 
-// A name that a heading or a directive reads as the rest of its line.
+// A name that a heading reads as the rest of its line. One that starts
+// with '#' stays a name: the heading's own marks end at the space before it.
 Problem title_problem(std::string_view text) {
-  if (auto problem = line_problem(text)) return problem;
-  if (text.starts_with('#')) return "starts with '#', which would read back as a deeper heading";
-  return std::nullopt;
+  return line_problem(text);
 }
 
 // A name that a line reads as one token among others.
@@ -178,8 +177,10 @@ Problem meta_problem(const header_format::Meta& meta) {
   };
   if (auto problem = value("title", meta.title)) return problem;
   if (auto problem = value("author", meta.author)) return problem;
+  // A tag that starts with '#' is written indented, so that it stays a tag.
   for (const std::string& tag : meta.tags) {
-    if (auto problem = title_problem(tag)) return fault("tag", tag, " of '# Meta'", *problem);
+    Problem problem = tag.empty() ? Problem("is empty") : line_problem(tag);
+    if (problem) return fault("tag", tag, " of '# Meta'", *problem);
   }
   return std::nullopt;
 }
