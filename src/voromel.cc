@@ -6,6 +6,7 @@
 #include "canonical_text.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
+#include "track/multisong/write_memo.h"
 #include "track/multisong/written_model.h"
 #include "track/upgrade.h"
 #include "voromel/header_format/parse_error.h"
@@ -121,7 +122,11 @@ Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_n
 
 Result<CanonicalText, Error> canonical_text(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
-  auto form = track::multisong::canonical_form(text);
+  // The memo keeps the canonical text of note tails, which depends on the
+  // tail alone: shared by the texts one thread formats, it spares a run
+  // over many small files learning the same tails again for each.
+  thread_local track::multisong::WriteMemo memo;
+  auto form = track::multisong::canonical_form(text, memo);
   if (!form) return read_error(form.error());
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
   if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));

@@ -220,7 +220,8 @@ class ModelSource {
 // written before the next is split.
 class OutlineSource {
  public:
-  explicit OutlineSource(const header_format::DocumentOutline& outline) : outline_(outline) {}
+  OutlineSource(const header_format::DocumentOutline& outline, WriteMemo& memo)
+      : outline_(outline), memo_(memo) {}
 
   const std::vector<std::string_view>& leading_lines() const { return outline_.leading_lines; }
 
@@ -316,7 +317,7 @@ class OutlineSource {
   std::size_t meta_sections_ = 0;
   format::EqualRatioBudget equal_ratios_read_;
   format::EqualRatioBudget equal_ratios_written_;
-  WriteMemo memo_;
+  WriteMemo& memo_;
 };
 
 // The text appended to a string, whole.
@@ -336,11 +337,12 @@ void put_back_mark(bool marked, std::string& text) {
   if (marked) text.insert(0, header_format::byte_order_mark);
 }
 
-Result<CanonicalForm, ParseError> canonical_form_of_unmarked(std::string_view text) {
+Result<CanonicalForm, ParseError> canonical_form_of_unmarked(std::string_view text,
+                                                             WriteMemo& memo) {
   auto outline = header_format::outline_document(text);
   if (!outline) return std::move(outline).error();
   CanonicalOutput out(text);
-  OutlineSource source(outline.value());
+  OutlineSource source(outline.value(), memo);
   Writer writer(source, out);
   if (auto written = writer.run(); !written) {
     // Blocks are read in canonical order; the error to report is the first
@@ -370,9 +372,14 @@ std::optional<std::string> Refusals::first_lost_text() const {
 }
 
 Result<CanonicalForm, ParseError> canonical_form(std::string_view text) {
+  WriteMemo memo;
+  return canonical_form(text, memo);
+}
+
+Result<CanonicalForm, ParseError> canonical_form(std::string_view text, WriteMemo& memo) {
   const bool marked = text.starts_with(header_format::byte_order_mark);
   if (marked) text.remove_prefix(header_format::byte_order_mark.size());
-  auto form = canonical_form_of_unmarked(text);
+  auto form = canonical_form_of_unmarked(text, memo);
   if (form && !form.value().same_as_input) put_back_mark(marked, form.value().text);
   return form;
 }

@@ -73,6 +73,10 @@ struct Refusals {
 // first block in file order that does not read.
 header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
     std::string_view text);
+// The same, with what earlier texts left in `memo`: it keeps only what
+// depends on nothing but itself, so that any texts may share one.
+header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
+    std::string_view text, WriteMemo& memo);
 
 // A document held in its model, written in canonical form.
 struct WrittenDocument {
