@@ -3,13 +3,13 @@
 // block-by-block read of `format`, which the server's diagnostics use. The
 // best of N runs of each, in nanoseconds, on one line. bench/lsp.py divides
 // the server's time from a change to its diagnostics by these.
-#include <voromel/voromel.h>
 #include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <string>
+#include "voromel/voromel.h"
 
 namespace {
 

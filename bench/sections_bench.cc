@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "voromel/track/multisong/track_sections.h"
+#include "track/multisong/section_kinds.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ std::string section_text(const Kind& kind) {
 void read_section(benchmark::State& state, const Kind& kind) {
   const std::string text = section_text(kind);
   for (auto _ : state) {
-    auto document = TrackDocument::parse_with(text);
+    auto document = parse_track_document(text);
     if (!document) state.SkipWithError("the sample does not parse");
     benchmark::DoNotOptimize(document);
   }
@@ -57,13 +57,13 @@ void read_section(benchmark::State& state, const Kind& kind) {
 
 void write_section(benchmark::State& state, const Kind& kind) {
   const std::string text = section_text(kind);
-  const auto document = TrackDocument::parse_with(text);
+  const auto document = parse_track_document(text);
   if (!document) {
     state.SkipWithError("the sample does not parse");
     return;
   }
   for (auto _ : state) {
-    std::string written = document.value().serialize();
+    std::string written = serialize_document(document.value());
     if (written != text) state.SkipWithError("the sample is not canonical");
     benchmark::DoNotOptimize(written);
   }

@@ -1,12 +1,12 @@
-#include "voromel/header_format/document.h"
+#include "header_format/document_reader.h"
 
 #include "header_format/outline.h"
-#include "voromel/header_format/section_list.h"
+#include "header_format/section_grammar.h"
 
 namespace voromel::header_format {
 
-UnknownSection UnknownSection::from_split(RawSection& section) {
-  // The body as `serialize` would write it after the heading, without the
+UnknownSection read_unknown_section(RawSection& section) {
+  // The body as `write_unknown_section` would write it after the heading, without the
   // blank line that separates the two.
   std::string written;
   serialize_section_head(written, section.title, section.lines);
@@ -17,14 +17,14 @@ UnknownSection UnknownSection::from_split(RawSection& section) {
   return UnknownSection{std::move(section.title), written.substr(body_start)};
 }
 
-void UnknownSection::serialize(std::string& out) const {
+void write_unknown_section(std::string& out, const UnknownSection& section) {
   separate(out);
   out += "# ";
-  out += title;
+  out += section.title;
   out += '\n';
-  if (body.empty()) return;
+  if (section.body.empty()) return;
   out += '\n';
-  out += body;
+  out += section.body;
 }
 
 }  // namespace voromel::header_format

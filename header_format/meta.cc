@@ -1,10 +1,10 @@
-#include "voromel/header_format/meta.h"
+#include "header_format/meta_section.h"
 
 #include <string_view>
 
 #include "header_format/outline.h"
+#include "header_format/section_grammar.h"
 #include "header_format/text.h"
-#include "voromel/header_format/section_list.h"
 
 namespace voromel::header_format {
 
@@ -102,8 +102,8 @@ std::string MetaError::text() const {
   return text_value;
 }
 
-Result<Meta, ParseError> Meta::from_block(std::span<const std::string_view> lines,
-                                          std::span<const Instance> blocks) {
+Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
+                                   std::span<const Instance> blocks) {
   Meta meta;
   for (const std::string_view line : lines) {
     if (auto read = read_directive(meta, line); !read) return ParseError::boxed(read.error());
@@ -118,22 +118,22 @@ bool Meta::empty() const {
   return !title && !author && !description && tags.empty();
 }
 
-void Meta::serialize(std::string& out) const {
-  if (empty()) return;
+void write_meta(std::string& out, const Meta& meta) {
+  if (meta.empty()) return;
   separate(out);
   out += "# Meta\n";
-  if (title || author) out += '\n';
-  if (title) out += "@title " + *title + "\n";
-  if (author) out += "@author " + *author + "\n";
-  if (description) {
+  if (meta.title || meta.author) out += '\n';
+  if (meta.title) out += "@title " + *meta.title + "\n";
+  if (meta.author) out += "@author " + *meta.author + "\n";
+  if (meta.description) {
     separate(out);
     out += "## Description\n\n";
-    write_lines_of(*description, out);
+    write_lines_of(*meta.description, out);
   }
-  if (!tags.empty()) {
+  if (!meta.tags.empty()) {
     separate(out);
     out += "## Tags\n\n";
-    for (const std::string& tag : tags) {
+    for (const std::string& tag : meta.tags) {
       // A tag written at column 0 with a leading '#' would read back as a
       // heading; the reader trims the indent away again.
       if (tag.starts_with('#')) out += "  ";

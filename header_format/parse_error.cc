@@ -1,4 +1,4 @@
-#include "voromel/header_format/parse_error.h"
+#include "header_format/parse_error.h"
 
 namespace voromel::header_format {
 

@@ -1,4 +1,4 @@
-#include "voromel/header_format/split.h"
+#include "header_format/split.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "lsp/track_library.h"
 
-#include <voromel/voromel.h>
+#include "voromel/voromel.h"
 
 #include "lsp/outline.h"
 

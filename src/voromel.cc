@@ -4,12 +4,13 @@
 #include <utility>
 
 #include "canonical_text.h"
+#include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/multisong/canonical_form.h"
+#include "track/multisong/section_kinds.h"
 #include "track/multisong/write_memo.h"
 #include "track/multisong/written_model.h"
 #include "track/upgrade.h"
-#include "voromel/header_format/parse_error.h"
 
 namespace voromel {
 
@@ -42,7 +43,7 @@ Error refusal(std::string message) {
 // first error with its place.
 Error placed(std::string_view text, Error error) {
   if (error.block()) return error;
-  auto model = TrackDocument::parse_with(text);
+  auto model = track::multisong::parse_track_document(text);
   if (!model && model.error().text() == error.message()) return read_error(model.error());
   return error;
 }
@@ -89,17 +90,17 @@ Result<Ok, Error> check_read_back(const std::string& text) {
 
 Result<Document, Error> Document::read(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
-  auto model = TrackDocument::parse_with(text);
+  auto model = track::multisong::parse_track_document(text);
   if (!model) return read_error(model.error());
   return Document(std::move(model).value());
 }
 
 Result<std::string, Error> Document::write() const {
-  if (auto checked = check(); !checked) return std::move(checked).error();
+  auto written = track::multisong::write_document(model_);
+  if (auto reason = written.refusals.first()) return refusal(std::move(*reason));
   if (auto field = track::multisong::unwritable_field(model_)) return refusal(std::move(*field));
-  std::string text = model_.serialize();
-  if (auto checked = check_read_back(text); !checked) return std::move(checked).error();
-  return text;
+  if (auto checked = check_read_back(written.text); !checked) return std::move(checked).error();
+  return std::move(written.text);
 }
 
 Result<Ok, Error> Document::check() const {
@@ -145,7 +146,7 @@ Result<std::optional<std::string>, Error> upgrade(std::string_view text,
                                                   std::string_view song_name) {
   // Lifted in place: no one else sees the model if the lift fails.
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
-  auto model = TrackDocument::parse_with(text);
+  auto model = track::multisong::parse_track_document(text);
   if (!model) return read_error(model.error());
   auto upgraded = track::upgrade_pre_0_20(model.value(), song_name);
   if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable);

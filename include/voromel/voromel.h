@@ -24,8 +24,23 @@ using header_format::Result;
 // the meta section, the nine known sections (`sections.songs.items[0].value`
 // is a `song::Song`) and the unknown sections. It owns all of its text, so a
 // copy stands on its own. `sections.songs.find("main")` finds a block by
-// name.
+// name. The model is plain data: it is read and written only through
+// `Document`, so that what is written always reads back the same.
 using track::multisong::TrackDocument;
+using track::multisong::TrackSections;
+
+// The parts of the model, by the names of this interface; the values of
+// notes, layers, songs, sounds and tunings are in `voromel::song`.
+using header_format::Meta;
+using header_format::Named;
+using header_format::SectionList;
+using header_format::UnknownSection;
+using header_format::UnreadSubBlock;
+using track::multisong::Motif;
+using track::multisong::ReverbPreset;
+using track::multisong::Snapshot;
+using track::multisong::SubtitleTrack;
+using track::multisong::Wave;
 
 // The block an error was found in: its section's title and its name.
 struct BlockName {

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
+#include "header_format/parse_error.h"
 #include "header_format/text.h"
-#include "voromel/header_format/parse_error.h"
+#include "track/parse_error.h"
 #include "voromel/header_format/result.h"
-#include "voromel/track/parse_error.h"
 
 namespace voromel::track {
 

@@ -1,4 +1,4 @@
-#include "voromel/track/parse_error.h"
+#include "track/parse_error.h"
 
 namespace voromel::track {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "header_format/text.h"
-#include "voromel/track/parse_error.h"
+#include "track/parse_error.h"
 
 // The readers every grammar shares. Each takes the text, the line number for
 // its error and the value's name as messages show it.

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "header_format/text.h"
+#include "track/multisong/section_kinds.h"
+#include "track/parse_error.h"
 #include "track/scalars.h"
 #include "track/upgrade_names.h"
-#include "voromel/track/multisong/sound.h"
-#include "voromel/track/parse_error.h"
 
 namespace voromel::track {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "voromel/header_format/parse_error.h"
+#include "header_format/parse_error.h"
 #include "voromel/header_format/result.h"
 #include "voromel/track/multisong/track_sections.h"
 

@@ -1,11 +1,11 @@
-#include "voromel/header_format/document.h"
+#include "header_format/document_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "voromel/header_format/section_list.h"
+#include "header_format/section_grammar.h"
 
 namespace voromel::header_format {
 namespace {
@@ -34,32 +34,36 @@ struct Named2Section : NumberSection {
 };
 
 struct TestSections {
-  SectionList<Named2Section> names;
-  SectionList<NumberSection> numbers;
-
-  struct ReadState {};
-
-  Result<Claim, ParseError> try_parse_into(std::string_view title,
-                                           std::vector<std::string_view>& lines,
-                                           std::vector<Instance>& blocks, ReadState&) {
-    if (title == NumberSection::title) return claim(numbers, lines, blocks);
-    if (title == Named2Section::title) return claim(names, lines, blocks);
-    return Claim::NotMine;
-  }
-  template <class List>
-  static Result<Claim, ParseError> claim(List& list, std::vector<std::string_view>& lines,
-                                         std::vector<Instance>& blocks) {
-    ReadState state;
-    if (auto appended = list.append_blocks(blocks, state); !appended) return appended.error();
-    list.lines.insert(list.lines.end(), lines.begin(), lines.end());
-    return Claim::Claimed;
-  }
+  SectionList<NumberSection::Value> names;
+  SectionList<NumberSection::Value> numbers;
 };
+struct ReadState {};
 
-using TestDocument = Document<TestSections>;
+template <class Kind>
+Result<Claim, ParseError> claim(SectionList<typename Kind::Value>& list,
+                                std::vector<std::string_view>& lines, std::vector<Instance>& blocks,
+                                ReadState& state) {
+  if (auto appended = append_blocks<Kind>(list, blocks, state); !appended) {
+    return appended.error();
+  }
+  list.lines.insert(list.lines.end(), lines.begin(), lines.end());
+  return Claim::Claimed;
+}
+
+Result<Claim, ParseError> claim_section(TestSections& sections, std::string_view title,
+                                        std::vector<std::string_view>& lines,
+                                        std::vector<Instance>& blocks, ReadState& state) {
+  if (title == NumberSection::title)
+    return claim<NumberSection>(sections.numbers, lines, blocks, state);
+  if (title == Named2Section::title)
+    return claim<Named2Section>(sections.names, lines, blocks, state);
+  return Claim::NotMine;
+}
+
+const auto parse_test_document = parse_document<TestSections, ReadState>;
 
 TEST(Document, CountsMetaSections) {
-  auto document = TestDocument::parse_with("# Meta\n@title A\n# Other\n# Meta\n@title B\n");
+  auto document = parse_test_document("# Meta\n@title A\n# Other\n# Meta\n@title B\n");
   ASSERT_TRUE(document.has_value());
   EXPECT_EQ(document.value().meta_sections, 2u);
   EXPECT_EQ(document.value().meta.title, "B");
@@ -80,7 +84,7 @@ TEST(Document, ReportsErrorsWithFileLineNumbers) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    auto document = TestDocument::parse_with(c.text);
+    auto document = parse_test_document(c.text);
     ASSERT_FALSE(document.has_value());
     EXPECT_EQ(document.error().text(), c.message);
   }

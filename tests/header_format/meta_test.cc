@@ -1,11 +1,11 @@
-#include "voromel/header_format/meta.h"
+#include "header_format/meta_section.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "voromel/header_format/split.h"
+#include "header_format/split.h"
 
 namespace voromel::header_format {
 namespace {
@@ -16,7 +16,7 @@ Result<Meta, ParseError> read_meta(std::string_view text) {
   auto split = split_document(text);
   EXPECT_TRUE(split.has_value());
   const RawSection& section = split.value().sections.at(0);
-  return Meta::from_block(section.lines, section.blocks);
+  return read_meta(section.lines, section.blocks);
 }
 
 TEST(Meta, ReadsDirectivesAndBlocks) {
@@ -77,7 +77,7 @@ TEST(Meta, OwnLinesAreReadBeforeBlocks) {
   const Lines lines = {"@bad"};
   std::vector<Instance> blocks;
   blocks.push_back(Instance{"Notes", {}, {}, 1});
-  auto meta = Meta::from_block(lines, blocks);
+  auto meta = read_meta(lines, blocks);
   ASSERT_FALSE(meta.has_value());
   EXPECT_EQ(meta.error().text(), "meta '@bad' needs a value");
 }
@@ -108,7 +108,7 @@ TEST(Meta, WritesTheCanonicalLayout) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::string out = c.before;
-    c.meta.serialize(out);
+    write_meta(out, c.meta);
     EXPECT_EQ(out, c.text);
   }
 }
@@ -116,7 +116,7 @@ TEST(Meta, WritesTheCanonicalLayout) {
 TEST(Meta, WrittenTextReadsBackTheSame) {
   const Meta meta{"Title", "Author", "  first\n\nlast", {"#hash", "plain", "##two"}, {}};
   std::string out;
-  meta.serialize(out);
+  write_meta(out, meta);
   auto read = read_meta(out);
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read.value(), meta);

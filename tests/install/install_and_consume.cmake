@@ -57,6 +57,17 @@ if(NOT top STREQUAL "voromel" OR headers)
   message(FATAL_ERROR "installed beside include/voromel/*.h: ${top} ${headers}")
 endif()
 
+# The installed headers are the model and the interface: no grammar, writer,
+# memo or error type of the library's own reading shows through.
+file(GLOB_RECURSE installed ${prefix}/include/*.h)
+foreach(header IN LISTS installed)
+  file(STRINGS ${header} internals
+    REGEX "ParseError|MetaError|EqualRatioBudget|WriteMemo|try_parse_into|parse_with|Section::|Outline")
+  if(internals)
+    message(FATAL_ERROR "${header} shows the library's internals: ${internals}")
+  endif()
+endforeach()
+
 find_program(PKG_CONFIG pkg-config)
 file(GLOB_RECURSE pc_file ${prefix}/voromel.pc)
 get_filename_component(pc_directory "${pc_file}" DIRECTORY)

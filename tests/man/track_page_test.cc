@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "header_format/meta_section.h"
 #include "track/directive_names.h"
-#include "voromel/header_format/meta.h"
 
 namespace voromel {
 namespace {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "header_format/section_grammar.h"
 #include "track/multisong/write_memo.h"
-#include "voromel/header_format/section_list.h"
 
 // Helpers for the tests of section kinds.
 namespace voromel::track::testing {

@@ -4,9 +4,12 @@
 
 #include <string>
 
+#include "track/multisong/section_kinds.h"
+
 namespace voromel::track {
 namespace {
 
+using multisong::parse_track_document;
 using multisong::TrackDocument;
 
 struct Upgraded {
@@ -16,11 +19,11 @@ struct Upgraded {
 };
 
 Upgraded upgrade(const std::string& text, const std::string& song_name = "demo") {
-  auto document = TrackDocument::parse_with(text);
+  auto document = parse_track_document(text);
   EXPECT_TRUE(document.has_value()) << document.error().text();
   auto result = upgrade_pre_0_20(document.value(), song_name);
   if (!result) return {false, false, result.error().text()};
-  return {true, result.value(), document.value().serialize()};
+  return {true, result.value(), serialize_document(document.value())};
 }
 
 TEST(SoundEntryLine, DirectiveNamesGetTheirAt) {

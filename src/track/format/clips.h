@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
+#include "track/parse_error.h"
 #include "voromel/header_format/result.h"
 #include "voromel/song/note.h"
-#include "voromel/track/parse_error.h"
 
 // Clip lines of a layer (a note, or a motif or subtrack placement) and the
 // indented override and trim lines under a placement.

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "header_format/text.h"
+#include "track/parse_error.h"
 #include "voromel/song/curve.h"
-#include "voromel/track/parse_error.h"
 
 namespace voromel::track::format {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "header_format/text.h"
+#include "track/parse_error.h"
 #include "voromel/song/effect.h"
-#include "voromel/track/parse_error.h"
 
 // The effect text of a layer's "@effect" directive, in both directions.
 namespace voromel::track::format {

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "header_format/text.h"
+#include "track/parse_error.h"
 #include "voromel/header_format/result.h"
 #include "voromel/song/sound.h"
-#include "voromel/track/parse_error.h"
 
 // The small value grammars a sound body is built from: harmonic lines,
 // envelope stages and modulations, in both directions.

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "header_format/text.h"
+#include "track/parse_error.h"
 #include "voromel/song/jump.h"
-#include "voromel/track/parse_error.h"
 
 // The clauses after a jump's target: "[<skip>] [tempo <t>|×<f>]
 // [via <motif> sound <sound>] [if <source> <comparison> <value>]".

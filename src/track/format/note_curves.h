@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "track/parse_error.h"
 #include "voromel/song/note.h"
 #include "voromel/song/wave_point.h"
-#include "voromel/track/parse_error.h"
 
 // A note's indented pitch and volume curve lines, and the conversion between
 // a pitch curve (points over the note's length) and the pitch trajectory

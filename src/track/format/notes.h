@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "header_format/text.h"
+#include "track/parse_error.h"
 #include "voromel/song/note.h"
 #include "voromel/song/wave_point.h"
-#include "voromel/track/parse_error.h"
 
 // The note-line grammar, shared by layer and motif notes, and the small
 // readers that sound directives and placement overrides borrow from it.

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "track/parse_error.h"
 #include "voromel/song/wave_point.h"
-#include "voromel/track/parse_error.h"
 
 // The text of a point list: "<x> <y> [curve]" per point, points joined by
 // commas ("0 0, 0.5 2 ease-in, 1 0 linear").

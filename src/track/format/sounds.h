@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "header_format/parse_error.h"
 #include "track/format/harmonics.h"
-#include "voromel/header_format/parse_error.h"
+#include "track/parse_error.h"
 #include "voromel/header_format/result.h"
 #include "voromel/song/sound.h"
-#include "voromel/track/parse_error.h"
 
 // The body of a sound block: harmonic lines and "@" directives, read into a
 // `Sound` and written back in one fixed order without the defaults.

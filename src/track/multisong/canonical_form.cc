@@ -10,11 +10,6 @@
 #include "track/multisong/section_checks.h"
 #include "track/multisong/section_kinds.h"
 #include "track/multisong/write_memo.h"
-#include "voromel/header_format/document.h"
-#include "voromel/header_format/meta.h"
-#include "voromel/header_format/section_list.h"
-#include "voromel/header_format/split.h"
-#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 
@@ -60,16 +55,6 @@ namespace {
 
 bool is_known_title(std::string_view title) {
   return any_kind([&]<class Kind>() { return Kind::title == title; });
-}
-
-template <class Kind>
-const header_format::SectionList<Kind>& list_of(const TrackSections& sections) {
-  const header_format::SectionList<Kind>* found = nullptr;
-  any_list(sections, [&]<class Listed>(const header_format::SectionList<Listed>& list) {
-    if constexpr (std::is_same_v<Listed, Kind>) found = &list;
-    return found != nullptr;
-  });
-  return *found;
 }
 
 // The one walk over a document in canonical order: leading lines, the last
@@ -125,7 +110,7 @@ class Writer {
   }
 
   void write_unknown_section(const header_format::UnknownSection& section) {
-    section.serialize(out_.text());
+    header_format::write_unknown_section(out_.text(), section);
     out_.settle();
   }
 
@@ -141,7 +126,7 @@ class Writer {
   }
 
   void write(const header_format::Meta& meta) {
-    meta.serialize(out_.text());
+    header_format::write_meta(out_.text(), meta);
     out_.settle();
     if (const auto& unread = meta.unread_sub_block) {
       refusals_.sub_block = sub_block_refusal(unread->heading, unread->block, "Meta");
@@ -235,7 +220,7 @@ class OutlineSource {
       SectionReader reader(section);
       std::vector<Instance> blocks;
       while (auto block = reader.next_block()) blocks.push_back(std::move(*block));
-      auto read = header_format::Meta::from_block(reader.own_lines(), blocks);
+      auto read = header_format::read_meta(reader.own_lines(), blocks);
       if (!read) return std::move(read).error();
       meta = std::move(read).value();
       ++meta_sections_;
@@ -347,7 +332,7 @@ Result<CanonicalForm, ParseError> canonical_form_of_unmarked(std::string_view te
   if (auto written = writer.run(); !written) {
     // Blocks are read in canonical order; the error to report is the first
     // that reading the whole document in file order meets.
-    auto document = TrackDocument::parse_unmarked(text);
+    auto document = parse_unmarked_track_document(text);
     if (!document) return std::move(document).error();
     return std::move(written).error();
   }

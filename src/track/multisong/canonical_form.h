@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "voromel/header_format/parse_error.h"
+#include "header_format/parse_error.h"
 #include "voromel/header_format/result.h"
 #include "voromel/track/multisong/track_sections.h"
 
@@ -40,6 +40,9 @@ class CanonicalOutput {
   std::size_t matched_ = 0;
   bool differs_ = false;
 };
+
+// What writing a document block by block carries from block to block.
+struct WriteMemo;
 
 // A document read and written in canonical form.
 struct CanonicalForm {

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/layer.h"
+#include "track/multisong/layer.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/motif.h"
+#include "track/multisong/motif.h"
 
 #include "header_format/text.h"
 #include "track/body_lines.h"

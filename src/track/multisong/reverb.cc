@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/reverb.h"
+#include "track/multisong/reverb.h"
 
 #include "header_format/text.h"
 #include "track/body_lines.h"

@@ -1,7 +1,7 @@
 #include "track/multisong/section_checks.h"
 
 #include "header_format/text.h"
-#include "voromel/track/parse_error.h"
+#include "track/parse_error.h"
 
 namespace voromel::track::multisong {
 

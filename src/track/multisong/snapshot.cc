@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/snapshot.h"
+#include "track/multisong/snapshot.h"
 
 #include "header_format/text.h"
 #include "track/body_lines.h"

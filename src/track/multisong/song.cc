@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/song.h"
+#include "track/multisong/song.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/sound.h"
+#include "track/multisong/sound.h"
 
 #include "track/format/sounds.h"
 

@@ -1,7 +1,6 @@
-#include "voromel/track/multisong/track_sections.h"
-
-#include <iterator>
 #include <optional>
+
+#include "track/multisong/section_kinds.h"
 
 namespace voromel::track::multisong {
 
@@ -11,30 +10,18 @@ using header_format::ParseError;
 using header_format::Result;
 using header_format::SectionList;
 
-namespace {
-
-template <class Kind>
-Result<Claim, ParseError> claim_section(SectionList<Kind>& list,
+Result<Claim, ParseError> claim_section(TrackSections& sections, std::string_view title,
                                         std::vector<std::string_view>& lines,
-                                        std::vector<Instance>& blocks,
-                                        TrackSections::ReadState& state) {
-  if (auto appended = list.append_blocks(blocks, state); !appended) {
-    return std::move(appended).error();
-  }
-  list.lines.insert(list.lines.end(), lines.begin(), lines.end());
-  return Claim::Claimed;
-}
-
-}  // namespace
-
-Result<Claim, ParseError> TrackSections::try_parse_into(std::string_view title,
-                                                        std::vector<std::string_view>& lines,
-                                                        std::vector<Instance>& blocks,
-                                                        ReadState& state) {
+                                        std::vector<Instance>& blocks, TrackReadState& state) {
   std::optional<Result<Claim, ParseError>> answer;
-  any_list(*this, [&]<class Kind>(SectionList<Kind>& list) {
+  any_list(sections, [&]<class Kind>(SectionList<typename Kind::Value>& list) {
     if (Kind::title != title) return false;
-    answer = claim_section(list, lines, blocks, state);
+    if (auto appended = header_format::append_blocks<Kind>(list, blocks, state); !appended) {
+      answer = std::move(appended).error();
+    } else {
+      list.lines.insert(list.lines.end(), lines.begin(), lines.end());
+      answer = Claim::Claimed;
+    }
     return true;
   });
   if (!answer) return Claim::NotMine;

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/wave.h"
+#include "track/multisong/wave.h"
 
 #include <array>
 #include <optional>

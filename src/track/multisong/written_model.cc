@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "header_format/text.h"
+#include "track/multisong/section_kinds.h"
 #include "track/scalars.h"
 
 namespace voromel::track::multisong {
@@ -147,7 +148,7 @@ Problem layer_problem(const song::Layer& layer, const std::string& where) {
 }
 
 template <class Kind>
-Problem list_problem(const SectionList<Kind>& list) {
+Problem list_problem(const SectionList<typename Kind::Value>& list) {
   const std::string before = " before the first block of '# " + std::string(Kind::title) + "'";
   for (const std::string& line : list.lines) {
     if (auto problem = kept_line_problem(line)) return fault("line", line, before, *problem);
@@ -195,8 +196,8 @@ std::optional<std::string> unwritable_field(const TrackDocument& document) {
   }
   if (auto problem = meta_problem(document.meta)) return problem;
   Problem problem;
-  any_list(document.sections, [&](const auto& list) {
-    problem = list_problem(list);
+  any_list(document.sections, [&]<class Kind>(const SectionList<typename Kind::Value>& list) {
+    problem = list_problem<Kind>(list);
     return problem.has_value();
   });
   if (problem) return problem;

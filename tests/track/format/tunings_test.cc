@@ -1,4 +1,4 @@
-#include "voromel/track/format/tunings.h"
+#include "track/format/tunings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/layer.h"
+#include "track/multisong/layer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "body_support.h"
-#include "voromel/track/multisong/track_sections.h"
+#include "track/multisong/section_kinds.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -190,15 +190,15 @@ TEST(LayerBody, WriterSortsNotesItWasGivenOutOfOrder) {
 }
 
 TEST(LayerBody, InADocumentKeepsItsName) {
-  const auto document = TrackDocument::parse_with(
+  const auto document = parse_track_document(
       "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n## hook\n\n\u00a0#x 0 60 1\n");
   ASSERT_FALSE(document.has_value());
   EXPECT_EQ(document.error().text(),
             "line 8: line 1: note sound '#x' would read back as a heading");
-  const auto fine = TrackDocument::parse_with("# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
+  const auto fine = parse_track_document("# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
   ASSERT_TRUE(fine.has_value());
   EXPECT_EQ(fine.value().sections.layers.items[0].name, "bass");
-  EXPECT_EQ(fine.value().serialize(), "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
+  EXPECT_EQ(serialize_document(fine.value()), "# Layers\n\n## bass\n@volume 0.8\nbass 0 36 1\n");
 }
 
 // A curve line under a note changes its text; the text kept for a tail that

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/motif.h"
+#include "track/multisong/motif.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "body_support.h"
-#include "voromel/track/multisong/track_sections.h"
+#include "track/multisong/section_kinds.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -84,7 +84,7 @@ TEST(MotifBody, DocumentErrorsNameTheFileLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const auto document = TrackDocument::parse_with(c.text);
+    const auto document = parse_track_document(c.text);
     ASSERT_FALSE(document.has_value());
     EXPECT_EQ(document.error().text(), c.error);
   }

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/reverb.h"
+#include "track/multisong/reverb.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/snapshot.h"
+#include "track/multisong/snapshot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/song.h"
+#include "track/multisong/song.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "../random_texts.h"
+#include "header_format/section_grammar.h"
 #include "tests/track/section_test_support.h"
+#include "track/multisong/section_kinds.h"
 #include "track/number_text.h"
-#include "voromel/header_format/section_list.h"
-#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -413,18 +413,18 @@ TEST(Song, DuplicateMarkerFoundAmongMany) {
 }
 
 TEST(Song, InADocument) {
-  const auto document = TrackDocument::parse_with(
+  const auto document = parse_track_document(
       "# Layers\n## bass\nbass 0 36 1\n\n# Songs\n\n## main\n@layer bass\n@tempo 90 100\n"
       "# Songs\n## b\n");
   ASSERT_TRUE(document.has_value()) << document.error().text();
-  EXPECT_EQ(document.value().serialize(),
+  EXPECT_EQ(serialize_document(document.value()),
             "# Songs\n\n## main\n@tempo 90 100\n@layer bass\n\n## b\n@tempo 120\n\n"
             "# Layers\n\n## bass\nbass 0 36 1\n");
 }
 
 TEST(Song, ErrorsInADocumentKeepBlockLineNumbers) {
   const auto document =
-      TrackDocument::parse_with("# Meta\n@title t\n# Songs\n## a\n\n@tempo 90\n\n@temp 1\n");
+      parse_track_document("# Meta\n@title t\n# Songs\n## a\n\n@tempo 90\n\n@temp 1\n");
   ASSERT_FALSE(document.has_value());
   EXPECT_EQ(document.error().text(), "line 3: unknown global directive 'temp'");
 }

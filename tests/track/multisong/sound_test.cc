@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/sound.h"
+#include "track/multisong/sound.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "../random_texts.h"
+#include "header_format/section_grammar.h"
 #include "tests/track/section_test_support.h"
-#include "voromel/header_format/section_list.h"
-#include "voromel/track/multisong/track_sections.h"
+#include "track/multisong/section_kinds.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -97,19 +97,19 @@ TEST(SoundSection, DocumentRewriteKeepsEverySound) {
       "\n"
       "## lead\n"
       "@voice alto tilt 0.5 ensemble 3\n";
-  auto document = TrackDocument::parse_with(text);
+  auto document = parse_track_document(text);
   ASSERT_TRUE(document.has_value()) << document.error().text();
-  EXPECT_EQ(document.value().serialize(), canonical);
-  auto again = TrackDocument::parse_with(canonical);
+  EXPECT_EQ(serialize_document(document.value()), canonical);
+  auto again = parse_track_document(canonical);
   ASSERT_TRUE(again.has_value()) << again.error().text();
   const auto& sounds = document.value().sections.sounds.items;
   const auto& read_back = again.value().sections.sounds.items;
   ASSERT_EQ(read_back.size(), 2u);
   EXPECT_EQ(read_back[0].value, sounds[0].value);
   EXPECT_EQ(read_back[1].value, sounds[1].value);
-  EXPECT_EQ(again.value().serialize(), canonical);
+  EXPECT_EQ(serialize_document(again.value()), canonical);
 
-  const auto failed = TrackDocument::parse_with("# Sounds\n\n## bass\nsine 1\n\n@attack fast\n");
+  const auto failed = parse_track_document("# Sounds\n\n## bass\nsine 1\n\n@attack fast\n");
   ASSERT_FALSE(failed.has_value());
   EXPECT_EQ(failed.error().text(), "line 6: line 3: invalid number for duration: 'fast'");
 }

@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/subtitle.h"
+#include "track/multisong/subtitle.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "canonical_text.h"
+#include "track/multisong/section_kinds.h"
 #include "voromel/song/tuning.h"
-#include "voromel/track/multisong/track_sections.h"
 
 namespace voromel::track::multisong {
 namespace {
@@ -14,9 +14,9 @@ namespace {
 // The document written whole, or its error; written block by block, the
 // outcome is the same.
 std::string rewrite(std::string_view text) {
-  auto document = TrackDocument::parse_with(text);
+  auto document = parse_track_document(text);
   const std::string whole =
-      document ? document.value().serialize() : "error: " + document.error().text();
+      document ? serialize_document(document.value()) : "error: " + document.error().text();
   auto form = voromel::canonical_text(text);
   const std::string streamed = !form                        ? "error: " + form.error().message()
                                : form.value().same_as_input ? std::string(text)
@@ -78,7 +78,7 @@ TEST(TableSections, WhatIsWrittenAsEqualLinesReadsBack) {
   for (int block = 0; block < 33; ++block) {
     document.sections.tunings.items.push_back({"t", song::Tuning::equal(65536), std::nullopt});
   }
-  const std::string written = document.serialize();
+  const std::string written = serialize_document(document);
   std::string equal_lines;
   for (int block = 0; block < 32; ++block) equal_lines += "## t\nequal 65536\n\n";
   ASSERT_EQ(written.substr(0, 11), "# Tunings\n\n");

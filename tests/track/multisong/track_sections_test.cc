@@ -1,4 +1,4 @@
-#include "voromel/track/multisong/track_sections.h"
+#include "track/multisong/section_kinds.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@ namespace {
 
 // The whole document written; written block by block, the text is the same.
 std::string rewrite(std::string_view text) {
-  auto document = TrackDocument::parse_with(text);
+  auto document = parse_track_document(text);
   EXPECT_TRUE(document.has_value()) << document.error().text();
   if (!document) return "";
-  std::string written = document.value().serialize();
+  std::string written = serialize_document(document.value());
   auto form = voromel::canonical_text(text);
   EXPECT_EQ(form.value().same_as_input ? std::string(text) : form.value().text, written);
   return written;
@@ -75,7 +75,7 @@ TEST(TrackSections, BothWaysReportTheFirstErrorInFileOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    const auto document = TrackDocument::parse_with(c.text);
+    const auto document = parse_track_document(c.text);
     ASSERT_FALSE(document.has_value());
     EXPECT_EQ(document.error().text(), c.message);
     const auto form = voromel::format(c.text);
@@ -120,7 +120,7 @@ TEST(TrackSections, ClaimsTheNineTitlesAndWritesThemInOrder) {
 }
 
 TEST(TrackSections, MergesRepeatedSectionsInFileOrder) {
-  auto document = TrackDocument::parse_with(
+  auto document = parse_track_document(
       "# Layers\nfirst\n## a\n@pan 1\n# Other\n# Layers\nsecond\n## b\n@pan 2\n## a\n@pan 3\n");
   ASSERT_TRUE(document.has_value());
   const auto& layers = document.value().sections.layers;
@@ -140,7 +140,7 @@ TEST(TrackSections, KeepsBlockBodiesVerbatim) {
 
 TEST(TrackSections, RemembersTheFirstSubBlockOfABlock) {
   auto document =
-      TrackDocument::parse_with("# Songs\n## main\n@tempo 120\n### later\n#### deeper\n### two\n");
+      parse_track_document("# Songs\n## main\n@tempo 120\n### later\n#### deeper\n### two\n");
   ASSERT_TRUE(document.has_value());
   EXPECT_EQ(document.value().sections.songs.items[0].unread_sub_block, "### later");
 }

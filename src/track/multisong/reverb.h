@@ -4,24 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
+#include "header_format/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/track/multisong/blocks.h"
 
 // Reverb blocks: "<key> <value>" lines setting the four reverb settings.
 namespace voromel::track::multisong {
-
-struct ReverbPreset {
-  // 0 to 1.
-  float room_size = 0.5f;
-  // 0 to 1.
-  float decay = 0.7f;
-  // 0 to 1.
-  float mix = 0.4f;
-  // 0 or more.
-  float predelay = 0.01f;
-
-  friend bool operator==(const ReverbPreset&, const ReverbPreset&) = default;
-};
 
 struct ReverbSection {
   using Value = ReverbPreset;

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/layer.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/layer.h"
 
 // Layer blocks: '@' directive lines, clip lines (notes and placements), and
 // indented curve, override and trim lines attached to the clip above.

@@ -6,10 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/wave_point.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/wave_point.h"
+#include "voromel/track/multisong/blocks.h"
 
 // Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
 // line each.
@@ -17,13 +18,6 @@ namespace voromel::track::multisong {
 
 // What writing a document block by block carries from block to block.
 struct WriteMemo;
-
-// The vertices of a wave shape: every x within 0 to 1, never decreasing.
-struct Wave {
-  std::vector<song::WavePoint> points;
-
-  friend bool operator==(const Wave&, const Wave&) = default;
-};
 
 // Reads one trimmed, non-blank vertex line that follows `previous` (null for
 // the first vertex).

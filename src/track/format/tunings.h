@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/tuning.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/tuning.h"
 
 // Tuning blocks: ratio lines, "period <ratio>" and "equal <steps>".
 namespace voromel::track::format {

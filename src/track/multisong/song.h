@@ -7,11 +7,11 @@
 #include <string_view>
 #include <variant>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/jump.h>
-#include <voromel/song/song.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/jump.h"
+#include "voromel/song/song.h"
 
 // Song blocks: one '@' directive per line.
 namespace voromel::track::multisong {

@@ -6,21 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/note.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/note.h"
+#include "voromel/track/multisong/blocks.h"
 
 // Motif blocks: reusable phrases of notes without sound names, each note
 // optionally followed by indented pitch and volume curve lines.
 namespace voromel::track::multisong {
-
-struct Motif {
-  // In the order of the body; never sorted.
-  std::vector<song::Note> notes;
-
-  friend bool operator==(const Motif&, const Motif&) = default;
-};
 
 // The failures of a motif body that are not about one line's grammar.
 class MotifBodyError {

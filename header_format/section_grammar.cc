@@ -1,4 +1,4 @@
-#include "voromel/header_format/section_list.h"
+#include "header_format/section_grammar.h"
 
 #include "header_format/outline.h"
 

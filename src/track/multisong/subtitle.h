@@ -6,20 +6,14 @@
 #include <string_view>
 #include <vector>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/subtitle.h>
-#include <voromel/track/parse_error.h>
+#include "header_format/parse_error.h"
+#include "track/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/subtitle.h"
+#include "voromel/track/multisong/blocks.h"
 
 // Subtitle blocks: one "<beat> <text>" line per subtitle.
 namespace voromel::track::multisong {
-
-// Timed lines of text, sorted by beat after reading.
-struct SubtitleTrack {
-  std::vector<song::Subtitle> subtitles;
-
-  friend bool operator==(const SubtitleTrack&, const SubtitleTrack&) = default;
-};
 
 // Reads one trimmed, non-blank line: the beat, then the text (possibly empty).
 LineResult<song::Subtitle> parse_subtitle_line(std::string_view line, std::size_t line_number);

@@ -5,18 +5,12 @@
 #include <string>
 #include <string_view>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
+#include "header_format/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/track/multisong/blocks.h"
 
 // Snapshot blocks: one "<param> <value>" entry per line.
 namespace voromel::track::multisong {
-
-// A set of parameter values, ordered by name byte by byte.
-struct Snapshot {
-  std::map<std::string, float> values;
-
-  friend bool operator==(const Snapshot&, const Snapshot&) = default;
-};
 
 struct SnapshotSection {
   using Value = Snapshot;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <variant>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
+#include "header_format/parse_error.h"
+#include "voromel/header_format/result.h"
 
 namespace voromel::track {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include <voromel/header_format/parse_error.h>
-#include <voromel/header_format/result.h>
-#include <voromel/song/sound.h>
+#include "header_format/parse_error.h"
+#include "voromel/header_format/result.h"
+#include "voromel/song/sound.h"
 
 namespace voromel::track::multisong {
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <voromel/header_format/meta.h>
+#include <voromel/header_format/result.h>
+
+#include "header_format/parse_error.h"
+#include "header_format/split.h"
+
+// The "# Meta" section's grammar.
+namespace voromel::header_format {
+
+// Why a meta section could not be read; each kind carries one text.
+struct MetaError {
+  enum class Kind { EmptyValue, UnknownDirective, NotADirective, UnknownSubsection };
+
+  Kind kind;
+  std::string text_value;
+
+  std::string text() const;
+  friend bool operator==(const MetaError&, const MetaError&) = default;
+};
+
+// Reads the section's own lines, then its blocks; a failure is a boxed
+// `MetaError`.
+Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
+                                   std::span<const Instance> blocks);
+// Writes the section, heading included; nothing when `meta` is empty.
+void write_meta(std::string& out, const Meta& meta);
+
+// The names of the meta directives ("title", ...), without their '@'.
+std::vector<std::string_view> meta_directive_names();
+
+}  // namespace voromel::header_format
