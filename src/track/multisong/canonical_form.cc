@@ -198,7 +198,7 @@ class ModelSource {
   const TrackDocument& document_;
   // Equal-tempered tunings are written as "equal" lines only while the
   // document's allowance lasts, so that the text reads back.
-  format::EqualRatioBudget equal_ratios_written_;
+  EqualRatioBudget equal_ratios_written_;
 };
 
 // A document read from its outline one block at a time, each block read and
@@ -300,8 +300,8 @@ class OutlineSource {
 
   const header_format::DocumentOutline& outline_;
   std::size_t meta_sections_ = 0;
-  format::EqualRatioBudget equal_ratios_read_;
-  format::EqualRatioBudget equal_ratios_written_;
+  EqualRatioBudget equal_ratios_read_;
+  EqualRatioBudget equal_ratios_written_;
   WriteMemo& memo_;
 };
 

@@ -11,7 +11,7 @@
 #include "header_format/parse_error.h"
 #include "header_format/section_grammar.h"
 #include "header_format/split.h"
-#include "track/format/tunings.h"
+#include "track/multisong/tuning.h"
 #include "track/multisong/layer.h"
 #include "track/multisong/motif.h"
 #include "track/multisong/reverb.h"
@@ -24,9 +24,6 @@
 // The nine section kinds of a track document and the reading and writing of
 // a whole document with them.
 namespace voromel::track::multisong {
-
-// Tunings are read by the tuning grammar, beside the other kinds here.
-using format::TuningSection;
 
 // Calls `visit.template operator()<Kind>()` with each of the nine kinds in
 // order until it answers true; answers whether one did.
@@ -65,7 +62,7 @@ bool any_list(Sections& sections, Visit&& visit) {
 
 // What reading one document carries from block to block: the ratios that
 // its "equal" lines have made so far.
-using TrackReadState = format::EqualRatioBudget;
+using TrackReadState = EqualRatioBudget;
 
 // Claims a section whose title is one of the nine, exactly: its blocks are
 // parsed and appended after those already held, then its own lines.

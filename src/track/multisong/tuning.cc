@@ -1,4 +1,4 @@
-#include "track/format/tunings.h"
+#include "track/multisong/tuning.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 #include "track/number_text.h"
 #include "track/scalars.h"
 
-namespace voromel::track::format {
+namespace voromel::track::multisong {
 
 using header_format::Ok;
 using header_format::Tokens;
@@ -163,4 +163,4 @@ void TuningSection::serialize(const song::Tuning& tuning, std::string& out) {
   append_tuning(out, tuning, budget);
 }
 
-}  // namespace voromel::track::format
+}  // namespace voromel::track::multisong

@@ -13,7 +13,7 @@
 #include "voromel/song/tuning.h"
 
 // Tuning blocks: ratio lines, "period <ratio>" and "equal <steps>".
-namespace voromel::track::format {
+namespace voromel::track::multisong {
 
 // An "equal" line builds one ratio per step. So that a small file cannot make
 // the tool hold or write huge lists, one line makes at most `max_equal_steps`
@@ -67,4 +67,4 @@ struct TuningSection {
   static void serialize(const song::Tuning& tuning, std::string& out);
 };
 
-}  // namespace voromel::track::format
+}  // namespace voromel::track::multisong

@@ -1,4 +1,4 @@
-#include "track/format/tunings.h"
+#include "track/multisong/tuning.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "tests/track/section_test_support.h"
 
-namespace voromel::track::format {
+namespace voromel::track::multisong {
 namespace {
 
 using testing::reformat;
@@ -207,4 +207,4 @@ TEST(Tunings, RoundTrip) {
 }
 
 }  // namespace
-}  // namespace voromel::track::format
+}  // namespace voromel::track::multisong
