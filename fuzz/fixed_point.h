@@ -47,22 +47,19 @@ inline bool same(const std::optional<Error>& a, const std::optional<Error>& b) {
   return a->kind() == b->kind() && a->message() == b->message();
 }
 
-// A whole document read, checked and written, as `Document` does it: the
-// first error, the refusal included, or the text written.
+// A whole document read and written, as `Document` does it: the first
+// error, a refusal included, or the text written.
 struct ModelOutcome {
   std::optional<Error> error;
   std::string text;
-  std::optional<Error> refusal;
 };
 
 inline ModelOutcome whole_model(std::string_view text) {
   auto document = Document::read(text);
-  if (!document) return {std::move(document).error(), "", std::nullopt};
+  if (!document) return {std::move(document).error(), ""};
   auto written = document.value().write();
-  if (!written) return {written.error(), "", std::nullopt};
-  ModelOutcome outcome{std::nullopt, std::move(written).value(), std::nullopt};
-  if (auto checked = document.value().check(); !checked) outcome.refusal = checked.error();
-  return outcome;
+  if (!written) return {written.error(), ""};
+  return {std::nullopt, std::move(written).value()};
 }
 
 // A written text reads back to itself, in the whole model and block by
@@ -156,7 +153,7 @@ inline std::optional<Fault> upgrade_fault(std::string_view text, const ModelOutc
   if (!upgraded) return std::nullopt;
   auto formatted = format(*upgraded);
   if (!formatted && formatted.error().refuses()) {
-    if (!same(formatted.error(), model.refusal)) {
+    if (!same(formatted.error(), model.error)) {
       return Fault{"the default mode refuses what the upgrade writes", *upgraded,
                    describe(formatted.error())};
     }

@@ -230,35 +230,33 @@ class OutlineSource {
   }
   std::size_t meta_sections() const { return meta_sections_; }
 
+  // The writer asks for a kind's own lines first: the kind's sections are
+  // split here, once, for `has_blocks` and `write_blocks` to go on with.
   template <class Kind>
-  std::vector<std::string_view> own_lines() const {
+  std::vector<std::string_view> own_lines() {
+    readers_.clear();
     std::vector<std::string_view> lines;
-    for_each_section_of(Kind::title, [&](SectionReader& reader) {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
+      if (section.title != Kind::title) continue;
+      const SectionReader& reader = readers_.emplace_back(section);
       lines.insert(lines.end(), reader.own_lines().begin(), reader.own_lines().end());
-    });
+    }
     return lines;
   }
   template <class Kind>
   bool has_blocks() const {
-    bool any = false;
-    for_each_section_of(
-        Kind::title, [&](const SectionReader& reader) { any = any || reader.has_blocks_left(); });
-    return any;
+    return std::any_of(readers_.begin(), readers_.end(),
+                       [](const SectionReader& reader) { return reader.has_blocks_left(); });
   }
 
   template <class Kind, class Writer>
   Result<Ok, ParseError> write_blocks(Writer& writer) {
-    std::optional<ParseError> failure;
-    for_each_section_of(Kind::title, [&](SectionReader& reader) {
-      while (!failure) {
-        const auto block = reader.next_block();
-        if (!block) return;
-        if (auto written = write_block<Kind>(writer, *block); !written) {
-          failure = std::move(written).error();
-        }
+    for (SectionReader& reader : readers_) {
+      while (const auto block = reader.next_block()) {
+        if (auto written = write_block<Kind>(writer, *block); !written) return written;
       }
-    });
-    if (failure) return std::move(*failure);
+    }
     return Ok{};
   }
 
@@ -274,16 +272,6 @@ class OutlineSource {
   }
 
  private:
-  template <class Visit>
-  void for_each_section_of(std::string_view title, Visit&& visit) const {
-    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
-      const SectionText section = outline_.section(index);
-      if (section.title != title) continue;
-      SectionReader reader(section);
-      visit(reader);
-    }
-  }
-
   template <class Kind, class Writer>
   Result<Ok, ParseError> write_block(Writer& writer, const Instance& block) {
     auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
@@ -299,6 +287,8 @@ class OutlineSource {
   }
 
   const header_format::DocumentOutline& outline_;
+  // The sections of the kind being written.
+  std::vector<SectionReader> readers_;
   std::size_t meta_sections_ = 0;
   EqualRatioBudget equal_ratios_read_;
   EqualRatioBudget equal_ratios_written_;
