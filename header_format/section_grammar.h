@@ -62,19 +62,15 @@ template <class Kind>
 concept WritesAsRead = Kind::writes_as_read;
 
 // Reads one block body and writes it in canonical form: as it is read for
-// the kinds that write so, else through its value, named `name`.
+// the kinds that write so, else through its value.
 template <Section Kind, class State, class Memo>
-Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines,
-                                        const std::string& name, std::string& out,
+Result<Ok, ParseError> write_block_body(std::span<const std::string_view> lines, std::string& out,
                                         State& read_state, State& write_state, Memo& memo) {
   if constexpr (WritesAsRead<Kind>) {
     return Kind::write(lines, out, memo);
   } else {
     auto value = parse_block<Kind>(lines, read_state);
     if (!value) return std::move(value).error();
-    if constexpr (requires { Kind::set_name(value.value(), name); }) {
-      Kind::set_name(value.value(), name);
-    }
     serialize_block<Kind>(value.value(), out, write_state);
     return Ok{};
   }
@@ -102,9 +98,6 @@ Result<Ok, ParseError> append_blocks(SectionList<typename Kind::Value>& list,
   for (Instance& block : blocks) {
     auto value = parse_block<Kind>(block.lines, state);
     if (!value) return value.error().shifted(block.first_line).in_block(Kind::title, block.name);
-    if constexpr (requires(Value & v) { Kind::set_name(v, block.name); }) {
-      Kind::set_name(value.value(), block.name);
-    }
     std::optional<std::string> sub_block;
     if (!block.children.empty()) sub_block = sub_block_heading(block.children.front());
     list.items.push_back(

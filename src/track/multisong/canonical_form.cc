@@ -275,8 +275,8 @@ class OutlineSource {
   template <class Kind, class Writer>
   Result<Ok, ParseError> write_block(Writer& writer, const Instance& block) {
     auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
-      auto written = header_format::write_block_body<Kind>(
-          block.lines, block.name, out, equal_ratios_read_, equal_ratios_written_, memo_);
+      auto written = header_format::write_block_body<Kind>(block.lines, out, equal_ratios_read_,
+                                                           equal_ratios_written_, memo_);
       if (!written) return written.error().shifted(block.first_line);
       return Ok{};
     };
