@@ -230,33 +230,39 @@ class OutlineSource {
   }
   std::size_t meta_sections() const { return meta_sections_; }
 
-  // The writer asks for a kind's own lines first: the kind's sections are
-  // split here, once, for `has_blocks` and `write_blocks` to go on with.
+  // The writer asks for a kind's own lines first; whether the kind has
+  // blocks is noted on the same pass. Its sections are split again to write
+  // their blocks, one section at a time, so that a kind with very many
+  // sections never holds them all.
   template <class Kind>
   std::vector<std::string_view> own_lines() {
-    readers_.clear();
     std::vector<std::string_view> lines;
-    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
-      const SectionText section = outline_.section(index);
-      if (section.title != Kind::title) continue;
-      const SectionReader& reader = readers_.emplace_back(section);
+    kind_has_blocks_ = false;
+    for_each_section_of<Kind>([&](SectionReader& reader) {
       lines.insert(lines.end(), reader.own_lines().begin(), reader.own_lines().end());
-    }
+      kind_has_blocks_ = kind_has_blocks_ || reader.has_blocks_left();
+      return true;
+    });
     return lines;
   }
   template <class Kind>
   bool has_blocks() const {
-    return std::any_of(readers_.begin(), readers_.end(),
-                       [](const SectionReader& reader) { return reader.has_blocks_left(); });
+    return kind_has_blocks_;
   }
 
   template <class Kind, class Writer>
   Result<Ok, ParseError> write_blocks(Writer& writer) {
-    for (SectionReader& reader : readers_) {
+    std::optional<ParseError> failure;
+    for_each_section_of<Kind>([&](SectionReader& reader) {
       while (const auto block = reader.next_block()) {
-        if (auto written = write_block<Kind>(writer, *block); !written) return written;
+        if (auto written = write_block<Kind>(writer, *block); !written) {
+          failure = std::move(written).error();
+          return false;
+        }
       }
-    }
+      return true;
+    });
+    if (failure) return std::move(*failure);
     return Ok{};
   }
 
@@ -272,6 +278,18 @@ class OutlineSource {
   }
 
  private:
+  // Calls `visit(reader)` with each section of the kind in file order while
+  // it answers true.
+  template <class Kind, class Visit>
+  void for_each_section_of(Visit&& visit) const {
+    for (std::size_t index = 0; index < outline_.section_count(); ++index) {
+      const SectionText section = outline_.section(index);
+      if (section.title != Kind::title) continue;
+      SectionReader reader(section);
+      if (!visit(reader)) return;
+    }
+  }
+
   template <class Kind, class Writer>
   Result<Ok, ParseError> write_block(Writer& writer, const Instance& block) {
     auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
@@ -287,8 +305,8 @@ class OutlineSource {
   }
 
   const header_format::DocumentOutline& outline_;
-  // The sections of the kind being written.
-  std::vector<SectionReader> readers_;
+  // Whether the kind being written has blocks.
+  bool kind_has_blocks_ = false;
   std::size_t meta_sections_ = 0;
   EqualRatioBudget equal_ratios_read_;
   EqualRatioBudget equal_ratios_written_;
