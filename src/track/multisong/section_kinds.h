@@ -11,7 +11,6 @@
 #include "header_format/parse_error.h"
 #include "header_format/section_grammar.h"
 #include "header_format/split.h"
-#include "track/multisong/tuning.h"
 #include "track/multisong/layer.h"
 #include "track/multisong/motif.h"
 #include "track/multisong/reverb.h"
@@ -19,6 +18,7 @@
 #include "track/multisong/song.h"
 #include "track/multisong/sound.h"
 #include "track/multisong/subtitle.h"
+#include "track/multisong/tuning.h"
 #include "track/multisong/wave.h"
 
 // The nine section kinds of a track document and the reading and writing of
