@@ -194,6 +194,19 @@ TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
        "dropped"},
       {"empty title", demo, [](TrackDocument& m) { m.meta.title = ""; },
        "title '' of '# Meta' is empty"},
+      {"description line as a heading", demo,
+       [](TrackDocument& m) { m.meta.description = "a\n#b"; },
+       "description 'a\\n#b' of '# Meta' has a line that starts with '#', which would read "
+       "back as a heading"},
+      {"subtitle text with a line end", "# Subtitles\n## s\n1 a\n",
+       [](TrackDocument& m) {
+         m.sections.subtitles.items.at(0).value.subtitles.at(0).text = "a\n# b";
+       },
+       "subtitle text 'a\\n# b' in '## s' of '# Subtitles' holds a line end"},
+      {"snapshot parameter as a heading", "# Snapshots\n## s\nvolume 1\n",
+       [](TrackDocument& m) { m.sections.snapshots.items.at(0).value.values["#x"] = 2; },
+       "parameter name '#x' in '## s' of '# Snapshots' starts with '#', which would read back "
+       "as a heading"},
       {"beat unit 0", demo, [&](TrackDocument& m) { song(m).beat_unit = 0; },
        "'## main' of '# Songs' would not read back: line 2: invalid positive integer for "
        "beat_unit: '0'"},

@@ -147,6 +147,34 @@ Problem layer_problem(const song::Layer& layer, const std::string& where) {
   return std::nullopt;
 }
 
+Problem motif_problem(const Motif& motif, const std::string& where) {
+  for (const song::Note& note : motif.notes) {
+    if (auto problem = line_end(note.text)) return fault("note text", note.text, where, *problem);
+  }
+  return std::nullopt;
+}
+
+// A subtitle's text is the rest of its line, after the beat.
+Problem subtitles_problem(const SubtitleTrack& track, const std::string& where) {
+  for (const song::Subtitle& subtitle : track.subtitles) {
+    if (auto problem = line_problem(subtitle.text)) {
+      return fault("subtitle text", subtitle.text, where, *problem);
+    }
+  }
+  return std::nullopt;
+}
+
+Problem snapshot_problem(const Snapshot& snapshot, const std::string& where) {
+  for (const auto& [name, value] : snapshot.values) {
+    Problem problem = token_problem(name);
+    if (!problem && name.starts_with('#')) {
+      problem = "starts with '#', which would read back as a heading";
+    }
+    if (problem) return fault("parameter name", name, where, *problem);
+  }
+  return std::nullopt;
+}
+
 template <class Kind>
 Problem list_problem(const SectionList<typename Kind::Value>& list) {
   const std::string before = " before the first block of '# " + std::string(Kind::title) + "'";
@@ -163,6 +191,12 @@ Problem list_problem(const SectionList<typename Kind::Value>& list) {
       problem = song_problem(item.value, where);
     } else if constexpr (std::is_same_v<typename Kind::Value, song::Layer>) {
       problem = layer_problem(item.value, where);
+    } else if constexpr (std::is_same_v<typename Kind::Value, Motif>) {
+      problem = motif_problem(item.value, where);
+    } else if constexpr (std::is_same_v<typename Kind::Value, SubtitleTrack>) {
+      problem = subtitles_problem(item.value, where);
+    } else if constexpr (std::is_same_v<typename Kind::Value, Snapshot>) {
+      problem = snapshot_problem(item.value, where);
     }
     if (problem) return problem;
   }
@@ -178,6 +212,18 @@ Problem meta_problem(const header_format::Meta& meta) {
   };
   if (auto problem = value("title", meta.title)) return problem;
   if (auto problem = value("author", meta.author)) return problem;
+  // The description's lines are kept as they are, so none may be a heading.
+  if (meta.description) {
+    for (std::string_view rest = *meta.description;;) {
+      const std::size_t end = rest.find('\n');
+      if (rest.starts_with('#')) {
+        return fault("description", *meta.description, " of '# Meta'",
+                     "has a line that starts with '#', which would read back as a heading");
+      }
+      if (end == std::string_view::npos) break;
+      rest.remove_prefix(end + 1);
+    }
+  }
   // A tag that starts with '#' is written indented, so that it stays a tag.
   for (const std::string& tag : meta.tags) {
     Problem problem = tag.empty() ? Problem("is empty") : line_problem(tag);
