@@ -203,10 +203,9 @@ TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
          m.sections.subtitles.items.at(0).value.subtitles.at(0).text = "a\n# b";
        },
        "subtitle text 'a\\n# b' in '## s' of '# Subtitles' holds a line end"},
-      {"snapshot parameter as a heading", "# Snapshots\n## s\nvolume 1\n",
-       [](TrackDocument& m) { m.sections.snapshots.items.at(0).value.values["#x"] = 2; },
-       "parameter name '#x' in '## s' of '# Snapshots' starts with '#', which would read back "
-       "as a heading"},
+      {"snapshot parameter of two words", "# Snapshots\n## s\nvolume 1\n",
+       [](TrackDocument& m) { m.sections.snapshots.items.at(0).value.values["a b"] = 2; },
+       "parameter name 'a b' in '## s' of '# Snapshots' holds white space, which would end it"},
       {"beat unit 0", demo, [&](TrackDocument& m) { song(m).beat_unit = 0; },
        "'## main' of '# Songs' would not read back: line 2: invalid positive integer for "
        "beat_unit: '0'"},

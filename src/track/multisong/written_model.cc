@@ -164,13 +164,12 @@ Problem subtitles_problem(const SubtitleTrack& track, const std::string& where) 
   return std::nullopt;
 }
 
+// A name that starts with '#' is written indented, so that it stays a name.
 Problem snapshot_problem(const Snapshot& snapshot, const std::string& where) {
   for (const auto& [name, value] : snapshot.values) {
-    Problem problem = token_problem(name);
-    if (!problem && name.starts_with('#')) {
-      problem = "starts with '#', which would read back as a heading";
+    if (auto problem = token_problem(name)) {
+      return fault("parameter name", name, where, *problem);
     }
-    if (problem) return fault("parameter name", name, where, *problem);
   }
   return std::nullopt;
 }
