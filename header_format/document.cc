@@ -18,10 +18,7 @@ UnknownSection read_unknown_section(RawSection& section) {
 }
 
 void write_unknown_section(std::string& out, const UnknownSection& section) {
-  separate(out);
-  out += "# ";
-  out += section.title;
-  out += '\n';
+  serialize_section_head(out, section.title, std::span<const std::string_view>());
   if (section.body.empty()) return;
   out += '\n';
   out += section.body;
