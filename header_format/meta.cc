@@ -106,10 +106,14 @@ Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
                                    std::span<const Instance> blocks) {
   Meta meta;
   for (const std::string_view line : lines) {
-    if (auto read = read_directive(meta, line); !read) return ParseError::boxed(read.error());
+    if (auto read = read_directive(meta, line); !read) {
+      return ParseError::boxed(read.error()).at(trim(line));
+    }
   }
   for (const Instance& block : blocks) {
-    if (auto read = read_block(meta, block); !read) return ParseError::boxed(read.error());
+    if (auto read = read_block(meta, block); !read) {
+      return ParseError::boxed(read.error()).at(block.heading);
+    }
   }
   return meta;
 }

@@ -37,4 +37,10 @@ ParseError ParseError::in_block(std::string_view section, std::string_view name)
   return placed;
 }
 
+ParseError ParseError::at(std::string_view text) const {
+  ParseError placed = *this;
+  if (placed.place_.data() == nullptr) placed.place_ = text;
+  return placed;
+}
+
 }  // namespace voromel::header_format

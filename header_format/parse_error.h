@@ -16,7 +16,10 @@ class ParseError {
  public:
   enum class Kind { OrphanSubheader, Boxed, AtLine };
 
-  static ParseError orphan_subheader() { return ParseError(Kind::OrphanSubheader, 0, {}); }
+  // `line` is the heading that skips a depth, a view into the text read.
+  static ParseError orphan_subheader(std::string_view line) {
+    return ParseError(Kind::OrphanSubheader, 0, {}).at(line);
+  }
   template <class Inner>
   static ParseError boxed(const Inner& inner) {
     ParseError error(Kind::Boxed, 0, inner.text(), refuses(inner));
@@ -50,7 +53,20 @@ class ParseError {
   const std::string& section() const { return section_; }
   const std::string& block() const { return block_; }
 
-  friend bool operator==(const ParseError&, const ParseError&) = default;
+  // The error as found at `text`, a view into the text read (the offending
+  // token, line or heading); a place given earlier, nearer the cause, stays.
+  ParseError at(std::string_view text) const;
+  // Where the error was found, a view into the text read; empty when not
+  // known. Valid only while that text is.
+  std::string_view place() const { return place_; }
+
+  // The place is left out: it views a text that may be gone.
+  friend bool operator==(const ParseError& a, const ParseError& b) {
+    return a.kind_ == b.kind_ && a.line_number_ == b.line_number_ &&
+           a.inner_text_ == b.inner_text_ && a.refuses_ == b.refuses_ &&
+           a.inner_line_ == b.inner_line_ && a.file_line_ == b.file_line_ &&
+           a.section_ == b.section_ && a.block_ == b.block_;
+  }
 
  private:
   ParseError(Kind kind, std::size_t line_number, std::string inner_text, bool refuses = false)
@@ -77,6 +93,7 @@ class ParseError {
   std::size_t file_line_ = 0;
   std::string section_;
   std::string block_;
+  std::string_view place_;
 };
 
 }  // namespace voromel::header_format

@@ -146,7 +146,7 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
     const std::string_view line = lines.next();
     const auto kind = parser.line(line);
     if (std::holds_alternative<header_parsing::SkippedLevel>(kind)) {
-      return ParseError::orphan_subheader();
+      return ParseError::orphan_subheader(line);
     }
     const auto* heading = std::get_if<header_parsing::Heading>(&kind);
     if (heading && heading->level == 0) {
@@ -192,7 +192,7 @@ std::optional<Instance> SectionReader::next_block() {
   LineCursor lines(rest_, first_line_);
   const std::size_t heading_number = lines.number();
   const std::string_view heading = lines.next();
-  Instance block{std::string(heading_title(heading, 2)), {}, {}, heading_number + 1};
+  Instance block{std::string(heading_title(heading, 2)), {}, {}, heading_number + 1, heading};
   // A block may be long: its own lines are allocated once, at their count.
   block.lines.reserve(lines_before_heading(lines.rest()).count);
   // The open blocks, outermost first; each points at the last entry of its
@@ -214,7 +214,8 @@ std::optional<Instance> SectionReader::next_block() {
     }
     open.resize(marks - 2);
     Children& siblings = open.back()->children;
-    siblings.push_back(Instance{std::string(heading_title(line, marks)), {}, {}, line_number + 1});
+    siblings.push_back(
+        Instance{std::string(heading_title(line, marks)), {}, {}, line_number + 1, line});
     open.push_back(&siblings.back());
   }
   rest_ = lines.rest();

@@ -33,6 +33,9 @@ struct Instance {
   Children children;
   // 1-based file line number of the first entry of `lines`.
   std::size_t first_line = 0;
+  // The heading line as it stands in the text read; empty for a block built
+  // otherwise.
+  std::string_view heading;
 };
 
 // One '#' section as split from the text.

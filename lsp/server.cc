@@ -1,6 +1,7 @@
 #include "lsp/server.h"
 
 #include <algorithm>
+#include <exception>
 #include <functional>
 #include <istream>
 #include <nlohmann/json.hpp>
@@ -348,6 +349,10 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.message);
   } catch (const json::exception& bad) {
     if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.what());
+  } catch (const std::exception& failure) {
+    // A fault of the server's own: the client learns of it and the server
+    // serves on.
+    if (is_request) write_error(out, id, ErrorCode::InternalError, failure.what());
   }
   return true;
 }

@@ -19,7 +19,7 @@ struct TrackProblem {
   Kind kind = Kind::Parsing;
   // The tool's message, as it prints it after "Parsing a.track: ".
   std::string message;
-  // The file line it concerns, from 0, when the message or the text tells.
+  // The file line it concerns, from 0, when the library knows it.
   std::optional<std::size_t> line;
 };
 

@@ -1,6 +1,7 @@
 #include "voromel/voromel.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "canonical_text.h"
@@ -16,14 +17,42 @@ namespace voromel {
 
 namespace {
 
-Error located_error(const header_format::ParseError& error, Error::Kind kind) {
-  std::optional<BlockName> block;
-  if (!error.section().empty()) block = BlockName{error.section(), error.block()};
-  return Error(kind, error.text(), error.file_line(), std::move(block));
+// The bytes of `text` that `place`, a view a reader took of it, covers;
+// nothing for a view of any other text.
+std::optional<TextSpan> span_in(std::string_view text, std::string_view place) {
+  const std::less<const char*> before;
+  if (place.data() == nullptr || text.data() == nullptr || before(place.data(), text.data()) ||
+      before(text.data() + text.size(), place.data() + place.size())) {
+    return std::nullopt;
+  }
+  const auto begin = static_cast<std::size_t>(place.data() - text.data());
+  return TextSpan{begin, begin + place.size()};
 }
 
-Error read_error(const header_format::ParseError& error) {
-  return located_error(error, error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable);
+std::size_t line_at(std::string_view text, std::size_t offset) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n')) + 1;
+}
+
+// An error placed in `text`, the text read: the line the reader gave, else
+// the line of the place it found the error at.
+Error placed_error(Error::Kind kind, std::string message, std::optional<std::size_t> line,
+                   std::optional<BlockName> block, std::string_view text, std::string_view place) {
+  const std::optional<TextSpan> span = span_in(text, place);
+  if (!line && span) line = line_at(text, span->begin);
+  return Error(kind, std::move(message), line, std::move(block), span);
+}
+
+Error located_error(const header_format::ParseError& error, Error::Kind kind,
+                    std::string_view text) {
+  std::optional<BlockName> block;
+  if (!error.section().empty()) block = BlockName{error.section(), error.block()};
+  return placed_error(kind, error.text(), error.file_line(), std::move(block), text,
+                      error.place());
+}
+
+Error read_error(const header_format::ParseError& error, std::string_view text) {
+  return located_error(error, error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable,
+                       text);
 }
 
 // The tool refuses such a text when it reads the file, and the grammars
@@ -37,15 +66,12 @@ Error refusal(std::string message) {
   return Error(Error::Kind::Refused, std::move(message));
 }
 
-// The error of `text` with its block. Reading block by block does not say
-// which block failed (the tool's messages need not, and the tool keeps its
-// memory low on a text that fails); reading the whole text finds the same
-// first error with its place.
-Error placed(std::string_view text, Error error) {
-  if (error.block()) return error;
-  auto model = track::multisong::parse_track_document(text);
-  if (!model && model.error().text() == error.message()) return read_error(model.error());
-  return error;
+// A refusal of a rewrite, placed in `text` when it was read from one.
+Error refusal(track::multisong::Refusal reason, std::string_view text = {}) {
+  std::optional<BlockName> block;
+  if (!reason.section.empty()) block = BlockName{std::move(reason.section), std::move(reason.block)};
+  return placed_error(Error::Kind::Refused, std::move(reason.message), std::nullopt,
+                      std::move(block), text, reason.place);
 }
 
 // The refusal of a written text that does not read, naming the block that
@@ -61,7 +87,7 @@ Error unreadable_written(const Error& error) {
 // The tool's own check before it writes: the text reads and is canonical.
 Result<Ok, Error> check_canonical(std::string_view text) {
   auto reread = canonical_text(text);
-  if (!reread) return unreadable_written(placed(text, std::move(reread).error()));
+  if (!reread) return unreadable_written(reread.error());
   if (reread.value().same_as_input) return Ok{};
   // The first line that reading and writing again changes.
   const std::string& again = reread.value().text;
@@ -91,7 +117,7 @@ Result<Ok, Error> check_read_back(const std::string& text) {
 Result<Document, Error> Document::read(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto model = track::multisong::parse_track_document(text);
-  if (!model) return read_error(model.error());
+  if (!model) return read_error(model.error(), text);
   return Document(std::move(model).value());
 }
 
@@ -113,7 +139,7 @@ Result<Ok, Error> Document::check() const {
 Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_name) const {
   TrackDocument lifted = model_;
   auto upgraded = track::upgrade_pre_0_20(lifted, song_name);
-  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable);
+  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable, {});
   if (!upgraded.value()) return std::optional<Document>();
   if (auto reason = track::multisong::write_document(lifted).refusals.first_lost_text()) {
     return refusal(std::move(*reason));
@@ -128,15 +154,15 @@ Result<CanonicalText, Error> canonical_text(std::string_view text) {
   // over many small files learning the same tails again for each.
   thread_local track::multisong::WriteMemo memo;
   auto form = track::multisong::canonical_form(text, memo);
-  if (!form) return read_error(form.error());
+  if (!form) return read_error(form.error(), text);
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
-  if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason));
+  if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason), text);
   return written;
 }
 
 Result<Formatted, Error> format(std::string_view text) {
   auto form = canonical_text(text);
-  if (!form) return placed(text, std::move(form).error());
+  if (!form) return std::move(form).error();
   if (form.value().refusal) return std::move(*form.value().refusal);
   if (form.value().same_as_input) return Formatted{std::string(text), false};
   return Formatted{std::move(form.value().text), true};
@@ -147,9 +173,9 @@ Result<std::optional<std::string>, Error> upgrade(std::string_view text,
   // Lifted in place: no one else sees the model if the lift fails.
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto model = track::multisong::parse_track_document(text);
-  if (!model) return read_error(model.error());
+  if (!model) return read_error(model.error(), text);
   auto upgraded = track::upgrade_pre_0_20(model.value(), song_name);
-  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable);
+  if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable, text);
   if (!upgraded.value()) return std::optional<std::string>();
   auto written = track::multisong::write_document(model.value());
   if (auto reason = written.refusals.first_lost_text()) return refusal(std::move(*reason));

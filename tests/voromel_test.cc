@@ -80,7 +80,7 @@ TEST(OwningDocument, ErrorsCarryTheToolsMessagesAndTheirPlace) {
     std::optional<std::size_t> line;
     std::optional<BlockName> block;
   } cases[] = {
-      {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header", {}, {}},
+      {"## orphan\n", Error::Kind::Unreadable, "subheader without an enclosing header", 1, {}},
       // An overlong space, which is not UTF-8 at all.
       {"# Layers\n## a\nlead\xC0\xA0"
        "0 60 1\n",
@@ -95,7 +95,7 @@ TEST(OwningDocument, ErrorsCarryTheToolsMessagesAndTheirPlace) {
        "line 2: invalid number for marker beat: 'x'", 7, BlockName{"Songs", "main"}},
       {"# Subtitles\n## s\n1 a\ntwelve b\n", Error::Kind::Unreadable,
        "line 2: invalid number for subtitle beat: 'twelve'", 4, BlockName{"Subtitles", "s"}},
-      {"# Meta\n@title\n", Error::Kind::Unreadable, "meta '@title' needs a value", {}, {}},
+      {"# Meta\n@title\n", Error::Kind::Unreadable, "meta '@title' needs a value", 2, {}},
       {"# Motifs\n\n## x\n0 60 83.425\n  pitch 74 -.5e-1 linear, -0.00012896182 "
        "148433500607357091053568, 1.4e-45 -2.5931212e-36\n",
        Error::Kind::Refused,
@@ -116,13 +116,41 @@ TEST(OwningDocument, ErrorsCarryTheToolsMessagesAndTheirPlace) {
   }
 }
 
-TEST(OwningDocument, FormatRefusesWhatTheToolRefuses) {
-  const auto formatted = format("# Layers\n## a\n### b\n");
-  ASSERT_FALSE(formatted.has_value());
-  EXPECT_EQ(formatted.error().kind(), Error::Kind::Refused);
-  EXPECT_EQ(formatted.error().message(),
-            "'### b' sits inside '## a' of '# Layers', where nothing reads it: move its lines "
-            "into the block or into a '## <name>' block of its own");
+TEST(OwningDocument, FormatRefusesWhatTheToolRefusesWithItsPlace) {
+  struct Case {
+    const char* text;
+    const char* message;
+    std::size_t line;
+    BlockName block;
+    TextSpan span;
+  } cases[] = {
+      {"# Layers\n## a\n@volume 1\n### more\nx\n",
+       "'### more' sits inside '## a' of '# Layers', where nothing reads it: move its lines "
+       "into the block or into a '## <name>' block of its own",
+       4, BlockName{"Layers", "a"}, TextSpan{24, 32}},
+      {"# Sounds\n\n''\n\n## a\nsine 1\n",
+       "'''' sits before the first block of '# Sounds', where nothing reads it: move it into a "
+       "'## <name>' block under '# Sounds'",
+       3, BlockName{"Sounds", ""}, TextSpan{10, 12}},
+      {"\xEF\xBB\xBF# Meta\n## Tags\na\n### b\n",
+       "'### b' sits inside '## Tags' of '# Meta', where nothing reads it: move its lines into "
+       "the block",
+       4, BlockName{"Meta", "Tags"}, TextSpan{20, 25}},
+      {"# Meta\n@title A\n# Meta\n@title B\n",
+       "'# Meta' appears 2 times and only the last would be kept: merge them into one '# Meta' "
+       "section",
+       3, BlockName{"Meta", ""}, TextSpan{18, 22}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto formatted = format(c.text);
+    ASSERT_FALSE(formatted.has_value());
+    EXPECT_EQ(formatted.error().kind(), Error::Kind::Refused);
+    EXPECT_EQ(formatted.error().message(), c.message);
+    EXPECT_EQ(formatted.error().line(), c.line);
+    EXPECT_EQ(formatted.error().block(), c.block);
+    EXPECT_EQ(formatted.error().span(), c.span);
+  }
 }
 
 // What a write refuses rather than give a text that reads back as something

@@ -50,6 +50,14 @@ struct BlockName {
   friend bool operator==(const BlockName&, const BlockName&) = default;
 };
 
+// Bytes [begin, end) of a text.
+struct TextSpan {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+
+  friend bool operator==(const TextSpan&, const TextSpan&) = default;
+};
+
 // Why a text could not be read, written or upgraded, with the message the
 // tool prints after "Parsing a.track: " (and the like).
 class Error {
@@ -67,8 +75,12 @@ class Error {
   };
 
   Error(Kind kind, std::string message, std::optional<std::size_t> line = std::nullopt,
-        std::optional<BlockName> block = std::nullopt)
-      : kind_(kind), message_(std::move(message)), line_(line), block_(std::move(block)) {}
+        std::optional<BlockName> block = std::nullopt, std::optional<TextSpan> span = std::nullopt)
+      : kind_(kind),
+        message_(std::move(message)),
+        line_(line),
+        block_(std::move(block)),
+        span_(span) {}
 
   Kind kind() const { return kind_; }
   bool refuses() const { return kind_ == Kind::Refused; }
@@ -79,14 +91,20 @@ class Error {
   // (songs, snapshots, subtitles, reverb) this is still the line of the
   // whole text.
   std::optional<std::size_t> line() const { return line_; }
-  // The block the error is in, when it is in one.
+  // The block the error is in, when it is in one. Text before a section's
+  // first block is in no block: its block name is empty.
   const std::optional<BlockName>& block() const { return block_; }
+  // The bytes of the text given that the error is about (the offending
+  // token, line or heading), when they are known. An error of a model's
+  // write has none.
+  const std::optional<TextSpan>& span() const { return span_; }
 
  private:
   Kind kind_;
   std::string message_;
   std::optional<std::size_t> line_;
   std::optional<BlockName> block_;
+  std::optional<TextSpan> span_;
 };
 
 // A whole document read into its model, which it owns.

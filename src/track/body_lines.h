@@ -59,8 +59,10 @@ header_format::Result<Value, header_format::ParseError> parse_body(
           -> header_format::Result<header_format::Ok, header_format::ParseError> {
         const LineResult<header_format::Ok> applied = apply(value, line.text, line.line_number);
         if (applied) return header_format::Ok{};
-        if (wrap == LineErrorWrap::Boxed) return header_format::ParseError::boxed(applied.error());
-        return header_format::ParseError::at_line(line.line_number, applied.error());
+        if (wrap == LineErrorWrap::Boxed) {
+          return header_format::ParseError::boxed(applied.error()).at(line.text);
+        }
+        return header_format::ParseError::at_line(line.line_number, applied.error()).at(line.text);
       });
   if (!read) return std::move(read).error();
   return value;

@@ -76,7 +76,7 @@ TEST(Meta, ReportsTheFirstBadLineOrBlock) {
 TEST(Meta, OwnLinesAreReadBeforeBlocks) {
   const Lines lines = {"@bad"};
   std::vector<Instance> blocks;
-  blocks.push_back(Instance{"Notes", {}, {}, 1});
+  blocks.push_back(Instance{"Notes", {}, {}, 1, {}});
   auto meta = read_meta(lines, blocks);
   ASSERT_FALSE(meta.has_value());
   EXPECT_EQ(meta.error().text(), "meta '@bad' needs a value");

@@ -134,8 +134,8 @@ TEST(SplitDocument, FirstLineSkipsLeadingBlankLines) {
 
 TEST(TrimBlankEdges, TrimsEveryLevelAndMovesFirstLine) {
   Instance block{"b", {"", "\u00a0", "a", "", "b", " "}, {}, 4};
-  block.children.push_back(Instance{"c", {"", "x", "\u2028"}, {}, 9});
-  block.children[0].children.push_back(Instance{"d", {" ", ""}, {}, 20});
+  block.children.push_back(Instance{"c", {"", "x", "\u2028"}, {}, 9, {}});
+  block.children[0].children.push_back(Instance{"d", {" ", ""}, {}, 20, {}});
   trim_blank_edges(block);
   EXPECT_EQ(block.lines, (Lines{"a", "", "b"}));
   EXPECT_EQ(block.first_line, 6u);
@@ -162,9 +162,9 @@ TEST(Separate, AddsOneLineFeedUnlessEmptyOrAlreadyBlank) {
 
 TEST(SerializeInstance, WritesChildrenAtTheirDepth) {
   Instance block{"b", {"one", "", "two"}, {}, 1};
-  block.children.push_back(Instance{"c", {"x"}, {}, 1});
-  block.children[0].children.push_back(Instance{"d", {}, {}, 1});
-  block.children.push_back(Instance{"", {}, {}, 1});
+  block.children.push_back(Instance{"c", {"x"}, {}, 1, {}});
+  block.children[0].children.push_back(Instance{"d", {}, {}, 1, {}});
+  block.children.push_back(Instance{"", {}, {}, 1, {}});
   std::string out = "# S\n";
   serialize_instance(out, block, 0);
   EXPECT_EQ(out, "# S\n\n## b\none\n\ntwo\n\n### c\nx\n\n#### d\n\n### \n");
@@ -189,7 +189,7 @@ TEST(Instance, DestroysAVeryDeepChainWithoutRecursion) {
   Instance root{"0", {}, {}, 1};
   Instance* tip = &root;
   for (int level = 1; level < 300000; ++level) {
-    tip->children.push_back(Instance{"n", {"line"}, {}, 1});
+    tip->children.push_back(Instance{"n", {"line"}, {}, 1, {}});
     tip = &tip->children.back();
   }
   Instance moved = std::move(root);

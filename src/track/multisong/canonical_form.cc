@@ -76,6 +76,7 @@ class Writer {
       return written;
     }
     refusals_.meta_sections = source_.meta_sections();
+    refusals_.second_meta = source_.second_meta();
     std::optional<ParseError> failure;
     any_kind([&]<class Kind>() {
       if (auto written = write_kind<Kind>(); !written) failure = std::move(written).error();
@@ -94,12 +95,13 @@ class Writer {
   template <class WriteBody>
   Result<Ok, ParseError> write_block(std::string_view title, std::string_view name,
                                      WriteBody&& write_body,
-                                     const std::optional<std::string>& sub_block) {
+                                     const std::optional<std::string>& sub_block,
+                                     std::string_view sub_block_place = {}) {
     header_format::serialize_block_heading(out_.text(), name);
     if (auto written = write_body(out_.text()); !written) return written;
     out_.settle();
     if (sub_block && !refusals_.sub_block) {
-      refusals_.sub_block = sub_block_refusal(*sub_block, name, title);
+      refusals_.sub_block = sub_block_refusal(*sub_block, name, title, sub_block_place);
     }
     return Ok{};
   }
@@ -129,7 +131,8 @@ class Writer {
     header_format::write_meta(out_.text(), meta);
     out_.settle();
     if (const auto& unread = meta.unread_sub_block) {
-      refusals_.sub_block = sub_block_refusal(unread->heading, unread->block, "Meta");
+      refusals_.sub_block =
+          sub_block_refusal(unread->heading, unread->block, "Meta", source_.meta_sub_block());
     }
   }
 
@@ -160,6 +163,8 @@ class ModelSource {
     return Ok{};
   }
   std::size_t meta_sections() const { return document_.meta_sections; }
+  std::string_view second_meta() const { return {}; }
+  std::string_view meta_sub_block() const { return {}; }
 
   template <class Kind>
   std::vector<std::string_view> own_lines() const {
@@ -223,12 +228,15 @@ class OutlineSource {
       auto read = header_format::read_meta(reader.own_lines(), blocks);
       if (!read) return std::move(read).error();
       meta = std::move(read).value();
-      ++meta_sections_;
+      meta_sub_block_ = first_sub_block(blocks, meta);
+      if (++meta_sections_ == 2) second_meta_ = section.title;
     }
     use(meta);
     return Ok{};
   }
   std::size_t meta_sections() const { return meta_sections_; }
+  std::string_view second_meta() const { return second_meta_; }
+  std::string_view meta_sub_block() const { return meta_sub_block_; }
 
   // The writer asks for a kind's own lines first; whether the kind has
   // blocks is noted on the same pass. Its sections are split again to write
@@ -278,6 +286,18 @@ class OutlineSource {
   }
 
  private:
+  // The heading of the sub-block that `meta` notes as unread.
+  static std::string_view first_sub_block(const std::vector<Instance>& blocks,
+                                          const header_format::Meta& meta) {
+    if (!meta.unread_sub_block) return {};
+    for (const Instance& block : blocks) {
+      if (block.name == meta.unread_sub_block->block && !block.children.empty()) {
+        return block.children.front().heading;
+      }
+    }
+    return {};
+  }
+
   // Calls `visit(reader)` with each section of the kind in file order while
   // it answers true.
   template <class Kind, class Visit>
@@ -295,19 +315,27 @@ class OutlineSource {
     auto write_body = [&](std::string& out) -> Result<Ok, ParseError> {
       auto written = header_format::write_block_body<Kind>(block.lines, out, equal_ratios_read_,
                                                            equal_ratios_written_, memo_);
-      if (!written) return written.error().shifted(block.first_line);
+      if (!written) {
+        return written.error().shifted(block.first_line).in_block(Kind::title, block.name).at(
+            block.heading);
+      }
       return Ok{};
     };
     std::optional<std::string> sub_block;
-    if (!block.children.empty())
+    std::string_view sub_block_place;
+    if (!block.children.empty()) {
       sub_block = header_format::sub_block_heading(block.children.front());
-    return writer.write_block(Kind::title, block.name, write_body, sub_block);
+      sub_block_place = block.children.front().heading;
+    }
+    return writer.write_block(Kind::title, block.name, write_body, sub_block, sub_block_place);
   }
 
   const header_format::DocumentOutline& outline_;
   // Whether the kind being written has blocks.
   bool kind_has_blocks_ = false;
   std::size_t meta_sections_ = 0;
+  std::string_view second_meta_;
+  std::string_view meta_sub_block_;
   EqualRatioBudget equal_ratios_read_;
   EqualRatioBudget equal_ratios_written_;
   WriteMemo& memo_;
@@ -353,14 +381,14 @@ Result<CanonicalForm, ParseError> canonical_form_of_unmarked(std::string_view te
 
 }  // namespace
 
-std::optional<std::string> Refusals::first() const {
+std::optional<Refusal> Refusals::first() const {
   if (preamble) return preamble;
   return first_lost_text();
 }
 
-std::optional<std::string> Refusals::first_lost_text() const {
+std::optional<Refusal> Refusals::first_lost_text() const {
   if (sub_block) return sub_block;
-  if (meta_sections > 1) return repeated_meta_refusal(meta_sections);
+  if (meta_sections > 1) return repeated_meta_refusal(meta_sections, second_meta);
   return std::nullopt;
 }
 

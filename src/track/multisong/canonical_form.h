@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "header_format/parse_error.h"
+#include "track/multisong/section_checks.h"
 #include "voromel/header_format/result.h"
 #include "voromel/track/multisong/track_sections.h"
 
@@ -52,24 +53,26 @@ struct CanonicalForm {
   std::string text;
   // Why a rewrite must not replace the text read: it holds text that the
   // rewrite would drop or that nothing reads.
-  std::optional<std::string> refusal;
+  std::optional<Refusal> refusal;
 };
 
 // Why a rewrite must not replace a text: the first reason of each class, in
 // the order the canonical text meets them.
 struct Refusals {
   // Text in a known section before its first block, which nothing reads.
-  std::optional<std::string> preamble;
+  std::optional<Refusal> preamble;
   // A sub-block, which nothing reads and the rewrite would drop: the meta
   // section's first, else the first of a block.
-  std::optional<std::string> sub_block;
+  std::optional<Refusal> sub_block;
   // Every "# Meta" section but the last would be dropped.
   std::size_t meta_sections = 0;
+  // The second "# Meta" section's title in the text read, if known.
+  std::string_view second_meta;
 
   // The first refusal of the default mode.
-  std::optional<std::string> first() const;
+  std::optional<Refusal> first() const;
   // The first refusal of text that the rewrite would drop.
-  std::optional<std::string> first_lost_text() const;
+  std::optional<Refusal> first_lost_text() const;
 };
 
 // Reads `text` and writes it in canonical form. The error is the one of the

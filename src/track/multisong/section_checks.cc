@@ -29,31 +29,34 @@ std::string preamble_advice(std::string_view title, std::string_view line) {
 
 }  // namespace
 
-std::optional<std::string> preamble_refusal(std::string_view title,
-                                            std::span<const std::string_view> lines) {
+std::optional<Refusal> preamble_refusal(std::string_view title,
+                                        std::span<const std::string_view> lines) {
   for (const std::string_view raw_line : lines) {
     const std::string_view line = header_format::trim(raw_line);
     if (line.empty()) continue;
-    return "'" + std::string(line) + "' sits before the first block of '# " + std::string(title) +
-           "', where nothing reads it: " + preamble_advice(title, line);
+    return Refusal{"'" + std::string(line) + "' sits before the first block of '# " +
+                       std::string(title) +
+                       "', where nothing reads it: " + preamble_advice(title, line),
+                   line, std::string(title), {}};
   }
   return std::nullopt;
 }
 
 // The meta section takes no blocks but its Tags and Description, so there
 // the lines can only go into the block itself.
-std::string sub_block_refusal(std::string_view heading, std::string_view block,
-                              std::string_view title) {
+Refusal sub_block_refusal(std::string_view heading, std::string_view block, std::string_view title,
+                          std::string_view place) {
   std::string message = "'" + std::string(heading) + "' sits inside '## " + std::string(block) +
                         "' of '# " + std::string(title) +
                         "', where nothing reads it: move its lines into the block";
   if (title != "Meta") message += " or into a '## <name>' block of its own";
-  return message;
+  return Refusal{std::move(message), place, std::string(title), std::string(block)};
 }
 
-std::string repeated_meta_refusal(std::size_t meta_sections) {
-  return "'# Meta' appears " + std::to_string(meta_sections) +
-         " times and only the last would be kept: merge them into one '# Meta' section";
+Refusal repeated_meta_refusal(std::size_t meta_sections, std::string_view place) {
+  return Refusal{"'# Meta' appears " + std::to_string(meta_sections) +
+                     " times and only the last would be kept: merge them into one '# Meta' section",
+                 place, "Meta", {}};
 }
 
 }  // namespace voromel::track::multisong
