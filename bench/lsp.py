@@ -138,6 +138,7 @@ def diagnostics_row(binaries, work, rng, size_mb, runs):
     uri = "file:///bench.track"
     if open_document(server, uri, text)["diagnostics"]:
         raise SystemExit("the benchmark document does not read")
+    one_character_row(server, uri, text, path, binaries, size_mb, runs)
     times = []
     for version in range(2, runs + 2):
         # The editor's encoding of the message is not the server's time.
@@ -156,6 +157,39 @@ def diagnostics_row(binaries, work, rng, size_mb, runs):
         ratio = best / read
         print(f"    over the library's {name:<25} {read * 1000:8.1f} ms: ratio {ratio:.2f} "
               f"(must <= 1.5, target <= 1.2: {verdict(ratio, 1.5, 1.2)})")
+
+
+def one_character_row(server, uri, text, path, binaries, size_mb, runs):
+    """One character of a note in the middle of the document changed and
+    changed back, as a ranged change, beside the tool's run on the same
+    (canonical) file."""
+    lines = text.split("\n")
+    line = next(index for index in range(len(lines) // 2, len(lines))
+                if lines[index][:1].isalpha() and len(lines[index].split()) >= 4)
+    column = lines[line].index(" ") + 1
+    original = lines[line][column]
+    times = []
+    for version in range(1000, 1000 + 2 * runs):
+        new = original if version % 2 else ("1" if original != "1" else "2")
+        change = framed({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+            "textDocument": {"uri": uri, "version": version},
+            "contentChanges": [{"range": {"start": {"line": line, "character": column},
+                                          "end": {"line": line, "character": column + 1}},
+                                "text": new}]}})
+        start = time.perf_counter()
+        server.send_framed(change)
+        server.diagnostics()
+        times.append(time.perf_counter() - start)
+    tool_times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        subprocess.run([str(binaries["voromel"]), str(path)], check=True)
+        tool_times.append(time.perf_counter() - start)
+    best, tool = min(times), min(tool_times)
+    ratio = best / tool
+    print(f"one character {size_mb:>4} MB: change to diagnostics {best * 1000:8.1f} ms (median "
+          f"{statistics.median(times) * 1000:.1f}), voromel on the file {tool * 1000:8.1f} ms: "
+          f"ratio {ratio:.3f} (must <= 0.3, target <= 0.05: {verdict(ratio, 0.3, 0.05)})")
 
 
 def formatting_row(binaries, work, rng, runs):

@@ -1,6 +1,8 @@
 // libFuzzer target: the language server's message loop takes any bytes,
-// raw or cut into framed messages after a handshake, without crashing,
-// hanging or holding on to memory, and ends with an exit status.
+// raw or cut into framed messages after a handshake, or documents opened,
+// changed and asked about, without crashing, hanging or holding on to
+// memory, and ends with an exit status.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,14 +18,101 @@ std::string framed(std::string_view body) {
   return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
 }
 
-// The first byte picks the shape: even, the bytes as the whole stream; odd,
-// an initialize request, then the rest cut at NUL bytes into framed messages
-// (so that the handlers see whatever JSON the fuzzer makes up), each sent
-// for one document.
+std::string json_string(std::string_view text) {
+  static constexpr char hex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + '"';
+}
+
+std::string request(int id, std::string_view method, std::string_view params) {
+  return framed(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" +
+                std::string(method) + R"(","params":)" + std::string(params) + "}");
+}
+
+std::string notification(std::string_view method, std::string_view params) {
+  return framed(R"({"jsonrpc":"2.0","method":")" + std::string(method) + R"(","params":)" +
+                std::string(params) + "}");
+}
+
+constexpr std::string_view document = R"({"uri":"file:///f.track")";
+
+std::string position(unsigned line, unsigned character) {
+  return R"({"line":)" + std::to_string(line) + R"(,"character":)" + std::to_string(character) +
+         "}";
+}
+
+// Every request about a document, at a place taken from `seed`.
+std::string questions(int& id, unsigned seed) {
+  const std::string at = R"({"textDocument":)" + std::string(document) + R"(},"position":)" +
+                         position(seed % 7, (seed >> 3) % 23);
+  const std::string whole = R"({"textDocument":)" + std::string(document) + "}}";
+  std::string stream;
+  for (const char* method : {"textDocument/documentSymbol", "textDocument/foldingRange",
+                             "textDocument/semanticTokens/full", "textDocument/formatting"}) {
+    stream += request(++id, method, whole);
+  }
+  for (const char* method : {"textDocument/definition", "textDocument/hover",
+                             "textDocument/completion", "textDocument/references"}) {
+    stream += request(++id, method, at + "}");
+  }
+  stream += request(++id, "textDocument/rename", at + R"(,"newName":"x"})");
+  return stream;
+}
+
+// A document opened with the first piece of `data` (cut at NUL bytes), then
+// changed with each later one: its first two bytes say where, the rest is
+// the new text. Each text is asked about.
+std::string document_session(std::string_view data) {
+  int id = 0;
+  std::string stream = request(++id, "initialize", "{}") + notification("initialized", "{}");
+  const std::size_t first_end = std::min(data.find('\0'), data.size());
+  stream += notification("textDocument/didOpen",
+                         R"({"textDocument":{"uri":"file:///f.track","version":1,"text":)" +
+                             json_string(data.substr(0, first_end)) + "}}");
+  stream += questions(id, first_end);
+  data.remove_prefix(std::min(first_end + 1, data.size()));
+  for (int version = 2; !data.empty(); ++version) {
+    const std::size_t end = std::min(data.find('\0'), data.size());
+    std::string_view piece = data.substr(0, end);
+    data.remove_prefix(std::min(end + 1, data.size()));
+    const unsigned line = piece.empty() ? 0 : static_cast<unsigned char>(piece[0]) % 8;
+    const unsigned character = piece.size() < 2 ? 0 : static_cast<unsigned char>(piece[1]) % 16;
+    piece.remove_prefix(std::min<std::size_t>(2, piece.size()));
+    const std::string range = R"({"start":)" + position(line, character) + R"(,"end":)" +
+                              position(line + character % 2, character / 2) + "}";
+    stream += notification("textDocument/didChange",
+                           R"({"textDocument":{"uri":"file:///f.track","version":)" +
+                               std::to_string(version) + R"(},"contentChanges":[{"range":)" +
+                               range + R"(,"text":)" + json_string(piece) + "}]}");
+    stream += questions(id, line * 16 + character);
+  }
+  return stream + request(++id, "shutdown", "null") + notification("exit", "null");
+}
+
+// The first byte picks the shape: 0, the bytes as the whole stream; 1, an
+// initialize request, then the rest cut at NUL bytes into framed messages
+// (so that the handlers see whatever JSON the fuzzer makes up); 2, the rest
+// as documents (see `document_session`), which the format's dictionary
+// shapes.
 std::string stream_of(std::string_view data) {
-  if (data.empty() || data.front() % 2 == 0)
-    return std::string(data.empty() ? data : data.substr(1));
+  if (data.empty()) return {};
+  const unsigned shape = static_cast<unsigned char>(data.front()) % 3;
   data.remove_prefix(1);
+  if (shape == 0) return std::string(data);
+  if (shape == 2) return document_session(data);
   std::string stream = framed(R"({"jsonrpc":"2.0","id":0,"method":"initialize","params":{}})");
   while (!data.empty()) {
     const std::size_t end = data.find('\0');

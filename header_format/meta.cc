@@ -118,6 +118,16 @@ Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
   return meta;
 }
 
+std::string_view unread_sub_block_heading(std::span<const Instance> blocks, const Meta& meta) {
+  if (!meta.unread_sub_block) return {};
+  for (const Instance& block : blocks) {
+    if (block.name == meta.unread_sub_block->block && !block.children.empty()) {
+      return block.children.front().heading;
+    }
+  }
+  return {};
+}
+
 bool Meta::empty() const {
   return !title && !author && !description && tags.empty();
 }

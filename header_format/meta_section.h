@@ -29,6 +29,10 @@ struct MetaError {
 // `MetaError`.
 Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
                                    std::span<const Instance> blocks);
+// The heading line of the sub-block that `meta`, read from `blocks`, notes
+// as unread; empty when it notes none.
+std::string_view unread_sub_block_heading(std::span<const Instance> blocks, const Meta& meta);
+
 // Writes the section, heading included; nothing when `meta` is empty.
 void write_meta(std::string& out, const Meta& meta);
 

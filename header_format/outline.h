@@ -23,6 +23,8 @@ struct SectionText {
   std::string_view body;
   // 1-based file line number of the first line of `body`.
   std::size_t first_line = 0;
+  // The heading line, without its line end.
+  std::string_view heading;
 };
 
 // The sections of a text, found in one pass that also checks the level of

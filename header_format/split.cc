@@ -159,11 +159,11 @@ Result<DocumentOutline, ParseError> outline_document(std::string_view text) {
 }
 
 SectionText DocumentOutline::section(std::size_t index) const {
-  const HeadingAt& heading = headings_[index];
+  const HeadingAt& at = headings_[index];
   const std::size_t end = index + 1 < headings_.size() ? headings_[index + 1].offset : text_.size();
-  LineCursor lines(text_.substr(heading.offset, end - heading.offset), heading.line_number);
-  const std::string_view title = heading_title(lines.next(), 1);
-  return SectionText{title, lines.rest(), lines.number()};
+  LineCursor lines(text_.substr(at.offset, end - at.offset), at.line_number);
+  const std::string_view heading = lines.next();
+  return SectionText{heading_title(heading, 1), lines.rest(), lines.number(), heading};
 }
 
 SectionReader::SectionReader(const SectionText& section)
@@ -222,6 +222,10 @@ std::optional<Instance> SectionReader::next_block() {
   first_line_ = lines.number();
   trim_blank_edges(block);
   return block;
+}
+
+std::string_view heading_name(std::string_view line) {
+  return heading_title(line, heading_marks(line));
 }
 
 Result<SplitDocument, ParseError> split_document(std::string_view text) {

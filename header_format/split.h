@@ -52,4 +52,8 @@ struct SplitDocument {
 
 Result<SplitDocument, ParseError> split_document(std::string_view text);
 
+// The title or name of a heading line: the text after its run of '#',
+// trimmed. A view into `line`.
+std::string_view heading_name(std::string_view line);
+
 }  // namespace voromel::header_format

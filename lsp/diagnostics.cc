@@ -1,11 +1,10 @@
 #include "lsp/diagnostics.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
-#include <unordered_set>
 
-#include "lsp/names.h"
 #include "lsp/positions.h"
-#include "lsp/track_library.h"
 
 namespace voromel::lsp {
 
@@ -14,51 +13,69 @@ namespace {
 // Layers, motifs and tunings have no built-in names: a name of one that no
 // block defines is most likely a slip. Sounds, waves and reverb presets may
 // name what the player brings along.
-bool has_no_built_in_names(SectionKind kind) {
-  return kind == SectionKind::Layers || kind == SectionKind::Motifs || kind == SectionKind::Tunings;
-}
+constexpr std::array<NameKind, 4> hinted = {NameKind::Layer, NameKind::Subtrack, NameKind::Motif,
+                                            NameKind::Tuning};
 
-void add_undefined_names(std::string_view text, PositionEncoding encoding,
+void add_undefined_names(std::string_view text, const Reading& reading, PositionEncoding encoding,
                          std::vector<Diagnostic>& diagnostics) {
+  const std::vector<NamePlace> undefined = reading.undefined_uses(hinted);
   // Most documents have no hint: the index of their lines is not built.
-  std::optional<LineIndex> index;
-  const Outline outline = outline_of(text);
-  const Names names = names_of(outline, target(SectionKind::Layers) | target(SectionKind::Motifs) |
-                                            target(SectionKind::Tunings));
-  std::unordered_set<std::string_view> defined[static_cast<std::size_t>(SectionKind::Unknown)];
-  for (const NameDefinition& definition : names.definitions) {
-    defined[static_cast<std::size_t>(definition.section)].insert(definition.name);
-  }
-  for (const NameUse& use : names.uses) {
-    if (!has_no_built_in_names(use.target)) continue;
-    if (defined[static_cast<std::size_t>(use.target)].contains(use.name)) continue;
-    if (!index) index.emplace(text, encoding);
-    const std::size_t start = index->line_start(use.place.line);
+  if (undefined.empty()) return;
+  const LineIndex index(text, encoding);
+  for (const NamePlace& name : undefined) {
     Diagnostic hint;
-    hint.range = index->range_of(start + use.place.begin, start + use.place.end);
+    hint.range = index.range_of(name.span.begin, name.span.end);
     hint.severity = DiagnosticSeverity::Hint;
-    hint.message = "no block '## " + std::string(use.name) + "' in '# " +
-                   std::string(section_title(use.target)) + "'";
+    hint.message = "no block '## " +
+                   std::string(text.substr(name.span.begin, name.span.end - name.span.begin)) +
+                   "' in '# " + std::string(section_title(*defining_section(name.kind))) + "'";
     diagnostics.push_back(std::move(hint));
   }
 }
 
+// Where the line from 0 `line` starts; the text's end past its last line.
+std::size_t line_start(std::string_view text, std::size_t line) {
+  std::size_t at = 0;
+  for (; line > 0 && at < text.size(); --line) {
+    const std::size_t end = text.find('\n', at);
+    at = end == std::string_view::npos ? text.size() : end + 1;
+  }
+  return at;
+}
+
+// The whole line of a problem, found without indexing the lines of the
+// whole text; a line past the text's last is taken as its last.
+Range problem_range(std::string_view text, const Error& problem, PositionEncoding encoding) {
+  std::size_t line = problem.line() ? *problem.line() - 1 : 0;
+  std::size_t start = line_start(text, line);
+  if (start == text.size() && line > 0) {
+    line = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    start = line == 0 ? 0 : text.rfind('\n') + 1;
+  }
+  std::string_view rest = text.substr(start);
+  rest = rest.substr(0, std::min(rest.find('\n'), rest.size()));
+  if (rest.ends_with('\r')) rest.remove_suffix(1);
+  const LineIndex index(rest, encoding);
+  const Position end = index.position_of(index.line_end(0));
+  return {{line, 0}, {line, end.character}};
+}
+
 }  // namespace
 
-std::vector<Diagnostic> diagnostics_of(std::string_view text, PositionEncoding encoding) {
+std::vector<Diagnostic> diagnostics_of(std::string_view text, Reading& reading,
+                                       PositionEncoding encoding) {
   std::vector<Diagnostic> diagnostics;
-  const auto problem = diagnose(text);
+  reading.read(text);
+  const auto& problem = reading.problem();
   if (!problem) {
-    add_undefined_names(text, encoding, diagnostics);
+    add_undefined_names(text, reading, encoding, diagnostics);
     return diagnostics;
   }
-  const LineIndex index(text, encoding);
-  const std::size_t line = std::min(problem->line.value_or(0), index.line_count() - 1);
   Diagnostic diagnostic;
-  diagnostic.range = index.line_range(line);
-  diagnostic.severity = problem->kind == TrackProblem::Kind::Refused ? DiagnosticSeverity::Warning
-                                                                     : DiagnosticSeverity::Error;
-  diagnostic.message = problem->message;
+  diagnostic.range = problem_range(text, *problem, encoding);
+  diagnostic.severity =
+      problem->refuses() ? DiagnosticSeverity::Warning : DiagnosticSeverity::Error;
+  diagnostic.message = problem->message();
   diagnostics.push_back(std::move(diagnostic));
   return diagnostics;
 }

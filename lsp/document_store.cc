@@ -3,13 +3,15 @@
 namespace voromel::lsp {
 
 void DocumentStore::open(std::string uri, std::string text, long long version) {
-  documents_.insert_or_assign(std::move(uri), OpenDocument{std::move(text), version});
+  documents_.insert_or_assign(std::move(uri), OpenDocument{std::move(text), version, {}});
 }
 
 bool DocumentStore::replace(const std::string& uri, std::string text, long long version) {
   const auto found = documents_.find(uri);
   if (found == documents_.end()) return false;
-  found->second = OpenDocument{std::move(text), version};
+  // The reading stays: it re-reads only what the new text changed.
+  found->second.text = std::move(text);
+  found->second.version = version;
   return true;
 }
 

@@ -5,14 +5,18 @@
 #include <string_view>
 #include <unordered_map>
 
+#include <voromel/structure.h>
+
 #include "lsp/positions.h"
 
 namespace voromel::lsp {
 
-// An open document: the client's text of it and the version it gave.
+// An open document: the client's text of it and the version it gave, and
+// the library's reading of it, which each change updates.
 struct OpenDocument {
   std::string text;
   long long version = 0;
+  mutable Reading reading;
 };
 
 // The documents the client has open, by URI. The client owns their text:

@@ -1,6 +1,7 @@
 #include "lsp/help.h"
 
-#include "lsp/outline.h"
+#include <voromel/structure.h>
+
 #include "lsp/positions.h"
 #include "lsp/settings.h"
 
@@ -17,16 +18,22 @@ bool is_space(char c) {
   return c == ' ' || c == '\t';
 }
 
-// Where a line gives settings: the meta section's own lines and blocks, and
-// the bodies of the blocks of the other sections that have settings.
-std::optional<SectionKind> settings_section_at(const Outline& outline, std::size_t line) {
-  for (const Section& section : outline.sections) {
-    if (line <= section.heading.line || line >= section.heading.span_end) continue;
-    if (section.kind == SectionKind::Meta)
-      return line < section.heading.body_end ? std::optional(SectionKind::Meta) : std::nullopt;
-    for (const Block& block : section.blocks) {
-      if (line > block.heading.line && line < block.heading.body_end &&
-          !settings_of(section.kind).empty()) {
+// Where a line (from 0) gives settings: the meta section's own lines and
+// blocks, and the bodies of the blocks of the other sections that have
+// settings.
+std::optional<SectionKind> settings_section_at(const Structure& structure, std::size_t line) {
+  const std::size_t number = line + 1;
+  for (const SectionPlace& section : structure.sections) {
+    if (number <= section.line || number >= section.end_line) continue;
+    if (section.kind == SectionKind::Meta) {
+      const std::size_t own_end =
+          section.blocks.empty() ? section.end_line : section.blocks[0].line;
+      return number < own_end ? std::optional(SectionKind::Meta) : std::nullopt;
+    }
+    for (const BlockPlace& block : section.blocks) {
+      const std::size_t body_end =
+          block.sub_blocks.empty() ? block.end_line : block.sub_blocks[0].line;
+      if (number > block.line && number < body_end && !settings_of(section.kind).empty()) {
         return section.kind;
       }
     }
@@ -57,11 +64,11 @@ std::optional<std::size_t> setting_start(std::string_view line, std::size_t colu
 std::vector<CompletionItem> completion_at(std::string_view text, Position position,
                                           PositionEncoding encoding) {
   std::vector<CompletionItem> items;
-  const Outline outline = outline_of(text);
+  const Structure structure = structure_of(text);
   const LineIndex index(text, encoding);
   const std::size_t offset = index.offset_of(position);
   const std::size_t line = index.line_of(offset);
-  const auto section = settings_section_at(outline, line);
+  const auto section = settings_section_at(structure, line);
   if (!section) return items;
   const std::size_t line_start = index.line_start(line);
   const std::string_view line_text = text.substr(line_start, index.line_end(line) - line_start);
@@ -80,11 +87,11 @@ std::vector<CompletionItem> completion_at(std::string_view text, Position positi
 }
 
 std::optional<Hover> hover_at(std::string_view text, Position position, PositionEncoding encoding) {
-  const Outline outline = outline_of(text);
+  const Structure structure = structure_of(text);
   const LineIndex index(text, encoding);
   const std::size_t offset = index.offset_of(position);
   const std::size_t line = index.line_of(offset);
-  const auto section = settings_section_at(outline, line);
+  const auto section = settings_section_at(structure, line);
   if (!section) return std::nullopt;
   const std::size_t line_start = index.line_start(line);
   const std::string_view line_text = text.substr(line_start, index.line_end(line) - line_start);

@@ -6,71 +6,45 @@
 #include <string_view>
 #include <vector>
 
-#include "lsp/outline.h"
+#include <voromel/structure.h>
 
-// The names in a document that refer to a block of a section: a song's
-// layers, a note's sound, a placement's motif, subtrack, sound and tuning, a
-// layer's tuning and reverb preset, a harmonic's and a modulation's wave.
-// Worked out from the text line by line, as the grammars read it.
+// The names of a document as the library reads them, grouped so that the
+// server can go from a name to everything that names the same thing.
 namespace voromel::lsp {
 
-// A name's place: bytes [begin, end) of one line.
-struct NamePlace {
-  std::size_t line = 0;
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  friend bool operator==(const NamePlace&, const NamePlace&) = default;
+class NameIndex {
+ public:
+  NameIndex(std::string_view text, const Structure& structure);
+
+  // The name whose span holds byte `offset`, its end included.
+  const NamePlace* at(std::size_t offset) const;
+  std::string_view text_of(const NamePlace& name) const;
+
+  // The places that define and that use what `name` names, in file order.
+  // A block name names a block of its section; a parameter is one across
+  // the document; a marker is one within its song.
+  std::vector<TextSpan> definitions(const NamePlace& name) const;
+  std::vector<TextSpan> uses(const NamePlace& name) const;
+  // The same, for `text` in place of the name's own text.
+  std::vector<TextSpan> definitions(const NamePlace& name, std::string_view text) const;
+
+ private:
+  struct Key {
+    int group;
+    std::size_t scope;
+    std::string_view text;
+    auto operator<=>(const Key&) const = default;
+  };
+  Key key_of(const NamePlace& name, std::string_view text) const;
+  // The names keyed `key`, in file order.
+  std::vector<const NamePlace*> named(const Key& key) const;
+
+  std::string_view text_;
+  const Structure& structure_;
+  // Where each song's block starts, in file order, for markers' scope.
+  std::vector<std::size_t> song_starts_;
+  // The names by key, then in file order.
+  std::vector<std::pair<Key, const NamePlace*>> by_key_;
 };
-
-// A use of a name, and the section whose block it names.
-struct NameUse {
-  SectionKind target = SectionKind::Unknown;
-  std::string_view name;
-  NamePlace place;
-};
-
-// A '## <name>' heading of a section whose blocks can be named.
-struct NameDefinition {
-  SectionKind section = SectionKind::Unknown;
-  std::string_view name;
-  NamePlace place;
-};
-
-struct Names {
-  std::vector<NameDefinition> definitions;
-  std::vector<NameUse> uses;
-};
-
-// The sections whose blocks are wanted as targets of uses, one bit per
-// `SectionKind`.
-using NameTargets = unsigned;
-inline constexpr NameTargets all_targets = ~0u;
-constexpr NameTargets target(SectionKind kind) {
-  return 1u << static_cast<unsigned>(kind);
-}
-
-// The definitions, and the uses of the wanted targets; the lines that can
-// only name other targets are not read.
-Names names_of(const Outline& outline, NameTargets targets = all_targets);
-
-// What sits at a byte of a line: a use or a block heading's name.
-struct NameAt {
-  SectionKind section = SectionKind::Unknown;
-  std::string_view name;
-};
-std::optional<NameAt> name_at(const Names& names, std::size_t line, std::size_t column);
-
-// Every heading of a block of `section` called `name`, in file order.
-std::vector<NamePlace> definitions_of(const Names& names, const NameAt& name);
-// Every use of `name` as a block of `section`, in file order.
-std::vector<NamePlace> uses_of(const Names& names, const NameAt& name);
-
-// Whether a token reads as a number in the grammars (decimal numbers,
-// "inf" and "nan" in any letter case).
-bool reads_as_number(std::string_view token);
-
-// Why `name` cannot replace a block name of `section` everywhere it is
-// named: it would not read back as that one name. Nothing when it can.
-std::optional<std::string> unusable_name(SectionKind section, std::string_view name);
 
 }  // namespace voromel::lsp

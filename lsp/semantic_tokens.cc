@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "lsp/names.h"
-#include "lsp/outline.h"
+#include <voromel/structure.h>
+
 #include "lsp/positions.h"
 
 namespace voromel::lsp {
@@ -13,85 +13,70 @@ namespace {
 enum TokenType : std::uint32_t { SectionHeading, BlockHeading, Keyword, Number, Name };
 
 struct Token {
-  std::size_t line;
-  std::size_t begin;
-  std::size_t end;
+  TextSpan span;
   TokenType type;
 };
 
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+bool is_letter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool is_keyword(std::string_view word) {
-  return word == "motif" || word == "subtrack" || word == "transpose" || word == "tuning" ||
-         word == "pitch" || word == "volume" || word == "trim" || word == "note" ||
-         word == "skip" || word == "param" || word == "wave" || word.starts_with("wave@");
+bool ends_word(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '@';
 }
 
-// Directives, keywords and numbers of one body line.
-void add_words(std::string_view line, std::size_t number, std::vector<Token>& tokens) {
-  std::size_t at = 0;
-  while (at < line.size()) {
-    while (at < line.size() && is_space(line[at])) ++at;
-    const std::size_t begin = at;
-    while (at < line.size() && !is_space(line[at])) ++at;
-    if (at == begin) break;
-    const std::string_view word = line.substr(begin, at - begin);
-    if (word.size() > 1 && word.front() == '@') {
-      tokens.push_back({number, begin, at, Keyword});
-    } else if (reads_as_number(word)) {
-      tokens.push_back({number, begin, at, Number});
-    } else if (is_keyword(word)) {
-      tokens.push_back({number, begin, at, Keyword});
+// The '@' directives of a directive line that starts at `start`; a layer's
+// line may give several.
+void add_directives(std::string_view text, std::size_t start, std::vector<Token>& tokens) {
+  const std::size_t end = std::min(text.find('\n', start), text.size());
+  for (std::size_t at = text.find('@', start); at != std::string_view::npos && at + 1 < end;
+       at = text.find('@', at + 1)) {
+    if (!is_letter(text[at + 1])) continue;
+    std::size_t word_end = at + 1;
+    while (word_end < end && !ends_word(text[word_end])) ++word_end;
+    tokens.push_back({{at, word_end}, Keyword});
+  }
+}
+
+std::vector<Token> tokens_of(std::string_view text, const Structure& structure,
+                             const LineIndex& index) {
+  std::vector<Token> tokens;
+  for (const SectionPlace& section : structure.sections) {
+    tokens.push_back({section.heading, SectionHeading});
+    if (section.kind == SectionKind::Unknown) continue;
+    for (const BlockPlace& block : section.blocks) tokens.push_back({block.heading, BlockHeading});
+  }
+  for (std::size_t line = 0; line < structure.lines.size(); ++line) {
+    if (structure.lines[line] == LineKind::Directive) {
+      add_directives(text, index.line_start(line), tokens);
     }
   }
+  for (const TextSpan& number : structure.numbers) tokens.push_back({number, Number});
+  for (const NamePlace& name : structure.names) {
+    if (!name.defines || name.kind == NameKind::Parameter || name.kind == NameKind::Marker) {
+      tokens.push_back({name.span, Name});
+    }
+  }
+  std::stable_sort(tokens.begin(), tokens.end(),
+                   [](const Token& a, const Token& b) { return a.span.begin < b.span.begin; });
+  return tokens;
 }
 
 }  // namespace
 
 std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding) {
-  const Outline outline = outline_of(text);
-  const Names names = names_of(outline);
-  std::vector<Token> tokens;
-  for (const Section& section : outline.sections) {
-    const auto& lines = outline.lines;
-    tokens.push_back({section.heading.line, 0, lines[section.heading.line].size(), SectionHeading});
-    if (section.kind == SectionKind::Unknown) continue;
-    for (const Block& block : section.blocks) {
-      tokens.push_back({block.heading.line, 0, lines[block.heading.line].size(), BlockHeading});
-      for (std::size_t line = block.heading.line + 1; line < block.heading.body_end; ++line) {
-        add_words(lines[line], line, tokens);
-      }
-    }
-    for (std::size_t line = section.heading.line + 1; line < section.heading.body_end; ++line) {
-      if (section.kind == SectionKind::Meta) add_words(lines[line], line, tokens);
-    }
-  }
-  for (const NameUse& use : names.uses) {
-    tokens.push_back({use.place.line, use.place.begin, use.place.end, Name});
-  }
-  std::stable_sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
-    return a.line != b.line ? a.line < b.line : a.begin < b.begin;
-  });
-  // Tokens may not overlap: a name replaces the word at its place, and a
-  // token inside another is dropped.
-  std::vector<Token> kept;
-  for (const Token& token : tokens) {
-    if (!kept.empty() && kept.back().line == token.line && token.begin < kept.back().end) {
-      if (token.begin == kept.back().begin) kept.back() = token;
-      continue;
-    }
-    kept.push_back(token);
-  }
+  const Structure structure = structure_of(text);
   const LineIndex index(text, encoding);
+  // Tokens may not overlap: a token inside another is dropped.
   std::vector<std::uint32_t> data;
   Position previous;
-  for (const Token& token : kept) {
-    const std::size_t start = index.line_start(token.line);
-    const Position begin = index.position_of(start + token.begin);
-    const Position end = index.position_of(start + token.end);
-    if (end.character == begin.character) continue;
+  std::size_t covered = 0;
+  for (const Token& token : tokens_of(text, structure, index)) {
+    if (token.span.begin < covered) continue;
+    covered = token.span.end;
+    const Position begin = index.position_of(token.span.begin);
+    const Position end = index.position_of(token.span.end);
+    if (end.line != begin.line || end.character == begin.character) continue;
     const auto line_delta = static_cast<std::uint32_t>(begin.line - previous.line);
     const auto start_delta = static_cast<std::uint32_t>(
         line_delta == 0 ? begin.character - previous.character : begin.character);

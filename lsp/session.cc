@@ -28,7 +28,7 @@ InitializeResult Session::initialize(const InitializeParams& params) {
 
 PublishDiagnostics Session::publish(const std::string& uri) const {
   const OpenDocument* open = document(uri);
-  return {uri, open->version, diagnostics_of(open->text, encoding_)};
+  return {uri, open->version, diagnostics_of(open->text, open->reading, encoding_)};
 }
 
 PublishDiagnostics Session::did_open(DidOpenParams params) {

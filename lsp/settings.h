@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "lsp/outline.h"
+#include <voromel/structure.h>
 
 namespace voromel::lsp {
 

@@ -1,6 +1,7 @@
 #include "lsp/symbols.h"
 
-#include "lsp/outline.h"
+#include <voromel/structure.h>
+
 #include "lsp/positions.h"
 
 namespace voromel::lsp {
@@ -37,33 +38,46 @@ SymbolKind block_kind(SectionKind section) {
   return SymbolKind::Field;
 }
 
-DocumentSymbol symbol_of(const Heading& heading, SymbolKind kind, const LineIndex& index) {
+// The last line, counted from 0, of what a heading at `line` (from 1) holds
+// up to `end_line`, blank lines at its end left out.
+std::size_t last_line(const Structure& structure, std::size_t line, std::size_t end_line) {
+  std::size_t last = end_line - 1;
+  while (last > line && structure.lines[last - 1] == LineKind::Blank) --last;
+  return last - 1;
+}
+
+DocumentSymbol symbol_of(std::string_view text, const Structure& structure, TextSpan name,
+                         std::size_t line, std::size_t end_line, SymbolKind kind,
+                         const LineIndex& index) {
   DocumentSymbol symbol;
   // Editors reject a symbol without a name.
-  symbol.name = heading.title.empty() ? std::string("(no name)") : std::string(heading.title);
+  symbol.name = name.begin == name.end
+                    ? std::string("(no name)")
+                    : std::string(text.substr(name.begin, name.end - name.begin));
   symbol.kind = kind;
-  symbol.range = {index.position_of(index.line_start(heading.line)),
-                  index.position_of(index.line_end(heading.last_line))};
-  const std::size_t line_start = index.line_start(heading.line);
-  const std::size_t title_start = line_start + heading.title_column;
-  symbol.selection_range = index.range_of(title_start, title_start + heading.title.size());
+  symbol.range = {index.position_of(index.line_start(line - 1)),
+                  index.position_of(index.line_end(last_line(structure, line, end_line)))};
+  symbol.selection_range = index.range_of(name.begin, name.end);
   return symbol;
 }
 
 }  // namespace
 
 std::vector<DocumentSymbol> document_symbols(std::string_view text, PositionEncoding encoding) {
-  const Outline outline = outline_of(text);
+  const Structure structure = structure_of(text);
   const LineIndex index(text, encoding);
   std::vector<DocumentSymbol> symbols;
-  for (const Section& section : outline.sections) {
+  for (const SectionPlace& section : structure.sections) {
     const SymbolKind kind =
         section.kind == SectionKind::Meta ? SymbolKind::Package : SymbolKind::Namespace;
-    DocumentSymbol symbol = symbol_of(section.heading, kind, index);
-    for (const Block& block : section.blocks) {
-      DocumentSymbol child = symbol_of(block.heading, block_kind(section.kind), index);
-      for (const Heading& sub : block.sub_blocks) {
-        child.children.push_back(symbol_of(sub, SymbolKind::Field, index));
+    DocumentSymbol symbol =
+        symbol_of(text, structure, section.title, section.line, section.end_line, kind, index);
+    for (const BlockPlace& block : section.blocks) {
+      DocumentSymbol child = symbol_of(text, structure, block.name, block.line, block.end_line,
+                                       block_kind(section.kind), index);
+      for (const BlockPlace& sub : block.sub_blocks) {
+        child.children.push_back(
+            symbol_of(text, structure, sub.name, sub.line, sub.end_line, SymbolKind::Field, index));
       }
       symbol.children.push_back(std::move(child));
     }
@@ -73,16 +87,17 @@ std::vector<DocumentSymbol> document_symbols(std::string_view text, PositionEnco
 }
 
 std::vector<FoldingRange> folding_ranges(std::string_view text) {
-  const Outline outline = outline_of(text);
+  const Structure structure = structure_of(text);
   std::vector<FoldingRange> ranges;
-  auto add = [&](const Heading& heading) {
-    if (heading.last_line > heading.line) ranges.push_back({heading.line, heading.last_line});
+  auto add = [&](std::size_t line, std::size_t end_line) {
+    const std::size_t last = last_line(structure, line, end_line);
+    if (last > line - 1) ranges.push_back({line - 1, last});
   };
-  for (const Section& section : outline.sections) {
-    add(section.heading);
-    for (const Block& block : section.blocks) {
-      add(block.heading);
-      for (const Heading& sub : block.sub_blocks) add(sub);
+  for (const SectionPlace& section : structure.sections) {
+    add(section.line, section.end_line);
+    for (const BlockPlace& block : section.blocks) {
+      add(block.line, block.end_line);
+      for (const BlockPlace& sub : block.sub_blocks) add(sub.line, sub.end_line);
     }
   }
   return ranges;

@@ -16,15 +16,6 @@ TrackProblem problem_of(const Error& error) {
 
 }  // namespace
 
-std::optional<TrackProblem> diagnose(std::string_view text) {
-  // One read of the text, block by block as the tool's default mode reads
-  // it, which gives the first error and the first refusal; it is faster
-  // than reading the whole model, which the server does not need.
-  auto written = format(text);
-  if (!written) return problem_of(written.error());
-  return std::nullopt;
-}
-
 CanonicalOutcome canonical_text(std::string_view text) {
   CanonicalOutcome outcome;
   auto written = format(text);

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Everything the server asks of the voromel library, in the server's own
-// terms. No other file of the server calls into the library.
+// The canonical text of a document, as the server asks the library for it;
+// where things are in a text comes from <voromel/structure.h>.
 namespace voromel::lsp {
 
 struct TrackProblem {
@@ -22,10 +22,6 @@ struct TrackProblem {
   // The file line it concerns, from 0, when the library knows it.
   std::optional<std::size_t> line;
 };
-
-// The first problem of a text, where the tool's reader stops; none when the
-// tool would rewrite it.
-std::optional<TrackProblem> diagnose(std::string_view text);
 
 // The canonical form of a text, or the problem that stops the tool from
 // writing it.

@@ -1,12 +1,12 @@
 #include "voromel/voromel.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 
 #include "canonical_text.h"
 #include "header_format/parse_error.h"
 #include "header_format/text.h"
+#include "placed_errors.h"
 #include "track/multisong/canonical_form.h"
 #include "track/multisong/section_kinds.h"
 #include "track/multisong/write_memo.h"
@@ -17,44 +17,6 @@ namespace voromel {
 
 namespace {
 
-// The bytes of `text` that `place`, a view a reader took of it, covers;
-// nothing for a view of any other text.
-std::optional<TextSpan> span_in(std::string_view text, std::string_view place) {
-  const std::less<const char*> before;
-  if (place.data() == nullptr || text.data() == nullptr || before(place.data(), text.data()) ||
-      before(text.data() + text.size(), place.data() + place.size())) {
-    return std::nullopt;
-  }
-  const auto begin = static_cast<std::size_t>(place.data() - text.data());
-  return TextSpan{begin, begin + place.size()};
-}
-
-std::size_t line_at(std::string_view text, std::size_t offset) {
-  return static_cast<std::size_t>(std::count(text.begin(), text.begin() + offset, '\n')) + 1;
-}
-
-// An error placed in `text`, the text read: the line the reader gave, else
-// the line of the place it found the error at.
-Error placed_error(Error::Kind kind, std::string message, std::optional<std::size_t> line,
-                   std::optional<BlockName> block, std::string_view text, std::string_view place) {
-  const std::optional<TextSpan> span = span_in(text, place);
-  if (!line && span) line = line_at(text, span->begin);
-  return Error(kind, std::move(message), line, std::move(block), span);
-}
-
-Error located_error(const header_format::ParseError& error, Error::Kind kind,
-                    std::string_view text) {
-  std::optional<BlockName> block;
-  if (!error.section().empty()) block = BlockName{error.section(), error.block()};
-  return placed_error(kind, error.text(), error.file_line(), std::move(block), text,
-                      error.place());
-}
-
-Error read_error(const header_format::ParseError& error, std::string_view text) {
-  return located_error(error, error.refuses() ? Error::Kind::Refused : Error::Kind::Unreadable,
-                       text);
-}
-
 // The tool refuses such a text when it reads the file, and the grammars
 // expect none.
 Result<Ok, Error> check_utf8(std::string_view text) {
@@ -64,14 +26,6 @@ Result<Ok, Error> check_utf8(std::string_view text) {
 
 Error refusal(std::string message) {
   return Error(Error::Kind::Refused, std::move(message));
-}
-
-// A refusal of a rewrite, placed in `text` when it was read from one.
-Error refusal(track::multisong::Refusal reason, std::string_view text = {}) {
-  std::optional<BlockName> block;
-  if (!reason.section.empty()) block = BlockName{std::move(reason.section), std::move(reason.block)};
-  return placed_error(Error::Kind::Refused, std::move(reason.message), std::nullopt,
-                      std::move(block), text, reason.place);
 }
 
 // The refusal of a written text that does not read, naming the block that
@@ -123,7 +77,7 @@ Result<Document, Error> Document::read(std::string_view text) {
 
 Result<std::string, Error> Document::write() const {
   auto written = track::multisong::write_document(model_);
-  if (auto reason = written.refusals.first()) return refusal(std::move(*reason));
+  if (auto reason = written.refusals.first()) return refusal_error(std::move(*reason), {});
   if (auto field = track::multisong::unwritable_field(model_)) return refusal(std::move(*field));
   if (auto checked = check_read_back(written.text); !checked) return std::move(checked).error();
   return std::move(written.text);
@@ -131,7 +85,7 @@ Result<std::string, Error> Document::write() const {
 
 Result<Ok, Error> Document::check() const {
   if (auto reason = track::multisong::write_document(model_).refusals.first()) {
-    return refusal(std::move(*reason));
+    return refusal_error(std::move(*reason), {});
   }
   return Ok{};
 }
@@ -142,7 +96,7 @@ Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_n
   if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable, {});
   if (!upgraded.value()) return std::optional<Document>();
   if (auto reason = track::multisong::write_document(lifted).refusals.first_lost_text()) {
-    return refusal(std::move(*reason));
+    return refusal_error(std::move(*reason), {});
   }
   return std::optional<Document>(Document(std::move(lifted)));
 }
@@ -156,7 +110,8 @@ Result<CanonicalText, Error> canonical_text(std::string_view text) {
   auto form = track::multisong::canonical_form(text, memo);
   if (!form) return read_error(form.error(), text);
   CanonicalText written{form.value().same_as_input, std::move(form.value().text), std::nullopt};
-  if (auto& reason = form.value().refusal) written.refusal = refusal(std::move(*reason), text);
+  if (auto& reason = form.value().refusal)
+    written.refusal = refusal_error(std::move(*reason), text);
   return written;
 }
 
@@ -178,7 +133,8 @@ Result<std::optional<std::string>, Error> upgrade(std::string_view text,
   if (!upgraded) return located_error(upgraded.error(), Error::Kind::NotUpgradable, text);
   if (!upgraded.value()) return std::optional<std::string>();
   auto written = track::multisong::write_document(model.value());
-  if (auto reason = written.refusals.first_lost_text()) return refusal(std::move(*reason));
+  if (auto reason = written.refusals.first_lost_text())
+    return refusal_error(std::move(*reason), {});
   return std::optional<std::string>(std::move(written.text));
 }
 

@@ -1,9 +1,11 @@
 #include "voromel/voromel.h"
+#include "voromel/structure.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -150,6 +152,85 @@ TEST(OwningDocument, FormatRefusesWhatTheToolRefusesWithItsPlace) {
     EXPECT_EQ(formatted.error().line(), c.line);
     EXPECT_EQ(formatted.error().block(), c.block);
     EXPECT_EQ(formatted.error().span(), c.span);
+  }
+}
+
+// Names where the readers read them, white space and numbers included; a
+// block that does not read keeps the others' names.
+TEST(Structure, NamesWhereTheReadersReadThem) {
+  const std::string text =
+      "# Songs\n## main\n@param speed 1\n@marker 4 drop\n@jump-at drop 0 if speed > 1\n"
+      "@layer\xC2\xA0lead\n# Layers\xE3\x80\x80\n## lead\n@effect reverb +-5\nsub 0 60 1\n"
+      "bad line\n## pad\nbell 0 60 1\n";
+  const Structure structure = structure_of(text);
+  struct Name {
+    NameKind kind;
+    bool defines;
+    std::string text;
+  };
+  const std::vector<Name> expected = {
+      {NameKind::Parameter, true, "speed"},   {NameKind::Marker, true, "drop"},
+      {NameKind::Marker, false, "drop"},      {NameKind::Parameter, false, "speed"},
+      {NameKind::Layer, false, "lead"},       {NameKind::Layer, true, "lead"},
+      {NameKind::ReverbPreset, false, "+-5"}, {NameKind::Sound, false, "sub"},
+      {NameKind::Layer, true, "pad"},         {NameKind::Sound, false, "bell"},
+  };
+  ASSERT_EQ(structure.names.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(expected[i].text);
+    const NamePlace& name = structure.names[i];
+    EXPECT_EQ(name.kind, expected[i].kind);
+    EXPECT_EQ(name.defines, expected[i].defines);
+    EXPECT_EQ(text.substr(name.span.begin, name.span.end - name.span.begin), expected[i].text);
+  }
+  ASSERT_EQ(structure.sections.size(), 2u);
+  EXPECT_EQ(structure.sections[1].kind, SectionKind::Layers);
+  EXPECT_EQ(structure.sections[1].line, 7u);
+  ASSERT_EQ(structure.sections[1].blocks.size(), 2u);
+  EXPECT_FALSE(structure.sections[1].blocks[0].reads);
+  EXPECT_TRUE(structure.sections[1].blocks[1].reads);
+  EXPECT_EQ(structure.sections[1].blocks[1].end_line, 14u);
+  EXPECT_EQ(structure.lines,
+            (std::vector<LineKind>{LineKind::SectionHeading, LineKind::BlockHeading,
+                                   LineKind::Directive, LineKind::Directive, LineKind::Directive,
+                                   LineKind::Directive, LineKind::SectionHeading,
+                                   LineKind::BlockHeading, LineKind::Directive, LineKind::Content,
+                                   LineKind::Content, LineKind::BlockHeading, LineKind::Content}));
+}
+
+// A reading brought up to date change by change gives what a whole read of
+// each text gives.
+TEST(Structure, AReadingFollowsChangesAsAWholeReadWould) {
+  const std::string start =
+      "# Meta\n@title T\n# Songs\n## main\n@tempo 90\n@layer lead\n\n# Layers\n## lead\n"
+      "piano 0 60 1\nmotif hook 2 piano\n## pad\n@tuning just\nbell 0 61 2\n# Tunings\n"
+      "## just\n1 1.5\n# Motifs\n## hook\n0 60 1\n# Notes\n## any\ntext\n";
+  const std::string alphabet = "0 1\n#x@";
+  const std::vector<NameKind> kinds = {NameKind::Layer, NameKind::Motif, NameKind::Tuning};
+  std::mt19937 random(27);
+  std::string text = start;
+  Reading reading;
+  for (int step = 0; step < 600; ++step) {
+    if (step % 40 == 0) text = start;
+    const std::size_t at = random() % (text.size() + 1);
+    if (random() % 2 == 0 && at < text.size()) {
+      text.erase(at, 1);
+    } else {
+      text.insert(at, 1, alphabet[random() % alphabet.size()]);
+    }
+    reading.read(text);
+    SCOPED_TRACE(text);
+    const auto whole = format(text);
+    ASSERT_EQ(reading.problem().has_value(), !whole.has_value());
+    if (!whole) {
+      EXPECT_EQ(reading.problem()->message(), whole.error().message());
+      EXPECT_EQ(reading.problem()->line(), whole.error().line());
+      EXPECT_EQ(reading.problem()->block(), whole.error().block());
+      EXPECT_EQ(reading.problem()->span(), whole.error().span());
+    }
+    Reading fresh;
+    fresh.read(text);
+    EXPECT_EQ(reading.undefined_uses(kinds), fresh.undefined_uses(kinds));
   }
 }
 

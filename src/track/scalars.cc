@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "track/name_log.h"
 #include "track/short_decimal.h"
 
 namespace voromel::track {
@@ -125,6 +126,7 @@ bool is_number(std::string_view text) {
 
 LineResult<float> parse_float(std::string_view text, std::size_t line_number,
                               std::string_view name) {
+  NameLog::number(text);
   if (const auto value = read_short_decimal(text)) return *value;
   if (!is_number(text)) return ParseError::line(line_number, quoted_number_message(name, text));
   return read_valid_number(text);

@@ -133,7 +133,7 @@ TEST(SplitDocument, FirstLineSkipsLeadingBlankLines) {
 }
 
 TEST(TrimBlankEdges, TrimsEveryLevelAndMovesFirstLine) {
-  Instance block{"b", {"", "\u00a0", "a", "", "b", " "}, {}, 4};
+  Instance block{"b", {"", "\u00a0", "a", "", "b", " "}, {}, 4, {}};
   block.children.push_back(Instance{"c", {"", "x", "\u2028"}, {}, 9, {}});
   block.children[0].children.push_back(Instance{"d", {" ", ""}, {}, 20, {}});
   trim_blank_edges(block);
@@ -161,7 +161,7 @@ TEST(Separate, AddsOneLineFeedUnlessEmptyOrAlreadyBlank) {
 }
 
 TEST(SerializeInstance, WritesChildrenAtTheirDepth) {
-  Instance block{"b", {"one", "", "two"}, {}, 1};
+  Instance block{"b", {"one", "", "two"}, {}, 1, {}};
   block.children.push_back(Instance{"c", {"x"}, {}, 1, {}});
   block.children[0].children.push_back(Instance{"d", {}, {}, 1, {}});
   block.children.push_back(Instance{"", {}, {}, 1, {}});
@@ -186,7 +186,7 @@ TEST(SplitDocument, DeepNestingSplitsWritesAndDestroysWithoutRecursion) {
 
 TEST(Instance, DestroysAVeryDeepChainWithoutRecursion) {
   // Far deeper than a recursive destructor could go on the default stack.
-  Instance root{"0", {}, {}, 1};
+  Instance root{"0", {}, {}, 1, {}};
   Instance* tip = &root;
   for (int level = 1; level < 300000; ++level) {
     tip->children.push_back(Instance{"n", {"line"}, {}, 1, {}});

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
+
+#include <voromel/voromel.h>
 
 #include "lsp/framing.h"
 #include "tests/lsp/server_test_support.h"
@@ -215,6 +219,10 @@ TEST(LspDiagnostics, TheFirstProblemOnItsFileLine) {
        R"([{"range":{"start":{"line":1,"character":0},"end":{"line":1,"character":10}},
            "severity":2,"source":"voromel",
            "message":"'stray text' sits before the first block of '# Layers', where nothing reads it: move it into a '## <name>' block under '# Layers'"}])"},
+      {"two quotes before a section's first block", "# Sounds\n\n''\n\n## a\nsine 1\n",
+       R"([{"range":{"start":{"line":2,"character":0},"end":{"line":2,"character":2}},
+           "severity":2,"source":"voromel",
+           "message":"'''' sits before the first block of '# Sounds', where nothing reads it: move it into a '## <name>' block under '# Sounds'"}])"},
       {"a sub-block nothing reads", "# Layers\n## lead\n@volume 0.5\n### notes\nx\n",
        R"([{"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":9}},
            "severity":2,"source":"voromel",
@@ -538,32 +546,29 @@ TEST(LspNames, RenameChangesTheHeadingAndEveryUse) {
 }
 
 TEST(LspNames, RenameRefusesANameThatWouldNotReadBack) {
+  const auto refused = [](std::string name) {
+    return "cannot rename to '" + name + "': the text would not read it back as that one name";
+  };
   struct Case {
     int line;
     int character;
     const char* new_name;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {16, 4, "", "cannot rename to a block name cannot be empty"},
-      {16, 4, "two words", "cannot rename to 'two words' holds white space; a name is one word"},
+      {16, 4, "", refused("")},
+      {16, 4, "two words", refused("two words")},
       {16, 4,
        "a\xC2\xA0"
        "b",
-       "cannot rename to 'a\xC2\xA0"
-       "b' holds white space; a name is one word"},
-      {16, 4, "#x", "cannot rename to '#x' starts with '#', which would make a heading"},
-      {16, 4, "x@2", "cannot rename to 'x@2' holds '@', which starts a directive or a multiplier"},
-      {16, 4, "tri", "cannot rename to 'tri' is a built-in wave word of harmonic lines"},
-      {24, 4, "0.5",
-       "cannot rename to '0.5' reads as a number, which '@effect reverb' takes as a room size"},
-      {24, 4, "-inf",
-       "cannot rename to '-inf' reads as a number, which '@effect reverb' takes as a room size"},
-      {11, 4, "motif", "cannot rename to 'motif' would make a note line read as something else"},
-      {11, 4, "kick.wav",
-       "cannot rename to 'kick.wav' would make a note line read as something else"},
-      {19, 4, "tuning", "cannot rename to 'tuning' is a keyword of placement lines"},
+       refused("a\xC2\xA0"
+               "b")},
+      {16, 4, "tri", refused("tri")},
+      {24, 4, "0.5", refused("0.5")},
+      {24, 4, "-inf", refused("-inf")},
+      {11, 4, "motif", refused("motif")},
+      {11, 4, "kick.wav", refused("kick.wav")},
       {24, 4, "room", "'# Reverb' already has a block 'room'"},
-      {11, 4, "lead\n", "cannot rename to 'lead\n' holds white space; a name is one word"},
+      {11, 4, "lead\n", refused("lead\n")},
       {12, 1, "x", "no block defines 'sine'"},
       {17, 0, "x", "no block name here"},
   };
@@ -573,6 +578,140 @@ TEST(LspNames, RenameRefusesANameThatWouldNotReadBack) {
                                     ",\"newName\":" + json_string(c.new_name))),
                 R"({"jsonrpc":"2.0","id":1,"error":{"code":-32803,"message":)" +
                     json_string(c.message) + "}}");
+  }
+}
+
+// White space and numbers as the library reads them: a no-break space
+// between "@layer" and its name, an ideographic space after a section title,
+// and a reverb preset whose name only looks like a number.
+TEST(LspNames, NamesWhereTheLibraryReadsThem) {
+  const std::string text =
+      "# Songs\n## main\n@layer\xC2\xA0lead\n"  // 0-2
+      "# Layers\xE3\x80\x80\n## lead\n"         // 3-4
+      "@effect reverb +-5\n"                    // 5
+      "# Reverb\n## +-5\nmix 0.5\n";            // 6-8
+  const auto opened = after_handshake(serve(handshake() + did_open(uri, text)));
+  ASSERT_EQ(opened.size(), 1u);
+  expect_json(opened[0], published(1, "[]"));
+  const auto result = [](std::string value) {
+    return R"({"jsonrpc":"2.0","id":1,"result":)" + value + "}";
+  };
+  const char* with_declaration = R"(,"context":{"includeDeclaration":true})";
+  struct Case {
+    const char* name;
+    std::string query;
+    std::string answer;
+  } cases[] = {
+      {"the layer's references", at("textDocument/references", 4, 4, with_declaration),
+       result("[" + location(4, 3, 7) + "," + location(2, 7, 11) + "]")},
+      {"the definition of the layer", at("textDocument/definition", 2, 8),
+       result(location(4, 3, 7))},
+      {"the preset's references", at("textDocument/references", 7, 4, with_declaration),
+       result("[" + location(7, 3, 6) + "," + location(5, 15, 18) + "]")},
+      {"the layer renamed", at("textDocument/rename", 4, 4, R"(,"newName":"solo")"),
+       result(R"({"changes":{"file:///a.track":[
+         {"range":{"start":{"line":4,"character":3},"end":{"line":4,"character":7}},"newText":"solo"},
+         {"range":{"start":{"line":2,"character":7},"end":{"line":2,"character":11}},"newText":"solo"}]}})")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    expect_json(result_of(text, c.query), c.answer);
+  }
+}
+
+// For generated documents, with the white space the library takes between
+// tokens, the server's references to every defined block are exactly the
+// uses that the library's model holds.
+TEST(LspNames, ReferencesAreTheUsesTheModelHolds) {
+  const std::vector<std::string> spaces = {" ", "\t", "\xC2\xA0", "\xE3\x80\x80", " \t "};
+  const std::vector<std::string> layers = {"lead", "bass"};
+  const std::vector<std::string> sounds = {"piano", "bell", "kick"};
+  const std::vector<std::string> presets = {"hall", "+-5"};
+  std::mt19937 random(27);
+  const auto pick = [&](const std::vector<std::string>& list) {
+    return list[random() % list.size()];
+  };
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<std::string> lines = {"# Songs", "## main"};
+    const auto line = [&](std::vector<std::string> tokens) {
+      std::string text = tokens[0];
+      for (std::size_t i = 1; i < tokens.size(); ++i) text += pick(spaces) + tokens[i];
+      lines.push_back(text);
+    };
+    for (int i = 0; i < 3; ++i) line({"@layer", pick(layers)});
+    std::vector<std::pair<std::string, std::size_t>> headings;
+    const auto heading = [&](const std::string& name) {
+      headings.emplace_back(name, lines.size());
+      lines.push_back("## " + name);
+    };
+    lines.push_back("# Layers");
+    for (const std::string& layer : layers) {
+      heading(layer);
+      line({"@tuning", "just"});
+      line({"@effect", "reverb", pick(presets)});
+      for (int i = 0; i < 4; ++i) line({pick(sounds), std::to_string(i), "60", "1"});
+      line({"motif", "hook", "0", pick(sounds), "tuning", "just"});
+      line({"subtrack", layer == layers[0] ? layers[1] : layers[0], "4", "transpose", "2"});
+    }
+    lines.push_back("# Sounds");
+    for (const std::string& sound : sounds) {
+      heading(sound);
+      lines.push_back("sine 1");
+    }
+    lines.push_back("# Motifs");
+    heading("hook");
+    lines.insert(lines.end(), {"0 60 1", "# Tunings"});
+    heading("just");
+    lines.insert(lines.end(), {"1 1.125 1.25 1.5", "# Reverb"});
+    for (const std::string& preset : presets) {
+      heading(preset);
+      lines.push_back("mix 0.5");
+    }
+    std::string text;
+    for (const std::string& one : lines) text += one + "\n";
+
+    const auto read = Document::read(text);
+    ASSERT_TRUE(read.has_value()) << read.error().message();
+    const TrackDocument& model = read.value().model();
+    std::map<std::string, std::size_t> uses;
+    for (const auto& song : model.sections.songs.items) {
+      for (const std::string& layer : song.value.layers) ++uses[layer];
+    }
+    for (const auto& layer : model.sections.layers.items) {
+      ++uses[*layer.value.tuning];
+      for (const song::Note& note : layer.value.notes) ++uses[note.sound];
+      for (const auto& motif : layer.value.motif_instances) {
+        uses[motif.name] += 1;
+        uses[motif.sound] += 1;
+        uses[*motif.tuning] += 1;
+      }
+      for (const auto& subtrack : layer.value.subtrack_instances) ++uses[subtrack.name];
+      for (const song::Effect& effect : layer.value.effects) {
+        ++uses[std::get<song::Effect::ReverbPresetName>(effect.kind).name];
+      }
+    }
+    std::string requests;
+    for (const auto& [name, at_line] : headings) {
+      requests += at("textDocument/references", static_cast<int>(at_line), 4,
+                     R"(,"context":{"includeDeclaration":false})");
+    }
+    const auto messages =
+        after_handshake(serve(handshake(R"({"general":{"positionEncodings":["utf-8"]}})") +
+                              did_open(uri, text) + requests));
+    ASSERT_EQ(messages.size(), headings.size() + 1);
+    for (std::size_t i = 0; i < headings.size(); ++i) {
+      const std::string& name = headings[i].first;
+      SCOPED_TRACE(name);
+      const auto found = nlohmann::json::parse(messages[i + 1])["result"];
+      EXPECT_EQ(found.size(), uses[name]);
+      for (const auto& place : found) {
+        const auto& range = place["range"];
+        const std::string& on = lines[range["start"]["line"].get<std::size_t>()];
+        const auto start = range["start"]["character"].get<std::size_t>();
+        EXPECT_EQ(on.substr(start, range["end"]["character"].get<std::size_t>() - start), name);
+      }
+    }
   }
 }
 

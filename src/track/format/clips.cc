@@ -7,6 +7,7 @@
 #include "header_format/text.h"
 #include "track/format/notes.h"
 #include "track/format/points.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 #include "track/short_decimal.h"
@@ -34,6 +35,7 @@ LineResult<bool> read_placement_clause(std::string_view token, Tokens& tokens,
   if (token == "tuning") {
     const auto name = tokens.next();
     if (!name) return ParseError::line(line_number, "tuning needs a name");
+    NameLog::use(NameKind::Tuning, *name);
     tuning = std::string(*name);
     return true;
   }
@@ -58,9 +60,10 @@ LineResult<Ok> read_placement_clauses(Tokens& tokens, std::size_t line_number,
 
 // The name and start that both placements begin with.
 LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line_number, std::string_view kind,
-                                   std::string& name, float& start) {
+                                   NameKind name_kind, std::string& name, float& start) {
   const auto name_token = tokens.next();
   if (!name_token) return ParseError::line(line_number, std::string(kind) + " needs a name");
+  NameLog::use(name_kind, *name_token);
   name = std::string(*name_token);
   const auto start_token = tokens.next();
   if (!start_token) return ParseError::line(line_number, std::string(kind) + " needs start");
@@ -72,10 +75,12 @@ LineResult<Ok> read_name_and_start(Tokens& tokens, std::size_t line_number, std:
 
 LineResult<std::optional<Placement>> parse_motif_instance(Tokens& tokens, std::size_t line_number) {
   song::MotifInstance placement;
-  auto head = read_name_and_start(tokens, line_number, "motif", placement.name, placement.start);
+  auto head = read_name_and_start(tokens, line_number, "motif", NameKind::Motif, placement.name,
+                                  placement.start);
   if (!head) return std::move(head).error();
   const auto sound = tokens.next();
   if (!sound) return ParseError::line(line_number, "motif needs a sound");
+  NameLog::use(NameKind::Sound, *sound);
   placement.sound = std::string(*sound);
   auto clauses =
       read_placement_clauses(tokens, line_number, "motif", placement.transpose, placement.tuning);
@@ -86,7 +91,8 @@ LineResult<std::optional<Placement>> parse_motif_instance(Tokens& tokens, std::s
 LineResult<std::optional<Placement>> parse_subtrack_instance(Tokens& tokens,
                                                              std::size_t line_number) {
   song::SubtrackInstance placement;
-  auto head = read_name_and_start(tokens, line_number, "subtrack", placement.name, placement.start);
+  auto head = read_name_and_start(tokens, line_number, "subtrack", NameKind::Subtrack,
+                                  placement.name, placement.start);
   if (!head) return std::move(head).error();
   const auto next = tokens.peek();
   if (next && *next != "transpose" && *next != "tuning") {

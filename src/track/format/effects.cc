@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -60,6 +61,7 @@ LineResult<Effect> parse_filter(Tokens& tokens, std::string_view type, std::size
   const std::string effect = std::string(type) + " param";
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "effect '" + effect + "' needs a parameter name");
+  NameLog::use(NameKind::Parameter, *name);
   auto bounds =
       read_fields<2>(tokens, effect, {Field{"max cutoff"}, Field{"min cutoff"}}, line_number);
   if (!bounds) return bounds.error();
@@ -124,6 +126,7 @@ LineResult<Effect> parse_reverb(Tokens& tokens, std::size_t line_number) {
   const auto first = tokens.peek();
   if (first && !is_number(*first)) {
     tokens.next();
+    NameLog::use(NameKind::ReverbPreset, *first);
     return Effect{Effect::ReverbPresetName{std::string(*first)}};
   }
   auto values = read_fields<4>(tokens, "reverb",

@@ -1,6 +1,7 @@
 #include "track/format/harmonics.h"
 
 #include "track/format/curves.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -44,6 +45,7 @@ LineResult<Harmonic> parse_wave_form(std::string_view keyword, Tokens& tokens,
   }
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "wave needs <name> <weight>");
+  NameLog::use(NameKind::Wave, *name);
   harmonic.wave = std::string(*name);
   auto weight = parse_next_float(tokens, line_number, "wave weight");
   if (!weight) return weight.error();
@@ -58,6 +60,7 @@ LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::strin
     auto multiplier = parse_float(first.substr(at + 1), line_number, "multiplier");
     if (!multiplier) return multiplier.error();
     harmonic.wave = renamed_wave(first.substr(0, at));
+    if (harmonic.wave == first.substr(0, at)) NameLog::use(NameKind::Wave, first.substr(0, at));
     harmonic.multiplier = multiplier.value();
     return header_format::Ok{};
   }
@@ -68,6 +71,7 @@ LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::strin
       harmonic.multiplier = alias.multiplier;
     }
   }
+  if (harmonic.wave == first) NameLog::use(NameKind::Wave, first);
   return header_format::Ok{};
 }
 
@@ -209,7 +213,10 @@ LineResult<song::Modulation> parse_lfo(std::string_view rate, Tokens& tokens,
   auto depth = parse_float(*depth_token, line_number, name);
   if (!depth) return depth.error();
   modulation.depth = depth.value();
-  if (const auto shape = tokens.next()) modulation.shape = renamed_wave(*shape);
+  if (const auto shape = tokens.next()) {
+    modulation.shape = renamed_wave(*shape);
+    if (modulation.shape == *shape) NameLog::use(NameKind::Wave, *shape);
+  }
   return modulation;
 }
 

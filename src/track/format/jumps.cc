@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -81,6 +82,8 @@ LineResult<std::optional<JumpTransition>> parse_transition(Tokens& tokens, std::
   const auto sound = tokens.next();
   if (!sound)
     return ParseError::line(line_number, std::string(label) + " 'via sound' needs a sound name");
+  NameLog::use(NameKind::Motif, *motif);
+  NameLog::use(NameKind::Sound, *sound);
   return std::optional<JumpTransition>(JumpTransition{std::string(*motif), std::string(*sound)});
 }
 
@@ -111,6 +114,7 @@ void read_source(std::string_view token, JumpCondition& condition) {
   } else {
     condition.source = JumpCondition::Source::Parameter;
     condition.parameter = std::string(token);
+    NameLog::use(NameKind::Parameter, token);
   }
 }
 

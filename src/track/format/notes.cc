@@ -6,6 +6,7 @@
 #include "track/format/curves.h"
 #include "track/format/note_curves.h"
 #include "track/format/points.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -241,6 +242,7 @@ LineResult<Ok> read_note_line(std::string_view sound, Tokens& tokens, std::size_
                             "note sound '" + std::string(sound) + "' would read back as a heading");
   }
   if (auto read = read_note_fields(tokens, line_number, "note", note); !read) return read;
+  NameLog::use(NameKind::Sound, sound);
   note.sound = sound;
   return Ok{};
 }

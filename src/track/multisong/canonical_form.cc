@@ -228,7 +228,7 @@ class OutlineSource {
       auto read = header_format::read_meta(reader.own_lines(), blocks);
       if (!read) return std::move(read).error();
       meta = std::move(read).value();
-      meta_sub_block_ = first_sub_block(blocks, meta);
+      meta_sub_block_ = header_format::unread_sub_block_heading(blocks, meta);
       if (++meta_sections_ == 2) second_meta_ = section.title;
     }
     use(meta);
@@ -286,18 +286,6 @@ class OutlineSource {
   }
 
  private:
-  // The heading of the sub-block that `meta` notes as unread.
-  static std::string_view first_sub_block(const std::vector<Instance>& blocks,
-                                          const header_format::Meta& meta) {
-    if (!meta.unread_sub_block) return {};
-    for (const Instance& block : blocks) {
-      if (block.name == meta.unread_sub_block->block && !block.children.empty()) {
-        return block.children.front().heading;
-      }
-    }
-    return {};
-  }
-
   // Calls `visit(reader)` with each section of the kind in file order while
   // it answers true.
   template <class Kind, class Visit>
@@ -316,8 +304,10 @@ class OutlineSource {
       auto written = header_format::write_block_body<Kind>(block.lines, out, equal_ratios_read_,
                                                            equal_ratios_written_, memo_);
       if (!written) {
-        return written.error().shifted(block.first_line).in_block(Kind::title, block.name).at(
-            block.heading);
+        return written.error()
+            .shifted(block.first_line)
+            .in_block(Kind::title, block.name)
+            .at(block.heading);
       }
       return Ok{};
     };

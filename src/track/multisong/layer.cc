@@ -16,6 +16,7 @@
 #include "track/format/notes.h"
 #include "track/multisong/indented_lines.h"
 #include "track/multisong/write_memo.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -77,6 +78,7 @@ LineResult<Ok> apply_volume(Layer& layer, std::string_view value, std::size_t li
   }
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "@volume param needs a parameter name");
+  NameLog::use(NameKind::Parameter, *name);
   song::VolumeParam param{std::string(*name), 1.0f};
   if (const auto scale_token = tokens.next()) {
     const auto scale = parse_float(*scale_token, line_number, "volume scale");
@@ -160,6 +162,7 @@ constexpr LayerDirectiveEntry layer_directives[] = {
      }},
     {"tuning",
      [](Layer& layer, std::string_view value, std::size_t) -> LineResult<Ok> {
+       NameLog::use(NameKind::Tuning, value);
        layer.tuning = std::string(value);
        return Ok{};
      }},

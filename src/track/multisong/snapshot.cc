@@ -2,6 +2,7 @@
 
 #include "header_format/text.h"
 #include "track/body_lines.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -17,6 +18,7 @@ LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::stri
   if (!value) {
     return ParseError::line(line_number, "invalid snapshot value '" + std::string(*rest) + "'");
   }
+  NameLog::use(NameKind::Parameter, name);
   snapshot.values.insert_or_assign(std::string(name), value.value());
   return header_format::Ok{};
 }

@@ -14,6 +14,7 @@
 #include "track/body_lines.h"
 #include "track/directive_names.h"
 #include "track/format/jumps.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/repeated_names.h"
 #include "track/scalars.h"
@@ -36,6 +37,7 @@ namespace {
 LineResult<SongDirective> parse_tempo_param(Tokens& tokens, std::size_t line_number) {
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "@tempo param needs a parameter name");
+  NameLog::use(NameKind::Parameter, *name);
   TempoParam param{std::string(*name), 1.0f};
   if (const auto scale_token = tokens.next()) {
     auto scale = parse_float(*scale_token, line_number, "tempo scale");
@@ -92,6 +94,7 @@ LineResult<SongDirective> parse_param(std::string_view value, std::size_t line_n
   Tokens tokens(value);
   const auto name = tokens.next();
   if (!name) return ParseError::line(line_number, "@param needs a name");
+  NameLog::define(NameKind::Parameter, *name);
   Param directive{std::string(*name), 0.0f};
   if (const auto default_token = tokens.next()) {
     auto default_value = parse_float(*default_token, line_number, "param default");
@@ -123,6 +126,7 @@ LineResult<SongDirective> parse_marker(std::string_view value, std::size_t line_
                                 " is a number, which a jump target could not tell apart "
                                 "from a beat");
   }
+  NameLog::define(NameKind::Marker, *name);
   return SongDirective(Marker{std::string(*name), beat.value()});
 }
 
@@ -130,6 +134,7 @@ LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line_nu
   Tokens tokens(value);
   const auto target = tokens.next();
   if (!target) return ParseError::line(line_number, "@jump needs a target");
+  if (!is_number(*target)) NameLog::use(NameKind::Marker, *target);
   auto jump = format::parse_jump_clauses(tokens, line_number, "jump", std::string(*target));
   if (!jump) return std::move(jump).error();
   return SongDirective(std::move(jump).value());
@@ -138,6 +143,7 @@ LineResult<SongDirective> parse_jump(std::string_view value, std::size_t line_nu
 // A position token that reads as a number is a beat, anything else a marker.
 SongPosition position_from_token(std::string_view token) {
   if (is_number(token)) return SongPosition::at_beat(parse_float(token, 0, "").value());
+  NameLog::use(NameKind::Marker, token);
   return SongPosition::at_marker(std::string(token));
 }
 
@@ -147,6 +153,7 @@ LineResult<SongDirective> parse_jump_at(std::string_view value, std::size_t line
   if (!position) return ParseError::line(line_number, "@jump-at needs a beat or marker name");
   const auto target = tokens.next();
   if (!target) return ParseError::line(line_number, "@jump-at needs a target");
+  if (!is_number(*target)) NameLog::use(NameKind::Marker, *target);
   auto jump = format::parse_jump_clauses(tokens, line_number, "jump-at", std::string(*target));
   if (!jump) return std::move(jump).error();
   return SongDirective(JumpAt{std::move(jump).value(), position_from_token(*position)});
@@ -367,6 +374,7 @@ constexpr SongDirectiveReader song_directives[] = {
     {"length", parse_length},
     {"layer",
      [](std::string_view value, std::size_t) -> LineResult<SongDirective> {
+       NameLog::use(NameKind::Layer, value);
        return SongDirective(LayerDirective{std::string(value)});
      }},
     {"marker", parse_marker},

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "voromel/structure.h"
 #include "voromel/voromel.h"
 
 namespace voromel::track::multisong {
@@ -23,7 +24,10 @@ void run_cases(std::span<const Case> cases) {
     SCOPED_TRACE(c.name);
     auto form = canonical_form(c.text);
     ASSERT_TRUE(form.has_value()) << form.error().text();
-    EXPECT_EQ(form.value().refusal.value_or(""), c.message);
+    EXPECT_EQ(form.value().refusal ? form.value().refusal->message : "", c.message);
+    Reading reading;
+    reading.read(c.text);
+    EXPECT_EQ(reading.problem() ? reading.problem()->message() : "", c.message);
     auto document = Document::read(c.text);
     ASSERT_TRUE(document.has_value());
     const auto checked = document.value().check();
