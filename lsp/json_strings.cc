@@ -187,6 +187,33 @@ bool is_valid_utf8(std::string_view text) {
   return true;
 }
 
+void append_json_string(std::string& out, std::string_view text) {
+  constexpr char hex[] = "0123456789abcdef";
+  out += '"';
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x80) {
+      const std::size_t length = sequence_at(text.substr(at));
+      out.append(length ? text.substr(at, length) : std::string_view("\uFFFD"));
+      at += length ? length : 1;
+      continue;
+    }
+    if (byte == '"' || byte == '\\') {
+      out += '\\';
+      out += static_cast<char>(byte);
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += hex[byte >> 4];
+      out += hex[byte & 0xF];
+    } else {
+      out += static_cast<char>(byte);
+    }
+    ++at;
+  }
+  out += '"';
+}
+
 std::optional<SplitBody> split_long_strings(std::string_view body) {
   SplitBody split;
   std::size_t copied = 0;

@@ -81,15 +81,6 @@ void to_json(json& out, const Diagnostic& diagnostic) {
              {"message", diagnostic.message}};
 }
 
-// Only the fields the protocol requires, and children where there are any.
-void to_json(json& out, const DocumentSymbol& symbol) {
-  out = json{{"name", symbol.name},
-             {"kind", static_cast<int>(symbol.kind)},
-             {"range", symbol.range},
-             {"selectionRange", symbol.selection_range}};
-  if (!symbol.children.empty()) out["children"] = symbol.children;
-}
-
 void to_json(json& out, const FoldingRange& range) {
   out = json{{"startLine", range.start_line}, {"endLine", range.end_line}};
 }
@@ -133,19 +124,72 @@ void write_error(std::ostream& out, const json& id, ErrorCode code, const std::s
   write_reply(out, id, reply);
 }
 
-// The tokens' integers written as JSON text directly: a reply of millions of
-// them is not built element by element.
+// The replies that grow with the document, semantic tokens and symbols, are
+// written as JSON text directly rather than built element by element.
+void append_number(std::string& out, std::size_t number) {
+  std::array<char, 24> digits;
+  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  out.append(digits.data(), written.ptr);
+}
+
+std::string reply_head(const json& id) {
+  return R"({"jsonrpc":"2.0","id":)" + id.dump() + R"(,"result":)";
+}
+
 void write_semantic_tokens(std::ostream& out, const json& id,
                            const std::vector<std::uint32_t>& data) {
-  std::string body = R"({"jsonrpc":"2.0","id":)" + id.dump() + R"(,"result":{"data":[)";
+  std::string body = reply_head(id) + R"({"data":[)";
   body.reserve(body.size() + data.size() * 3 + 3);
-  std::array<char, 16> digits;
   for (std::size_t i = 0; i < data.size(); ++i) {
     if (i > 0) body += ',';
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), data[i]);
-    body.append(digits.data(), written.ptr);
+    append_number(body, data[i]);
   }
   body += "]}}";
+  write_frame(out, body);
+}
+
+void append_position(std::string& out, const Position& position) {
+  out += R"({"line":)";
+  append_number(out, position.line);
+  out += R"(,"character":)";
+  append_number(out, position.character);
+  out += '}';
+}
+
+void append_range(std::string& out, const Range& range) {
+  out += R"({"start":)";
+  append_position(out, range.start);
+  out += R"(,"end":)";
+  append_position(out, range.end);
+  out += '}';
+}
+
+// Only the fields the protocol requires, and children where there are any.
+void append_symbols(std::string& out, const std::vector<DocumentSymbol>& symbols) {
+  out += '[';
+  for (const DocumentSymbol& symbol : symbols) {
+    if (&symbol != &symbols.front()) out += ',';
+    out += R"({"name":)";
+    append_json_string(out, symbol.name);
+    out += R"(,"kind":)";
+    append_number(out, static_cast<std::size_t>(symbol.kind));
+    out += R"(,"range":)";
+    append_range(out, symbol.range);
+    out += R"(,"selectionRange":)";
+    append_range(out, symbol.selection_range);
+    if (!symbol.children.empty()) {
+      out += R"(,"children":)";
+      append_symbols(out, symbol.children);
+    }
+    out += '}';
+  }
+  out += ']';
+}
+
+void write_symbols(std::ostream& out, const json& id, const std::vector<DocumentSymbol>& symbols) {
+  std::string body = reply_head(id);
+  append_symbols(body, symbols);
+  body += '}';
   write_frame(out, body);
 }
 
@@ -254,7 +298,9 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
   } else if (method == "textDocument/formatting") {
     answer(out, id, session.formatting(uri_of(params)));
   } else if (method == "textDocument/documentSymbol") {
-    answer(out, id, session.document_symbol(uri_of(params)));
+    auto symbols = session.document_symbol(uri_of(params));
+    if (!symbols) return answer(out, id, Reply<json>(symbols.error()));
+    write_symbols(out, id, symbols.value());
   } else if (method == "textDocument/foldingRange") {
     answer(out, id, session.folding_range(uri_of(params)));
   } else if (method == "textDocument/definition") {

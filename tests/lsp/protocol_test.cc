@@ -770,6 +770,18 @@ TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
               R"({"jsonrpc":"2.0","id":1,"result":null})");
 }
 
+TEST(LspOutline, NamesAreWrittenAsJsonStrings) {
+  expect_json(result_of("# Songs\n## q\"\\\x01\xC3\xA9\n",
+                        request(1, "textDocument/documentSymbol",
+                                R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":[{"name":"Songs","kind":3,
+      "range":{"start":{"line":0,"character":0},"end":{"line":1,"character":8}},
+      "selectionRange":{"start":{"line":0,"character":2},"end":{"line":0,"character":7}},
+      "children":[{"name":"q\"\\\u0001\u00e9","kind":24,
+        "range":{"start":{"line":1,"character":0},"end":{"line":1,"character":8}},
+        "selectionRange":{"start":{"line":1,"character":3},"end":{"line":1,"character":8}}}]}]})");
+}
+
 TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
   const char* text = "# Songs\n## s\n@tempo 90\n@layer lead\n# Layers\n## lead\npiano 0 60 1\n";
   expect_json(result_of(text, request(1, "textDocument/semanticTokens/full",
