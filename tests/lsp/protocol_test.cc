@@ -789,6 +789,12 @@ TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
               R"({"jsonrpc":"2.0","id":1,"result":{"data":[
         0,0,7,0,0, 1,0,4,1,0, 1,0,6,2,0, 0,7,2,3,0, 1,0,6,2,0, 0,7,4,4,0,
         1,0,8,0,0, 1,0,7,1,0, 1,0,5,4,0, 0,6,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
+  // A name after a character of two UTF-16 units.
+  expect_json(result_of("# Layers\n## l\n\xF0\x9F\x98\x80x 0 60 1\n",
+                        request(1, "textDocument/semanticTokens/full",
+                                R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":{"data":[
+        0,0,8,0,0, 1,0,4,1,0, 1,0,3,4,0, 0,4,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
   // Lines 3 to 5, the first token counted from the start of the text.
   expect_json(result_of(text, request(1, "textDocument/semanticTokens/range",
                                       R"({"textDocument":{"uri":"file:///a.track"},"range":{
