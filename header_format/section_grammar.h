@@ -98,8 +98,10 @@ Result<Ok, ParseError> append_blocks(SectionList<typename Kind::Value>& list,
   for (Instance& block : blocks) {
     auto value = parse_block<Kind>(block.lines, state);
     if (!value) {
-      return value.error().shifted(block.first_line).in_block(Kind::title, block.name).at(
-          block.heading);
+      return value.error()
+          .shifted(block.first_line)
+          .in_block(Kind::title, block.name)
+          .at(block.heading);
     }
     std::optional<std::string> sub_block;
     if (!block.children.empty()) sub_block = sub_block_heading(block.children.front());

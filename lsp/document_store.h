@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include <voromel/structure.h>
 
@@ -11,11 +12,13 @@
 
 namespace voromel::lsp {
 
-// An open document: the client's text of it and the version it gave, and
-// the library's reading of it, which each change updates.
+// An open document: the client's text of it, the version it gave, where
+// its lines start, kept in step through ranged changes, and the library's
+// reading of it, which each change brings up to date.
 struct OpenDocument {
   std::string text;
   long long version = 0;
+  std::vector<std::size_t> line_starts;
   mutable Reading reading;
 };
 

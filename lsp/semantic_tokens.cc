@@ -12,8 +12,11 @@ namespace {
 
 enum TokenType : std::uint32_t { SectionHeading, BlockHeading, Keyword, Number, Name };
 
+// Lines and byte columns fit 32 bits: a message body is far smaller.
 struct Token {
-  TextSpan span;
+  std::uint32_t line;
+  std::uint32_t begin;
+  std::uint32_t end;
   TokenType type;
 };
 
@@ -25,65 +28,110 @@ bool ends_word(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '@';
 }
 
-// The '@' directives of a directive line that starts at `start`; a layer's
-// line may give several.
-void add_directives(std::string_view text, std::size_t start, std::vector<Token>& tokens) {
-  const std::size_t end = std::min(text.find('\n', start), text.size());
-  for (std::size_t at = text.find('@', start); at != std::string_view::npos && at + 1 < end;
-       at = text.find('@', at + 1)) {
-    if (!is_letter(text[at + 1])) continue;
-    std::size_t word_end = at + 1;
-    while (word_end < end && !ends_word(text[word_end])) ++word_end;
-    tokens.push_back({{at, word_end}, Keyword});
-  }
-}
+// The tokens of the lines [first_line, end_line), as the library reads the
+// text: headings, the '@' directives of its directive lines (a layer's line
+// may give several), the numbers and the names read.
+class TokenSource {
+ public:
+  TokenSource(std::string_view text, const LineIndex& index, std::size_t first_line,
+              std::size_t end_line)
+      : text_(text), index_(index), first_line_(first_line), end_line_(end_line) {}
 
-std::vector<Token> tokens_of(std::string_view text, const Structure& structure,
-                             const LineIndex& index) {
-  std::vector<Token> tokens;
-  for (const SectionPlace& section : structure.sections) {
-    tokens.push_back({section.heading, SectionHeading});
-    if (section.kind == SectionKind::Unknown) continue;
-    for (const BlockPlace& block : section.blocks) tokens.push_back({block.heading, BlockHeading});
+  std::vector<Token> tokens_of(const Structure& structure) {
+    for (const SectionPlace& section : structure.sections) {
+      add(section.heading, SectionHeading);
+      if (section.kind == SectionKind::Unknown) continue;
+      for (const BlockPlace& block : section.blocks) add(block.heading, BlockHeading);
+    }
+    const std::size_t end = std::min(end_line_, structure.lines.size());
+    for (std::size_t line = first_line_; line < end; ++line) {
+      if (structure.lines[line] == LineKind::Directive) add_directives(index_.line_start(line));
+    }
+    for (const TextSpan& number : structure.numbers) add(number, Number);
+    for (const NamePlace& name : structure.names) {
+      if (!name.defines || name.kind == NameKind::Parameter || name.kind == NameKind::Marker) {
+        add(name.span, Name);
+      }
+    }
+    return std::move(tokens_);
   }
-  for (std::size_t line = 0; line < structure.lines.size(); ++line) {
-    if (structure.lines[line] == LineKind::Directive) {
-      add_directives(text, index.line_start(line), tokens);
+
+ private:
+  void add(TextSpan span, TokenType type) {
+    const std::size_t line = index_.line_of(span.begin);
+    if (line < first_line_ || line >= end_line_) return;
+    const std::size_t start = index_.line_start(line);
+    tokens_.push_back({static_cast<std::uint32_t>(line),
+                       static_cast<std::uint32_t>(span.begin - start),
+                       static_cast<std::uint32_t>(span.end - start), type});
+  }
+
+  void add_directives(std::size_t start) {
+    const std::size_t end = std::min(text_.find('\n', start), text_.size());
+    for (std::size_t at = text_.find('@', start); at != std::string_view::npos && at + 1 < end;
+         at = text_.find('@', at + 1)) {
+      if (!is_letter(text_[at + 1])) continue;
+      std::size_t word_end = at + 1;
+      while (word_end < end && !ends_word(text_[word_end])) ++word_end;
+      add({at, word_end}, Keyword);
     }
   }
-  for (const TextSpan& number : structure.numbers) tokens.push_back({number, Number});
-  for (const NamePlace& name : structure.names) {
-    if (!name.defines || name.kind == NameKind::Parameter || name.kind == NameKind::Marker) {
-      tokens.push_back({name.span, Name});
-    }
-  }
-  std::stable_sort(tokens.begin(), tokens.end(),
-                   [](const Token& a, const Token& b) { return a.span.begin < b.span.begin; });
-  return tokens;
-}
+
+  std::string_view text_;
+  const LineIndex& index_;
+  std::size_t first_line_;
+  std::size_t end_line_;
+  std::vector<Token> tokens_;
+};
 
 }  // namespace
 
-std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding) {
-  const Structure structure = structure_of(text);
+std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding,
+                                           std::size_t first_line, std::size_t end_line) {
   const LineIndex index(text, encoding);
-  // Tokens may not overlap: a token inside another is dropped.
+  std::vector<Token> tokens =
+      TokenSource(text, index, first_line, end_line).tokens_of(structure_of(text));
+  std::stable_sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
+    return a.line != b.line ? a.line < b.line : a.begin < b.begin;
+  });
+  // Tokens may not overlap: a name replaces the word at its place, and a
+  // token inside another is dropped.
+  std::size_t kept = 0;
+  for (const Token& next : tokens) {
+    Token* last = kept > 0 ? &tokens[kept - 1] : nullptr;
+    if (last && last->line == next.line && next.begin < last->end) {
+      if (next.begin == last->begin) *last = next;
+      continue;
+    }
+    tokens[kept++] = next;
+  }
+  tokens.resize(kept);
   std::vector<std::uint32_t> data;
+  data.reserve(tokens.size() * 5);
+  // Columns are counted on from the previous token of the line, so that a
+  // line is walked once however many tokens it holds.
   Position previous;
-  std::size_t covered = 0;
-  for (const Token& token : tokens_of(text, structure, index)) {
-    if (token.span.begin < covered) continue;
-    covered = token.span.end;
-    const Position begin = index.position_of(token.span.begin);
-    const Position end = index.position_of(token.span.end);
-    if (end.line != begin.line || end.character == begin.character) continue;
-    const auto line_delta = static_cast<std::uint32_t>(begin.line - previous.line);
-    const auto start_delta = static_cast<std::uint32_t>(
-        line_delta == 0 ? begin.character - previous.character : begin.character);
+  std::size_t line = SIZE_MAX;
+  std::size_t line_start = 0;
+  std::size_t counted_to = 0;
+  std::size_t column = 0;
+  for (const Token& next : tokens) {
+    if (next.line != line) {
+      line = next.line;
+      line_start = index.line_start(line);
+      counted_to = line_start;
+      column = 0;
+    }
+    column += index.units_between(counted_to, line_start + next.begin);
+    counted_to = line_start + next.begin;
+    const std::size_t length = index.units_between(counted_to, line_start + next.end);
+    if (length == 0) continue;
+    const auto line_delta = static_cast<std::uint32_t>(line - previous.line);
+    const auto start_delta =
+        static_cast<std::uint32_t>(line_delta == 0 ? column - previous.character : column);
     data.insert(data.end(),
-                {line_delta, start_delta,
-                 static_cast<std::uint32_t>(end.character - begin.character), token.type, 0});
-    previous = begin;
+                {line_delta, start_delta, static_cast<std::uint32_t>(length), next.type, 0});
+    previous = {line, column};
   }
   return data;
 }

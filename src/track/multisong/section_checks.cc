@@ -37,7 +37,9 @@ std::optional<Refusal> preamble_refusal(std::string_view title,
     return Refusal{"'" + std::string(line) + "' sits before the first block of '# " +
                        std::string(title) +
                        "', where nothing reads it: " + preamble_advice(title, line),
-                   line, std::string(title), {}};
+                   line,
+                   std::string(title),
+                   {}};
   }
   return std::nullopt;
 }
@@ -56,7 +58,9 @@ Refusal sub_block_refusal(std::string_view heading, std::string_view block, std:
 Refusal repeated_meta_refusal(std::size_t meta_sections, std::string_view place) {
   return Refusal{"'# Meta' appears " + std::to_string(meta_sections) +
                      " times and only the last would be kept: merge them into one '# Meta' section",
-                 place, "Meta", {}};
+                 place,
+                 "Meta",
+                 {}};
 }
 
 }  // namespace voromel::track::multisong
