@@ -54,11 +54,33 @@ void add_words(std::string_view line, std::size_t number, std::vector<Token>& to
   }
 }
 
+bool spans_into(const Heading& heading, std::size_t first_line, std::size_t end_line) {
+  return heading.line < end_line && (heading.span_end == 0 || heading.span_end > first_line);
+}
+
+// Only the sections and blocks that reach into lines [first_line, end_line),
+// so that the names of the rest are not read.
+std::vector<Section> sections_within(std::vector<Section> sections, std::size_t first_line,
+                                     std::size_t end_line) {
+  std::vector<Section> kept;
+  for (Section& section : sections) {
+    if (!spans_into(section.heading, first_line, end_line)) continue;
+    std::erase_if(section.blocks, [&](const Block& block) {
+      return !spans_into(block.heading, first_line, end_line);
+    });
+    kept.push_back(std::move(section));
+  }
+  return kept;
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding,
                                            std::size_t first_line, std::size_t end_line) {
-  const Outline outline = outline_of(text);
+  Outline outline = outline_of(text);
+  if (first_line > 0 || end_line < outline.lines.size()) {
+    outline.sections = sections_within(std::move(outline.sections), first_line, end_line);
+  }
   const Names names = names_of(outline);
   std::vector<Token> tokens;
   const auto& lines = outline.lines;
