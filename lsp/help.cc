@@ -1,9 +1,9 @@
 #include "lsp/help.h"
 
+#include <voromel/directives.h>
 #include <voromel/structure.h>
 
 #include "lsp/positions.h"
-#include "lsp/settings.h"
 
 namespace voromel::lsp {
 
@@ -18,44 +18,66 @@ bool is_space(char c) {
   return c == ' ' || c == '\t';
 }
 
-// Where a line (from 0) gives settings: the meta section's own lines and
-// blocks, and the bodies of the blocks of the other sections that have
-// settings.
-std::optional<SectionKind> settings_section_at(const Structure& structure, std::size_t line) {
+// The settings of a section's blocks (of the meta section's own lines), as
+// the library reads and writes them.
+struct Settings {
+  SectionKind section;
+  std::vector<Directive> directives;
+
+  // Whether they are '@' directives (all but the keys of a reverb preset).
+  bool are_directives() const { return directives.front().name.starts_with('@'); }
+};
+
+// Where a line (from 0) gives settings: the meta section's own lines, and
+// the bodies of the blocks of the other sections that have settings.
+std::optional<Settings> settings_at(const Structure& structure, std::size_t line) {
   const std::size_t number = line + 1;
   for (const SectionPlace& section : structure.sections) {
     if (number <= section.line || number >= section.end_line) continue;
+    std::vector<Directive> directives = directives_of(section_title(section.kind));
+    if (directives.empty()) return std::nullopt;
     if (section.kind == SectionKind::Meta) {
       const std::size_t own_end =
           section.blocks.empty() ? section.end_line : section.blocks[0].line;
-      return number < own_end ? std::optional(SectionKind::Meta) : std::nullopt;
+      if (number >= own_end) return std::nullopt;
+      return Settings{section.kind, std::move(directives)};
     }
     for (const BlockPlace& block : section.blocks) {
       const std::size_t body_end =
           block.sub_blocks.empty() ? block.end_line : block.sub_blocks[0].line;
-      if (number > block.line && number < body_end && !settings_of(section.kind).empty()) {
-        return section.kind;
+      if (number > block.line && number < body_end) {
+        return Settings{section.kind, std::move(directives)};
       }
     }
   }
   return std::nullopt;
 }
 
+const Directive* find_directive(const Settings& settings, std::string_view name) {
+  for (const Directive& directive : settings.directives) {
+    if (directive.name == name) return &directive;
+  }
+  return nullptr;
+}
+
+std::string default_text(const Directive& directive) {
+  return directive.default_text ? *directive.default_text : "none";
+}
+
 // The setting name being written at `column`: its start (at an '@' for
 // directives) when it starts where a setting may.
 std::optional<std::size_t> setting_start(std::string_view line, std::size_t column,
-                                         SectionKind section) {
+                                         const Settings& settings) {
   std::size_t start = column;
   while (start > 0 && is_name_char(line[start - 1])) --start;
-  const bool directive = settings_are_directives(section);
-  if (directive) {
+  if (settings.are_directives()) {
     if (start == 0 || line[start - 1] != '@') return std::nullopt;
     --start;
   }
   const std::string_view before = line.substr(0, start);
   const bool first = before.find_first_not_of(" \t") == std::string_view::npos;
   // Layers give several directives on one line; the others one a line.
-  if (first || (section == SectionKind::Layers && is_space(before.back()))) return start;
+  if (first || (settings.section == SectionKind::Layers && is_space(before.back()))) return start;
   return std::nullopt;
 }
 
@@ -68,18 +90,17 @@ std::vector<CompletionItem> completion_at(std::string_view text, Position positi
   const LineIndex index(text, encoding);
   const std::size_t offset = index.offset_of(position);
   const std::size_t line = index.line_of(offset);
-  const auto section = settings_section_at(structure, line);
-  if (!section) return items;
+  const auto settings = settings_at(structure, line);
+  if (!settings) return items;
   const std::size_t line_start = index.line_start(line);
   const std::string_view line_text = text.substr(line_start, index.line_end(line) - line_start);
-  const auto start = setting_start(line_text, offset - line_start, *section);
+  const auto start = setting_start(line_text, offset - line_start, *settings);
   if (!start) return items;
-  const std::string prefix = settings_are_directives(*section) ? "@" : "";
-  for (const Setting& setting : settings_of(*section)) {
+  for (const Directive& directive : settings->directives) {
     CompletionItem item;
-    item.label = prefix + std::string(setting.name);
-    item.detail = setting.usage;
-    item.documentation = "default: " + std::string(setting.default_value);
+    item.label = directive.name;
+    item.detail = directive.usage;
+    item.documentation = directive.description + " Default: " + default_text(directive) + ".";
     item.edit = {index.range_of(line_start + *start, offset), item.label};
     items.push_back(std::move(item));
   }
@@ -91,8 +112,8 @@ std::optional<Hover> hover_at(std::string_view text, Position position, Position
   const LineIndex index(text, encoding);
   const std::size_t offset = index.offset_of(position);
   const std::size_t line = index.line_of(offset);
-  const auto section = settings_section_at(structure, line);
-  if (!section) return std::nullopt;
+  const auto settings = settings_at(structure, line);
+  if (!settings) return std::nullopt;
   const std::size_t line_start = index.line_start(line);
   const std::string_view line_text = text.substr(line_start, index.line_end(line) - line_start);
   std::size_t end = offset - line_start;
@@ -102,14 +123,13 @@ std::optional<Hover> hover_at(std::string_view text, Position position, Position
     ++end;
     while (end < line_text.size() && is_name_char(line_text[end])) ++end;
   }
-  const auto start = setting_start(line_text, end, *section);
+  const auto start = setting_start(line_text, end, *settings);
   if (!start) return std::nullopt;
-  const std::size_t name_start = *start + (settings_are_directives(*section) ? 1 : 0);
-  const Setting* setting = find_setting(*section, line_text.substr(name_start, end - name_start));
-  if (!setting) return std::nullopt;
+  const Directive* directive = find_directive(*settings, line_text.substr(*start, end - *start));
+  if (!directive) return std::nullopt;
   Hover hover;
-  hover.contents = "`" + std::string(setting->usage) + "`\n\nDefault: `" +
-                   std::string(setting->default_value) + "`";
+  hover.contents = "`" + directive->usage + "`\n\n" + directive->description + "\n\nDefault: `" +
+                   default_text(*directive) + "`";
   hover.range = index.range_of(line_start + *start, line_start + end);
   return hover;
 }

@@ -90,7 +90,9 @@ std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncodi
                                            std::size_t first_line, std::size_t end_line) {
   const LineIndex index(text, encoding);
   std::vector<Token> tokens =
-      TokenSource(text, index, first_line, end_line).tokens_of(structure_of(text));
+      TokenSource(text, index, first_line, end_line)
+          .tokens_of(
+              structure_of(text, first_line + 1, end_line == SIZE_MAX ? SIZE_MAX : end_line + 1));
   std::stable_sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
     return a.line != b.line ? a.line < b.line : a.begin < b.begin;
   });

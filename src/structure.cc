@@ -124,7 +124,8 @@ class LineStarts {
 // section with its own grammar while the names it meets are noted.
 class StructureReader {
  public:
-  explicit StructureReader(std::string_view text) : text_(text), starts_(text) {
+  StructureReader(std::string_view text, std::size_t first_line, std::size_t end_line)
+      : text_(text), starts_(text), first_line_(first_line), end_line_(end_line) {
     structure_.lines.assign(starts_.count(), LineKind::Blank);
   }
 
@@ -192,7 +193,8 @@ class StructureReader {
     if (const auto kind = defined_by_blocks(section)) {
       structure_.names.push_back({*kind, true, place.name});
     }
-    if (is_read(section)) {
+    const std::size_t last = block.lines.empty() ? place.line : line_of(block.lines.back());
+    if (is_read(section) && last >= first_line_ && place.line < end_line_) {
       place.reads = read_block_body(section, block.lines, state_, text_, structure_.names,
                                     &structure_.numbers);
     }
@@ -246,6 +248,9 @@ class StructureReader {
 
   std::string_view text_;
   LineStarts starts_;
+  // The lines whose blocks are read.
+  std::size_t first_line_;
+  std::size_t end_line_;
   track::multisong::TrackReadState state_;
   Structure structure_;
 };
@@ -603,13 +608,13 @@ std::optional<SectionKind> defining_section(NameKind kind) {
   return std::nullopt;
 }
 
-Structure structure_of(std::string_view text) {
+Structure structure_of(std::string_view text, std::size_t first_line, std::size_t end_line) {
   if (!header_format::is_valid_utf8(text)) return {};
   std::string_view unmarked = text;
   if (unmarked.starts_with(header_format::byte_order_mark)) {
     unmarked.remove_prefix(header_format::byte_order_mark.size());
   }
-  return StructureReader(text).read(unmarked);
+  return StructureReader(text, first_line, end_line).read(unmarked);
 }
 
 Reading::Reading() : state_(std::make_unique<State>()) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -116,8 +117,12 @@ struct Structure {
 };
 
 // The structure of `text`, read by the same readers as `Document::read`. A
-// text that is not valid UTF-8 has no sections and no names.
-Structure structure_of(std::string_view text);
+// text that is not valid UTF-8 has no sections and no names. Only the
+// blocks whose lines reach into the 1-based lines [first_line, end_line)
+// are read: the others give their places and the kinds of their lines, but
+// no names and no numbers.
+Structure structure_of(std::string_view text, std::size_t first_line = 1,
+                       std::size_t end_line = SIZE_MAX);
 
 // A text read again as it changes: each read re-reads only the blocks that
 // the change touched, plus what the rules of the whole document need (the

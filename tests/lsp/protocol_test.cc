@@ -854,7 +854,7 @@ TEST(LspNames, ColumnsAfterWideCharactersInBothEncodings) {
 
 constexpr const char* with_settings =
     "# Meta\n@ti\n# Songs\n## s\n@tempo 90\n@\n# Layers\n## l\n@volume 0.5 @p\n"
-    "# Reverb\n## r\nmi\n";
+    "# Reverb\n## r\nmi\n# Sounds\n## b\n@\n";
 
 TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
   struct Case {
@@ -877,6 +877,13 @@ TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
        {"@volume", "@pan", "@mute", "@solo", "@loop", "@tuning", "@root", "@effect"},
        12},
       {"a reverb key", 11, 2, {"room_size", "decay", "mix", "predelay"}, 0},
+      {"a sound line, in the writer's order",
+       14,
+       1,
+       {"@sample", "@voice", "@arpeggio", "@distortion", "@detune", "@vol-jitter", "@steps",
+        "@attack", "@decay", "@release", "@sustain", "@noise", "@vibrato", "@tremolo", "@slide",
+        "@filter", "@duty_sweep", "@volume"},
+       0},
       {"a song's value", 4, 8, {}, 0},
       {"a heading", 3, 2, {}, 0},
   };
@@ -899,11 +906,11 @@ TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
 TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
   expect_json(result_of(with_settings, at("textDocument/hover", 4, 3)),
               R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
-      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nDefault: `120`"},
+      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nThe tempo and the tempo it moves to, or the parameter it follows; always written.\n\nDefault: `120`"},
       "range":{"start":{"line":4,"character":0},"end":{"line":4,"character":6}}}})");
   expect_json(result_of(with_settings, at("textDocument/hover", 8, 1)),
               R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
-      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nDefault: `1`"},
+      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nThe volume, or the parameter it follows.\n\nDefault: `1`"},
       "range":{"start":{"line":8,"character":0},"end":{"line":8,"character":7}}}})");
   expect_json(result_of(with_settings, at("textDocument/hover", 4, 8)),
               R"({"jsonrpc":"2.0","id":1,"result":null})");
