@@ -17,9 +17,9 @@
 #include "track/format/notes.h"
 #include "track/multisong/indented_lines.h"
 #include "track/multisong/write_memo.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
-#include "track/name_log.h"
 
 namespace voromel::track::multisong {
 

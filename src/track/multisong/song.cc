@@ -15,10 +15,10 @@
 #include "track/described_directives.h"
 #include "track/directive_table.h"
 #include "track/format/jumps.h"
+#include "track/name_log.h"
 #include "track/number_text.h"
 #include "track/repeated_names.h"
 #include "track/scalars.h"
-#include "track/name_log.h"
 
 namespace voromel::track::multisong {
 
