@@ -61,11 +61,5 @@ TEST(TrackPage, NamesEveryDirectiveTheGrammarsAccept) {
   expect_named(page, "# Reverb", track::multisong::reverb_setting_names(), "");
 }
 
-TEST(TrackPage, CheckFindsAMissingName) {
-  EXPECT_TRUE(names(".B @jump-at x", "@jump-at"));
-  EXPECT_FALSE(names(".B @jump-at x", "@jump"));
-  EXPECT_FALSE(names("room_sizes", "room_size"));
-}
-
 }  // namespace
 }  // namespace voromel
