@@ -3,13 +3,16 @@
 namespace voromel::lsp {
 
 void DocumentStore::open(std::string uri, std::string text, long long version) {
-  documents_.insert_or_assign(std::move(uri), OpenDocument{std::move(text), version});
+  std::vector<std::size_t> starts = line_starts(text);
+  documents_.insert_or_assign(std::move(uri),
+                              OpenDocument{std::move(text), version, std::move(starts)});
 }
 
 bool DocumentStore::replace(const std::string& uri, std::string text, long long version) {
   const auto found = documents_.find(uri);
   if (found == documents_.end()) return false;
-  found->second = OpenDocument{std::move(text), version};
+  std::vector<std::size_t> starts = line_starts(text);
+  found->second = OpenDocument{std::move(text), version, std::move(starts)};
   return true;
 }
 
@@ -17,12 +20,9 @@ bool DocumentStore::edit(const std::string& uri, Range range, std::string_view t
                          long long version, PositionEncoding encoding) {
   const auto found = documents_.find(uri);
   if (found == documents_.end()) return false;
-  std::string& current = found->second.text;
-  const LineIndex index(current, encoding);
-  const std::size_t begin = index.offset_of(range.start);
-  const std::size_t end = std::max(begin, index.offset_of(range.end));
-  current.replace(begin, end - begin, text);
-  found->second.version = version;
+  OpenDocument& document = found->second;
+  replace_range(document.text, document.line_starts, range, text, encoding);
+  document.version = version;
   return true;
 }
 

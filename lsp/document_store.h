@@ -4,15 +4,18 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "lsp/positions.h"
 
 namespace voromel::lsp {
 
-// An open document: the client's text of it and the version it gave.
+// An open document: the client's text of it, the version it gave and where
+// its lines start, kept in step through ranged changes.
 struct OpenDocument {
   std::string text;
   long long version = 0;
+  std::vector<std::size_t> line_starts;
 };
 
 // The documents the client has open, by URI. The client owns their text:

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <ostream>
 
@@ -35,9 +36,10 @@ std::optional<std::size_t> read_length(std::string_view value) {
   while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
   std::size_t length = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
-  if (error != std::errc() || end != value.data() + value.size() || value.empty()) {
-    return std::nullopt;
-  }
+  if (end != value.data() + value.size() || value.empty()) return std::nullopt;
+  // Digits that overflow are a length above any limit.
+  if (error == std::errc::result_out_of_range) return std::numeric_limits<std::size_t>::max();
+  if (error != std::errc()) return std::nullopt;
   return length;
 }
 
@@ -92,17 +94,15 @@ Frame FrameReader::next() {
                  {},
                  problem.empty() ? std::string("missing Content-Length header") : problem};
   }
+  // Not waited for: a client may announce more than it will ever send.
   if (*length > max_body_size) {
-    std::array<char, 65536> skipped;
-    std::size_t left = *length;
-    while (left > 0 && in_.read(skipped.data(), std::min(left, skipped.size()))) {
-      left -= static_cast<std::size_t>(in_.gcount());
-    }
-    if (left > 0) return Frame{};
-    return Frame{Frame::Kind::TooLarge,
-                 {},
-                 "message body of " + std::to_string(*length) + " bytes exceeds the limit of " +
-                     std::to_string(max_body_size)};
+    const std::string size = *length == std::numeric_limits<std::size_t>::max()
+                                 ? std::string("more than ") + std::to_string(*length)
+                                 : std::to_string(*length);
+    return Frame{
+        Frame::Kind::TooLarge,
+        {},
+        "message body of " + size + " bytes exceeds the limit of " + std::to_string(max_body_size)};
   }
   // Read in pieces, so that a length the stream does not hold costs no more
   // than what it does hold.

@@ -7,8 +7,7 @@
 
 namespace voromel::lsp {
 
-// The largest message body the server takes; a longer one is skipped
-// without being stored.
+// The largest message body the server takes; a longer one is not read.
 inline constexpr std::size_t max_body_size = std::size_t{64} << 20;
 
 // One message read from the stream, or why there is none.
@@ -18,7 +17,8 @@ struct Frame {
     // A header the server cannot make sense of, or none giving the length:
     // the stream is read on from the next "Content-Length" header.
     BadHeader,
-    // A body longer than `max_body_size`, skipped.
+    // A header announcing a body longer than `max_body_size`; the body is
+    // left unread.
     TooLarge,
     // The stream ended, possibly in the middle of a message.
     End,

@@ -19,6 +19,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ios::sync_with_stdio(false);
-  voromel::lsp::Server server;
+  voromel::lsp::Server server(&std::cerr);
   return server.run(std::cin, std::cout);
 }

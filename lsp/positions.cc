@@ -21,16 +21,27 @@ std::size_t units(std::size_t length, PositionEncoding encoding) {
   return length == 4 ? 2 : 1;
 }
 
-}  // namespace
-
-LineIndex::LineIndex(std::string_view text, PositionEncoding encoding)
-    : text_(text), encoding_(encoding) {
-  starts_.push_back(0);
+void add_line_starts(std::string_view text, std::size_t base, std::vector<std::size_t>& starts) {
   for (std::size_t at = text.find('\n'); at != std::string_view::npos;
        at = text.find('\n', at + 1)) {
-    starts_.push_back(at + 1);
+    starts.push_back(base + at + 1);
   }
 }
+
+}  // namespace
+
+std::vector<std::size_t> line_starts(std::string_view text) {
+  std::vector<std::size_t> starts{0};
+  add_line_starts(text, 0, starts);
+  return starts;
+}
+
+LineIndex::LineIndex(std::string_view text, PositionEncoding encoding)
+    : LineIndex(text, line_starts(text), encoding) {}
+
+LineIndex::LineIndex(std::string_view text, std::vector<std::size_t> starts,
+                     PositionEncoding encoding)
+    : text_(text), encoding_(encoding), starts_(std::move(starts)) {}
 
 std::size_t LineIndex::line_start(std::size_t line) const {
   return line < starts_.size() ? starts_[line] : text_.size();
@@ -83,6 +94,29 @@ Range LineIndex::range_of(std::size_t begin, std::size_t end) const {
 
 Range LineIndex::line_range(std::size_t line) const {
   return range_of(line_start(line), line_end(line));
+}
+
+void replace_range(std::string& text, std::vector<std::size_t>& starts, Range range,
+                   std::string_view replacement, PositionEncoding encoding) {
+  // The index borrows the starts for the two lookups and gives them back.
+  LineIndex index(text, std::move(starts), encoding);
+  const std::size_t begin = index.offset_of(range.start);
+  const std::size_t end = std::max(begin, index.offset_of(range.end));
+  starts = std::move(index).take_starts();
+  text.replace(begin, end - begin, replacement);
+  // The starts after a line feed of the replaced text go, those of the
+  // replacement come in, and the later ones move by the change in length.
+  const auto first = std::upper_bound(starts.begin(), starts.end(), begin);
+  const auto after = std::upper_bound(first, starts.end(), end);
+  std::vector<std::size_t> added;
+  add_line_starts(replacement, begin, added);
+  const auto at = starts.erase(first, after) - starts.begin();
+  starts.insert(starts.begin() + at, added.begin(), added.end());
+  const std::size_t removed = end - begin;
+  for (auto later = starts.begin() + at + static_cast<std::ptrdiff_t>(added.size());
+       later != starts.end(); ++later) {
+    *later = *later - removed + replacement.size();
+  }
 }
 
 }  // namespace voromel::lsp

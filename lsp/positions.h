@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lsp/protocol.h"
@@ -14,6 +16,8 @@ namespace voromel::lsp {
 class LineIndex {
  public:
   LineIndex(std::string_view text, PositionEncoding encoding);
+  // An index of `text` whose line starts are known already.
+  LineIndex(std::string_view text, std::vector<std::size_t> starts, PositionEncoding encoding);
 
   // Lines as the protocol counts them: a text ending in a line feed has an
   // empty last line after it.
@@ -33,10 +37,21 @@ class LineIndex {
   // The whole text of the line, without its line end.
   Range line_range(std::size_t line) const;
 
+  std::vector<std::size_t> take_starts() && { return std::move(starts_); }
+
  private:
   std::string_view text_;
   PositionEncoding encoding_;
   std::vector<std::size_t> starts_;
 };
+
+// Where each line of `text` starts: 0 and the offset after every line feed.
+std::vector<std::size_t> line_starts(std::string_view text);
+
+// Replaces `range` of `text` by `replacement` and keeps `starts`, the text's
+// line starts, in step: in time proportional to the line of the range, the
+// replacement and the lines after it, not to the whole text.
+void replace_range(std::string& text, std::vector<std::size_t>& starts, Range range,
+                   std::string_view replacement, PositionEncoding encoding);
 
 }  // namespace voromel::lsp

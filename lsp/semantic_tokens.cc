@@ -50,44 +50,57 @@ void add_words(std::string_view line, std::size_t number, std::vector<Token>& to
 
 }  // namespace
 
-std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding) {
+std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding,
+                                           std::size_t first_line, std::size_t end_line) {
   const Outline outline = outline_of(text);
   const Names names = names_of(outline);
   std::vector<Token> tokens;
+  const auto& lines = outline.lines;
+  const auto wanted = [&](std::size_t line) { return line >= first_line && line < end_line; };
+  const auto add_heading = [&](const Heading& heading, TokenType type) {
+    if (wanted(heading.line)) tokens.push_back({heading.line, 0, lines[heading.line].size(), type});
+  };
+  const auto add_body = [&](std::size_t begin, std::size_t end) {
+    for (std::size_t line = std::max(begin, first_line); line < std::min(end, end_line); ++line) {
+      add_words(lines[line], line, tokens);
+    }
+  };
   for (const Section& section : outline.sections) {
-    const auto& lines = outline.lines;
-    tokens.push_back({section.heading.line, 0, lines[section.heading.line].size(), SectionHeading});
+    add_heading(section.heading, SectionHeading);
     if (section.kind == SectionKind::Unknown) continue;
     for (const Block& block : section.blocks) {
-      tokens.push_back({block.heading.line, 0, lines[block.heading.line].size(), BlockHeading});
-      for (std::size_t line = block.heading.line + 1; line < block.heading.body_end; ++line) {
-        add_words(lines[line], line, tokens);
-      }
+      add_heading(block.heading, BlockHeading);
+      add_body(block.heading.line + 1, block.heading.body_end);
     }
-    for (std::size_t line = section.heading.line + 1; line < section.heading.body_end; ++line) {
-      if (section.kind == SectionKind::Meta) add_words(lines[line], line, tokens);
+    if (section.kind == SectionKind::Meta) {
+      add_body(section.heading.line + 1, section.heading.body_end);
     }
   }
   for (const NameUse& use : names.uses) {
-    tokens.push_back({use.place.line, use.place.begin, use.place.end, Name});
+    if (wanted(use.place.line)) {
+      tokens.push_back({use.place.line, use.place.begin, use.place.end, Name});
+    }
   }
   std::stable_sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
     return a.line != b.line ? a.line < b.line : a.begin < b.begin;
   });
   // Tokens may not overlap: a name replaces the word at its place, and a
   // token inside another is dropped.
-  std::vector<Token> kept;
+  std::size_t kept = 0;
   for (const Token& token : tokens) {
-    if (!kept.empty() && kept.back().line == token.line && token.begin < kept.back().end) {
-      if (token.begin == kept.back().begin) kept.back() = token;
+    Token* last = kept > 0 ? &tokens[kept - 1] : nullptr;
+    if (last && last->line == token.line && token.begin < last->end) {
+      if (token.begin == last->begin) *last = token;
       continue;
     }
-    kept.push_back(token);
+    tokens[kept++] = token;
   }
+  tokens.resize(kept);
   const LineIndex index(text, encoding);
   std::vector<std::uint32_t> data;
+  data.reserve(tokens.size() * 5);
   Position previous;
-  for (const Token& token : kept) {
+  for (const Token& token : tokens) {
     const std::size_t start = index.line_start(token.line);
     const Position begin = index.position_of(start + token.begin);
     const Position end = index.position_of(start + token.end);

@@ -1,6 +1,9 @@
 #include "lsp/server.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <nlohmann/json.hpp>
@@ -20,14 +23,38 @@ namespace voromel::lsp {
 
 using nlohmann::json;
 
-// How the protocol's values are spelled in JSON.
-void to_json(json& out, const Position& position) {
-  out = json{{"line", position.line}, {"character", position.character}};
+namespace {
+
+// Thrown inside the edge only, for parameters that are missing or of the
+// wrong type; the client gets InvalidParams.
+struct BadParams {
+  std::string message;
+};
+
+// The protocol's positions are unsigned 32-bit integers that fit a signed
+// one; anything else is refused rather than clamped.
+std::size_t coordinate(const json& in, const char* name) {
+  constexpr std::uint64_t limit = std::uint64_t{1} << 31;
+  const auto found = in.is_object() ? in.find(name) : in.end();
+  // The JSON library keeps a non-negative integer unsigned, a negative one
+  // signed and one beyond 64 bits as a floating-point number.
+  if (found == in.end() || !found->is_number_unsigned() || found->get<std::uint64_t>() >= limit) {
+    throw BadParams{std::string("position '") + name + "' must be an integer from 0 to " +
+                    std::to_string(limit - 1)};
+  }
+  return static_cast<std::size_t>(found->get<std::uint64_t>());
 }
 
+}  // namespace
+
+// How the protocol's values are spelled in JSON.
 void from_json(const json& in, Position& position) {
-  in.at("line").get_to(position.line);
-  in.at("character").get_to(position.character);
+  position.line = coordinate(in, "line");
+  position.character = coordinate(in, "character");
+}
+
+void to_json(json& out, const Position& position) {
+  out = json{{"line", position.line}, {"character", position.character}};
 }
 
 void to_json(json& out, const Range& range) {
@@ -52,14 +79,6 @@ void to_json(json& out, const Diagnostic& diagnostic) {
              {"severity", static_cast<int>(diagnostic.severity)},
              {"source", "voromel"},
              {"message", diagnostic.message}};
-}
-
-void to_json(json& out, const DocumentSymbol& symbol) {
-  out = json{{"name", symbol.name},
-             {"kind", static_cast<int>(symbol.kind)},
-             {"range", symbol.range},
-             {"selectionRange", symbol.selection_range},
-             {"children", symbol.children}};
 }
 
 void to_json(json& out, const FoldingRange& range) {
@@ -88,12 +107,6 @@ void to_json(json& out, const WorkspaceEdit& edit) {
 
 namespace {
 
-// Thrown inside the edge only, for parameters that are missing or of the
-// wrong type; the client gets InvalidParams.
-struct BadParams {
-  std::string message;
-};
-
 template <class T>
 void write_reply(std::ostream& out, const json& id, Reply<T>& reply) {
   json message{{"jsonrpc", "2.0"}, {"id", id}};
@@ -109,6 +122,75 @@ void write_reply(std::ostream& out, const json& id, Reply<T>& reply) {
 void write_error(std::ostream& out, const json& id, ErrorCode code, const std::string& text) {
   Reply<json> reply(ResponseError{code, text});
   write_reply(out, id, reply);
+}
+
+// The replies that grow with the document, semantic tokens and symbols, are
+// written as JSON text directly rather than built element by element.
+void append_number(std::string& out, std::size_t number) {
+  std::array<char, 24> digits;
+  const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  out.append(digits.data(), written.ptr);
+}
+
+std::string reply_head(const json& id) {
+  return R"({"jsonrpc":"2.0","id":)" + id.dump() + R"(,"result":)";
+}
+
+void write_semantic_tokens(std::ostream& out, const json& id,
+                           const std::vector<std::uint32_t>& data) {
+  std::string body = reply_head(id) + R"({"data":[)";
+  body.reserve(body.size() + data.size() * 3 + 3);
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    if (i > 0) body += ',';
+    append_number(body, data[i]);
+  }
+  body += "]}}";
+  write_frame(out, body);
+}
+
+void append_position(std::string& out, const Position& position) {
+  out += R"({"line":)";
+  append_number(out, position.line);
+  out += R"(,"character":)";
+  append_number(out, position.character);
+  out += '}';
+}
+
+void append_range(std::string& out, const Range& range) {
+  out += R"({"start":)";
+  append_position(out, range.start);
+  out += R"(,"end":)";
+  append_position(out, range.end);
+  out += '}';
+}
+
+// Only the fields the protocol requires, and children where there are any.
+void append_symbols(std::string& out, const std::vector<DocumentSymbol>& symbols) {
+  out += '[';
+  for (const DocumentSymbol& symbol : symbols) {
+    if (&symbol != &symbols.front()) out += ',';
+    out += R"({"name":)";
+    append_json_string(out, symbol.name);
+    out += R"(,"kind":)";
+    append_number(out, static_cast<std::size_t>(symbol.kind));
+    out += R"(,"range":)";
+    append_range(out, symbol.range);
+    out += R"(,"selectionRange":)";
+    append_range(out, symbol.selection_range);
+    if (!symbol.children.empty()) {
+      out += R"(,"children":)";
+      append_symbols(out, symbol.children);
+    }
+    out += '}';
+  }
+  out += ']';
+}
+
+void write_symbols(std::ostream& out, const json& id, const std::vector<DocumentSymbol>& symbols) {
+  std::string body = reply_head(id);
+  append_symbols(body, symbols);
+  body += '}';
+  write_frame(out, body);
 }
 
 void write_notification(std::ostream& out, std::string_view method, json params) {
@@ -147,7 +229,7 @@ json capabilities(const InitializeResult& result) {
   return {{"capabilities",
            {{"positionEncoding", result.encoding == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
             {"textDocumentSync",
-             {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+             {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}},
             {"documentFormattingProvider", true},
             {"documentSymbolProvider", true},
             {"foldingRangeProvider", true},
@@ -158,7 +240,8 @@ json capabilities(const InitializeResult& result) {
             {"hoverProvider", true},
             {"semanticTokensProvider",
              {{"legend", {{"tokenTypes", semantic_token_types}, {"tokenModifiers", json::array()}}},
-              {"full", true}}}}},
+              {"full", true},
+              {"range", true}}}}},
           {"serverInfo", {{"name", "voromel-lsp"}, {"version", VOROMEL_LSP_VERSION}}}};
 }
 
@@ -181,9 +264,10 @@ DidChangeParams change_params(json& params) {
   DidChangeParams typed;
   typed.uri = uri_of(params);
   const json& document = member(params, "textDocument");
-  if (document.contains("version") && document["version"].is_number_integer()) {
-    typed.version = document["version"].get<long long>();
+  if (!document.contains("version") || !document["version"].is_number_integer()) {
+    throw BadParams{"'version' must be an integer"};
   }
+  typed.version = document["version"].get<long long>();
   json& changes = params["contentChanges"];
   if (!changes.is_array()) throw BadParams{"missing 'contentChanges'"};
   for (json& change : changes) {
@@ -214,7 +298,9 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
   } else if (method == "textDocument/formatting") {
     answer(out, id, session.formatting(uri_of(params)));
   } else if (method == "textDocument/documentSymbol") {
-    answer(out, id, session.document_symbol(uri_of(params)));
+    auto symbols = session.document_symbol(uri_of(params));
+    if (!symbols) return answer(out, id, Reply<json>(symbols.error()));
+    write_symbols(out, id, symbols.value());
   } else if (method == "textDocument/foldingRange") {
     answer(out, id, session.folding_range(uri_of(params)));
   } else if (method == "textDocument/definition") {
@@ -230,7 +316,12 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
   } else if (method == "textDocument/semanticTokens/full") {
     auto tokens = session.semantic_tokens_full(uri_of(params));
     if (!tokens) return answer(out, id, Reply<json>(tokens.error()));
-    answer(out, id, Reply<json>(json{{"data", std::move(tokens.value())}}));
+    write_semantic_tokens(out, id, tokens.value());
+  } else if (method == "textDocument/semanticTokens/range") {
+    auto tokens =
+        session.semantic_tokens_range(uri_of(params), member(params, "range").get<Range>());
+    if (!tokens) return answer(out, id, Reply<json>(tokens.error()));
+    write_semantic_tokens(out, id, tokens.value());
   } else if (method == "textDocument/references") {
     const json& context = params.contains("context") ? params["context"] : json::object();
     answer(out, id,
@@ -246,9 +337,15 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
 }
 
 // One branch per notification method; the others, "$/cancelRequest" among
-// them, need nothing: every request is answered before the next is read.
-void serve_notification(Session& session, const std::string& method, json& params,
-                        std::ostream& out) {
+// them, need nothing: every request is answered before the next is read. A
+// notification that cannot be served gives the reason, for the log.
+std::optional<std::string> serve_notification(Session& session, const std::string& method,
+                                              json& params, std::ostream& out) {
+  auto publish_or_say_why = [&](Reply<PublishDiagnostics> published) -> std::optional<std::string> {
+    if (!published) return published.error().message;
+    publish(out, published.value());
+    return std::nullopt;
+  };
   if (method == "textDocument/didOpen") {
     json& document = params["textDocument"];
     DidOpenParams typed;
@@ -258,10 +355,15 @@ void serve_notification(Session& session, const std::string& method, json& param
     typed.text = take_string(document["text"]);
     publish(out, session.did_open(std::move(typed)));
   } else if (method == "textDocument/didChange") {
-    if (auto published = session.did_change(change_params(params))) publish(out, *published);
+    return publish_or_say_why(session.did_change(change_params(params)));
   } else if (method == "textDocument/didClose") {
-    publish(out, session.did_close(uri_of(params)));
+    return publish_or_say_why(session.did_close(uri_of(params)));
   }
+  return std::nullopt;
+}
+
+bool is_valid_id(const json& id) {
+  return id.is_number() || id.is_string();
 }
 
 // Puts the long strings back where their placeholders are; false unless each
@@ -301,7 +403,18 @@ json parse_message(std::string_view body) {
 
 }  // namespace
 
+void Server::log(std::string_view what, std::string_view why) {
+  if (log_) *log_ << "voromel-lsp: " << what << ": " << why << '\n';
+}
+
 bool Server::serve(std::string_view body, std::ostream& out) {
+  // JSON is UTF-8 throughout: checked here once for every string, however
+  // long, before any part of the message is decoded.
+  if (!is_valid_utf8(body)) {
+    log("message refused", "not valid UTF-8");
+    write_error(out, nullptr, ErrorCode::ParseError, "message is not valid UTF-8");
+    return true;
+  }
   json message = parse_message(body);
   if (message.is_discarded()) {
     write_error(out, nullptr, ErrorCode::ParseError, "message is not valid JSON");
@@ -311,7 +424,9 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     // Answers to requests the server never sends are dropped too.
     if (message.is_object() && message.contains("id") && !message.contains("result") &&
         !message.contains("error")) {
-      write_error(out, message["id"], ErrorCode::InvalidRequest, "message has no method");
+      const json& id = message["id"];
+      write_error(out, is_valid_id(id) ? id : json(nullptr), ErrorCode::InvalidRequest,
+                  "message has no method");
     } else if (!message.is_object()) {
       write_error(out, nullptr, ErrorCode::InvalidRequest, "message is not an object");
     }
@@ -320,6 +435,10 @@ bool Server::serve(std::string_view body, std::ostream& out) {
   const std::string method = message["method"].get<std::string>();
   const bool is_request = message.contains("id");
   const json id = is_request ? message["id"] : json(nullptr);
+  if (is_request && !is_valid_id(id)) {
+    write_error(out, nullptr, ErrorCode::InvalidRequest, "request id must be a number or a string");
+    return true;
+  }
   json params = message.contains("params") ? std::move(message["params"]) : json::object();
 
   if (method == "exit") return false;
@@ -333,21 +452,26 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     if (is_request) write_error(out, id, ErrorCode::InvalidRequest, "server already initialized");
     return true;
   }
-  if (shut_down_ && is_request) {
-    write_error(out, id, ErrorCode::InvalidRequest, "server is shutting down");
+  if (shut_down_) {
+    if (is_request) write_error(out, id, ErrorCode::InvalidRequest, "server is shutting down");
+    if (!is_request) log(method + " ignored", "the server is shutting down");
     return true;
   }
+  const auto refuse = [&](const std::string& why) {
+    if (is_request) write_error(out, id, ErrorCode::InvalidParams, why);
+    if (!is_request) log(method + " ignored", why);
+  };
   try {
     if (is_request) {
       serve_request(session_, shut_down_, method, id, params, out);
       if (method == "initialize") initialized_ = true;
-    } else {
-      serve_notification(session_, method, params, out);
+    } else if (auto why = serve_notification(session_, method, params, out)) {
+      log(method + " ignored", *why);
     }
   } catch (const BadParams& bad) {
-    if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.message);
+    refuse(bad.message);
   } catch (const json::exception& bad) {
-    if (is_request) write_error(out, id, ErrorCode::InvalidParams, bad.what());
+    refuse(bad.what());
   }
   return true;
 }
@@ -363,8 +487,11 @@ int Server::run(std::istream& in, std::ostream& out) {
         write_error(out, nullptr, ErrorCode::ParseError, frame.problem);
         break;
       case Frame::Kind::TooLarge:
+        // The body is not read: the stream can no longer be trusted to be in
+        // step, so the server says why and stops.
         write_error(out, nullptr, ErrorCode::InvalidRequest, frame.problem);
-        break;
+        log("stopped", frame.problem);
+        return 1;
       case Frame::Kind::Message:
         if (!serve(frame.body, out)) return shut_down_ ? 0 : 1;
         break;

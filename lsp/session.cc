@@ -37,8 +37,14 @@ PublishDiagnostics Session::did_open(DidOpenParams params) {
   return publish(uri);
 }
 
-std::optional<PublishDiagnostics> Session::did_change(DidChangeParams params) {
-  if (!document(params.uri)) return std::nullopt;
+Reply<PublishDiagnostics> Session::did_change(DidChangeParams params) {
+  const OpenDocument* open = document(params.uri);
+  if (!open) return not_open(params.uri);
+  if (params.version <= open->version) {
+    return ResponseError{ErrorCode::InvalidParams,
+                         "version " + std::to_string(params.version) + " of " + params.uri +
+                             " is not above the version held, " + std::to_string(open->version)};
+  }
   for (ContentChange& change : params.changes) {
     if (change.range) {
       store_.edit(params.uri, *change.range, change.text, params.version, encoding_);
@@ -49,9 +55,10 @@ std::optional<PublishDiagnostics> Session::did_change(DidChangeParams params) {
   return publish(params.uri);
 }
 
-PublishDiagnostics Session::did_close(const std::string& uri) {
+Reply<PublishDiagnostics> Session::did_close(const std::string& uri) {
+  if (!document(uri)) return not_open(uri);
   store_.close(uri);
-  return {uri, std::nullopt, {}};
+  return PublishDiagnostics{uri, std::nullopt, {}};
 }
 
 Reply<std::vector<TextEdit>> Session::formatting(const std::string& uri) const {
@@ -107,6 +114,13 @@ Reply<std::vector<std::uint32_t>> Session::semantic_tokens_full(const std::strin
   const OpenDocument* open = document(uri);
   if (!open) return not_open(uri);
   return semantic_tokens(open->text, encoding_);
+}
+
+Reply<std::vector<std::uint32_t>> Session::semantic_tokens_range(const std::string& uri,
+                                                                 Range range) const {
+  const OpenDocument* open = document(uri);
+  if (!open) return not_open(uri);
+  return semantic_tokens(open->text, encoding_, range.start.line, range.end.line + 1);
 }
 
 }  // namespace voromel::lsp

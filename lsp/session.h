@@ -58,8 +58,10 @@ class Session {
   InitializeResult initialize(const InitializeParams& params);
 
   PublishDiagnostics did_open(DidOpenParams params);
-  std::optional<PublishDiagnostics> did_change(DidChangeParams params);
-  PublishDiagnostics did_close(const std::string& uri);
+  // An error, which the server logs, when the document is not open or the
+  // change is not newer than the text held.
+  Reply<PublishDiagnostics> did_change(DidChangeParams params);
+  Reply<PublishDiagnostics> did_close(const std::string& uri);
 
   Reply<std::vector<TextEdit>> formatting(const std::string& uri) const;
   Reply<std::vector<DocumentSymbol>> document_symbol(const std::string& uri) const;
@@ -70,11 +72,14 @@ class Session {
   Reply<std::vector<CompletionItem>> completion(const TextDocumentPosition& params) const;
   Reply<std::optional<Hover>> hover(const TextDocumentPosition& params) const;
   Reply<std::vector<std::uint32_t>> semantic_tokens_full(const std::string& uri) const;
+  Reply<std::vector<std::uint32_t>> semantic_tokens_range(const std::string& uri,
+                                                          Range range) const;
 
   PositionEncoding encoding() const { return encoding_; }
+  // The server's copy of an open document; nothing when it is not open.
+  const OpenDocument* document(const std::string& uri) const { return store_.find(uri); }
 
  private:
-  const OpenDocument* document(const std::string& uri) const { return store_.find(uri); }
   PublishDiagnostics publish(const std::string& uri) const;
 
   DocumentStore store_;

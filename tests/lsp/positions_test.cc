@@ -57,5 +57,38 @@ TEST(LineIndex, ATextEndingInALineFeedHasAnEmptyLastLine) {
   EXPECT_EQ(index.position_of(4), (Position{2, 0}));
 }
 
+TEST(ReplaceRange, KeepsTheLineStartsInStepWithTheText) {
+  struct Edit {
+    Range range;
+    const char* replacement;
+  };
+  struct Case {
+    const char* name;
+    std::vector<Edit> edits;
+    const char* result;
+  } cases[] = {
+      {"inside a line", {{{{1, 1}, {1, 2}}, "xy"}}, "ab\ncxye\nf"},
+      {"joining three lines", {{{{0, 1}, {2, 0}}, ""}}, "af"},
+      {"splitting a line, then removing a line after it",
+       {{{{1, 1}, {1, 1}}, "1\n2\n"}, {{{4, 0}, {5, 0}}, ""}},
+       "ab\nc1\n2\nde\n"},
+      {"at the end, past the last line", {{{{9, 0}, {9, 0}}, "\ng"}}, "ab\ncde\nf\ng"},
+      {"an end before the start inserts at the start", {{{{1, 2}, {0, 0}}, "|"}}, "ab\ncd|e\nf"},
+      {"after a character of two units",
+       {{{{0, 0}, {0, 0}}, "\xF0\x9F\x98\x80"}, {{{0, 2}, {0, 3}}, "\n"}},
+       "\xF0\x9F\x98\x80\nb\ncde\nf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string edited = "ab\ncde\nf";
+    std::vector<std::size_t> starts = line_starts(edited);
+    for (const Edit& edit : c.edits) {
+      replace_range(edited, starts, edit.range, edit.replacement, PositionEncoding::Utf16);
+    }
+    EXPECT_EQ(edited, c.result);
+    EXPECT_EQ(starts, line_starts(edited));
+  }
+}
+
 }  // namespace
 }  // namespace voromel::lsp

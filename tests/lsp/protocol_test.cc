@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::string_view uri = "file:///a.track";
 
+std::string formatting_request();
+
 std::string shutdown_and_exit() {
   return request(99, "shutdown", "null") + notification("exit", "null");
 }
@@ -21,14 +23,14 @@ TEST(LspLifecycle, InitializeAnswersCapabilitiesAndShutdownThenExitGivesZero) {
   ASSERT_EQ(served.messages.size(), 2u);
   expect_json(served.messages[0], R"({"jsonrpc":"2.0","id":0,"result":{
     "capabilities":{"positionEncoding":"utf-16",
-      "textDocumentSync":{"openClose":true,"change":1,"save":{"includeText":false}},
+      "textDocumentSync":{"openClose":true,"change":2,"save":{"includeText":false}},
       "documentFormattingProvider":true,"documentSymbolProvider":true,
       "foldingRangeProvider":true,"definitionProvider":true,"referencesProvider":true,
       "renameProvider":true,"completionProvider":{"triggerCharacters":["@"]},
       "hoverProvider":true,
       "semanticTokensProvider":{"legend":{
         "tokenTypes":["namespace","class","keyword","number","type"],"tokenModifiers":[]},
-        "full":true}},
+        "full":true,"range":true}},
     "serverInfo":{"name":"voromel-lsp","version":"0.2.0"}}})");
   expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":99,"result":null})");
 }
@@ -137,14 +139,131 @@ TEST(LspLifecycle, ParametersOfTheWrongTypeGetInvalidParams) {
   EXPECT_NE(served.messages[1].find(R"("code":-32602)"), std::string::npos) << served.messages[1];
 }
 
-TEST(LspLifecycle, ABodyAboveTheLimitIsSkippedAndTheServerGoesOn) {
-  const std::string huge(max_body_size + 1, ' ');
-  const Served served = serve(handshake() + "Content-Length: " + std::to_string(huge.size()) +
-                              "\r\n\r\n" + huge + request(1, "shutdown", "null"));
-  ASSERT_EQ(served.messages.size(), 3u);
+TEST(LspLifecycle, ABodyAnnouncedAboveTheLimitIsAnsweredAtOnceAndTheServerStops) {
+  const Served served = serve(handshake() + "Content-Length: 1000000000000\r\n\r\n{}" +
+                              request(1, "shutdown", "null"));
+  EXPECT_EQ(served.status, 1);
+  ASSERT_EQ(served.messages.size(), 2u);
   expect_json(served.messages[1], R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,
-      "message":"message body of 67108865 bytes exceeds the limit of 67108864"}})");
-  expect_json(served.messages[2], R"({"jsonrpc":"2.0","id":1,"result":null})");
+      "message":"message body of 1000000000000 bytes exceeds the limit of 67108864"}})");
+  EXPECT_EQ(served.log,
+            "voromel-lsp: stopped: message body of 1000000000000 bytes exceeds the limit of "
+            "67108864\n");
+}
+
+std::string change_notification(std::string_view version, std::string_view change) {
+  return notification("textDocument/didChange",
+                      R"({"textDocument":{"uri":"file:///a.track")" + std::string(version) +
+                          R"(},"contentChanges":[)" + std::string(change) + "]}");
+}
+
+// A didOpen whose text is given as it stands in the JSON, escapes included.
+std::string raw_open(std::string_view text) {
+  return notification("textDocument/didOpen",
+                      R"({"textDocument":{"uri":"file:///a.track","version":1,"text":")" +
+                          std::string(text) + R"("}})");
+}
+
+std::string position_request(const char* method, std::string_view position) {
+  return request(
+      1, method,
+      R"({"textDocument":{"uri":"file:///a.track"},"position":)" + std::string(position) + "}");
+}
+
+// What a hostile client may send: each is refused with its reason, to the
+// client when it asked something and in the log when it did not, and the
+// server's copy of the text is left as it was.
+TEST(LspLifecycle, HostileInputsAreRefused) {
+  const std::string canonical = "# Songs\n\n## main\n@tempo 90\n";
+  const std::string opened = handshake() + did_open(uri, canonical);
+  const std::string bad_line = R"(position 'line' must be an integer from 0 to 2147483647)";
+  const std::string invalid_line =
+      R"({"jsonrpc":"2.0","id":1,"error":{"code":-32602,"message":")" + bad_line + R"("}})";
+  const std::string unchanged = R"({"jsonrpc":"2.0","id":1,"result":[]})";
+  const std::string published_open =
+      R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics",
+          "params":{"uri":"file:///a.track","version":1,"diagnostics":[]}})";
+  const std::string not_utf8 =
+      R"({"jsonrpc":"2.0","id":null,"error":{"code":-32700,"message":"message is not valid UTF-8"}})";
+  struct Case {
+    const char* name;
+    std::string input;
+    std::vector<std::string> answers;
+    std::string log;
+  } cases[] = {
+      {"a negative line",
+       opened + position_request("textDocument/hover", R"({"line":-1,"character":0})"),
+       {published_open, invalid_line},
+       ""},
+      {"a line above 2^64",
+       opened + position_request("textDocument/definition",
+                                 R"({"line":18446744073709551616,"character":0})"),
+       {published_open, invalid_line},
+       ""},
+      {"a line of 2^31",
+       opened + position_request("textDocument/hover", R"({"line":2147483648,"character":0})"),
+       {published_open, invalid_line},
+       ""},
+      {"a character that is no integer",
+       opened + position_request("textDocument/completion", R"({"line":0,"character":2.7})"),
+       {published_open, R"({"jsonrpc":"2.0","id":1,"error":{"code":-32602,"message":
+           "position 'character' must be an integer from 0 to 2147483647"}})"},
+       ""},
+      {"a line of 1e30",
+       opened + position_request("textDocument/hover", R"({"line":1e30,"character":0})"),
+       {published_open, invalid_line},
+       ""},
+      {"a ranged change from line -1 is not applied",
+       opened +
+           change_notification(R"(,"version":2)", R"({"range":{"start":{"line":-1,"character":-1},
+               "end":{"line":0,"character":0}},"text":"x"})") +
+           formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: " + bad_line + "\n"},
+      {"a change whose version is not above the document's",
+       opened + change_notification(R"(,"version":1)", R"({"text":"x"})") + formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: version 1 of file:///a.track is not above "
+       "the version held, 1\n"},
+      {"a change without a version",
+       opened + change_notification("", R"({"text":"x"})") + formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: 'version' must be an integer\n"},
+      {"invalid UTF-8 in a short text",
+       handshake() + raw_open("# Songs\\n\xC0\xAF\\n"),
+       {not_utf8},
+       "voromel-lsp: message refused: not valid UTF-8\n"},
+      {"invalid UTF-8 in a text of 4 KB",
+       handshake() + raw_open("# Songs\\n" + std::string(5000, 'x') + "\xED\xA0\x80\\n"),
+       {not_utf8},
+       "voromel-lsp: message refused: not valid UTF-8\n"},
+      {"an id that is an object",
+       handshake() + framed(R"({"jsonrpc":"2.0","id":{"a":1},"method":"shutdown"})"),
+       {R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,
+            "message":"request id must be a number or a string"}})"},
+       ""},
+      {"an id that is null, in a message without a method",
+       handshake() + framed(R"({"jsonrpc":"2.0","id":null})"),
+       {R"({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"message has no method"}})"},
+       ""},
+      {"didOpen after shutdown",
+       handshake() + request(1, "shutdown", "null") + did_open(uri, canonical),
+       {R"({"jsonrpc":"2.0","id":1,"result":null})"},
+       "voromel-lsp: textDocument/didOpen ignored: the server is shutting down\n"},
+      {"didClose of a document never opened",
+       handshake() +
+           notification("textDocument/didClose", R"({"textDocument":{"uri":"file:///b.track"}})"),
+       {},
+       "voromel-lsp: textDocument/didClose ignored: document not open: file:///b.track\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Served served = serve(c.input);
+    const auto messages = after_handshake(served);
+    ASSERT_EQ(messages.size(), c.answers.size());
+    for (std::size_t i = 0; i < c.answers.size(); ++i) expect_json(messages[i], c.answers[i]);
+    EXPECT_EQ(served.log, c.log);
+  }
 }
 
 std::string published(long long version, std::string_view diagnostics) {
@@ -408,8 +527,7 @@ TEST(LspOutline, SectionsHoldTheirBlocksAndSubBlocks) {
      "children":[
        {"name":"main","kind":24,
         "range":{"start":{"line":2,"character":0},"end":{"line":3,"character":9}},
-        "selectionRange":{"start":{"line":2,"character":3},"end":{"line":2,"character":7}},
-        "children":[]}]},
+        "selectionRange":{"start":{"line":2,"character":3},"end":{"line":2,"character":7}}}]},
     {"name":"Layers","kind":3,
      "range":{"start":{"line":5,"character":0},"end":{"line":9,"character":1}},
      "selectionRange":{"start":{"line":5,"character":2},"end":{"line":5,"character":8}},
@@ -420,8 +538,7 @@ TEST(LspOutline, SectionsHoldTheirBlocksAndSubBlocks) {
         "children":[
           {"name":"notes","kind":8,
            "range":{"start":{"line":8,"character":0},"end":{"line":9,"character":1}},
-           "selectionRange":{"start":{"line":8,"character":4},"end":{"line":8,"character":9}},
-           "children":[]}]}]}]})");
+           "selectionRange":{"start":{"line":8,"character":4},"end":{"line":8,"character":9}}}]}]}]})");
 }
 
 TEST(LspFolding, EverySectionAndBlockFolds) {
@@ -653,13 +770,32 @@ TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
               R"({"jsonrpc":"2.0","id":1,"result":null})");
 }
 
-TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
-  expect_json(result_of("# Songs\n## s\n@tempo 90\n@layer lead\n# Layers\n## lead\npiano 0 60 1\n",
-                        request(1, "textDocument/semanticTokens/full",
+TEST(LspOutline, NamesAreWrittenAsJsonStrings) {
+  expect_json(result_of("# Songs\n## q\"\\\x01\xC3\xA9\n",
+                        request(1, "textDocument/documentSymbol",
                                 R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":[{"name":"Songs","kind":3,
+      "range":{"start":{"line":0,"character":0},"end":{"line":1,"character":8}},
+      "selectionRange":{"start":{"line":0,"character":2},"end":{"line":0,"character":7}},
+      "children":[{"name":"q\"\\\u0001\u00e9","kind":24,
+        "range":{"start":{"line":1,"character":0},"end":{"line":1,"character":8}},
+        "selectionRange":{"start":{"line":1,"character":3},"end":{"line":1,"character":8}}}]}]})");
+}
+
+TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
+  const char* text = "# Songs\n## s\n@tempo 90\n@layer lead\n# Layers\n## lead\npiano 0 60 1\n";
+  expect_json(result_of(text, request(1, "textDocument/semanticTokens/full",
+                                      R"({"textDocument":{"uri":"file:///a.track"}})")),
               R"({"jsonrpc":"2.0","id":1,"result":{"data":[
         0,0,7,0,0, 1,0,4,1,0, 1,0,6,2,0, 0,7,2,3,0, 1,0,6,2,0, 0,7,4,4,0,
         1,0,8,0,0, 1,0,7,1,0, 1,0,5,4,0, 0,6,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
+  // Lines 3 to 5, the first token counted from the start of the text.
+  expect_json(result_of(text, request(1, "textDocument/semanticTokens/range",
+                                      R"({"textDocument":{"uri":"file:///a.track"},"range":{
+                                          "start":{"line":3,"character":4},
+                                          "end":{"line":5,"character":0}}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":{"data":[
+        3,0,6,2,0, 0,7,4,4,0, 1,0,8,0,0, 1,0,7,1,0]}})");
 }
 
 }  // namespace

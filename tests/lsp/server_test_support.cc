@@ -43,9 +43,11 @@ std::string did_open(std::string_view uri, std::string_view text) {
 Served serve(const std::string& input) {
   std::istringstream in(input);
   std::ostringstream out;
-  Server server;
+  std::ostringstream log;
+  Server server(&log);
   Served served;
   served.status = server.run(in, out);
+  served.log = log.str();
   const std::string written = out.str();
   std::size_t at = 0;
   while (at < written.size()) {

@@ -17,11 +17,12 @@ std::string notification(std::string_view method, std::string_view params);
 std::string handshake(std::string_view capabilities = "{}");
 std::string did_open(std::string_view uri, std::string_view text);
 
-// What the server wrote for `input`, message by message, and its exit
-// status; the server runs in-process on string streams.
+// What the server wrote for `input`, message by message, what it logged
+// and its exit status; the server runs in-process on string streams.
 struct Served {
   int status = -1;
   std::vector<std::string> messages;
+  std::string log;
 };
 Served serve(const std::string& input);
 
