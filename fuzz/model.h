@@ -169,16 +169,17 @@ class Fill {
   Bytes& bytes_;
 };
 
-// Rarely set: lines and sub-blocks that nothing reads, which a write refuses.
+// Rarely set, and never by the zeros after the bytes run out: lines and
+// sub-blocks that nothing reads, which a write refuses.
 template <class Value>
 header_format::SectionList<Value> section_of(Bytes& bytes, Fill& fill) {
   header_format::SectionList<Value> list;
-  if (bytes.below(8) == 0) list.lines.push_back(bytes.name());
+  if (bytes.below(8) == 7) list.lines.push_back(bytes.name());
   list.items.resize(bytes.below(3));
   for (auto& item : list.items) {
     item.name = bytes.name();
     fill.fill(item.value);
-    if (bytes.below(8) == 0) item.unread_sub_block = "### " + bytes.name();
+    if (bytes.below(8) == 7) item.unread_sub_block = "### " + bytes.name();
   }
   return list;
 }
@@ -193,7 +194,7 @@ inline TrackDocument model_of(std::string_view data) {
   fill.fill(model.meta.author);
   fill.fill(model.meta.description);
   fill.fill(model.meta.tags);
-  model.meta_sections = bytes.below(3);
+  model.meta_sections = bytes.below(8) == 7 ? 2 : bytes.below(2);
   auto& sections = model.sections;
   sections.songs = section_of<song::Song>(bytes, fill);
   sections.layers = section_of<song::Layer>(bytes, fill);
