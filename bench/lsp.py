@@ -14,11 +14,19 @@ corpus.py, with an optimised build (build/lsp-bench):
                Must <= 2.
   memory       peak RSS of the server with 100 open documents of 100 KB,
                against 3 x their size + 30 MB.
+  heavy        for 1 MB and 10 MB, beside voromel's check of the same
+               canonical file (voromel run on it, which reads it whole and
+               writes nothing): semanticTokens/full, time (must <= 4 x the
+               tool, target <= 1 x) and added peak RSS (must <= 3 x the file);
+               semanticTokens/range of 100 lines (at 10 MB, must <= 20 ms);
+               documentSymbol, time (must <= 2 x the tool); 1,000 ranged
+               changes in one didChange to their diagnostics, against one
+               ranged change (must <= 5 x).
 
 Timings on a shared machine are indicative only.
 
 Usage: bench/lsp.py [--runs N] [--seed N] [--no-build] [--build DIR]
-                    [--rows diagnostics formatting memory]
+                    [--rows diagnostics formatting memory heavy]
 """
 import argparse
 import json
@@ -68,6 +76,9 @@ class Server:
         self.process.stdin.flush()
 
     def receive(self):
+        return json.loads(self.receive_raw())
+
+    def receive_raw(self):
         length = None
         while True:
             line = self.process.stdout.readline()
@@ -79,7 +90,7 @@ class Server:
             name, _, value = line.partition(b":")
             if name.lower() == b"content-length":
                 length = int(value)
-        return json.loads(self.process.stdout.read(length))
+        return self.process.stdout.read(length)
 
     def notify(self, method, params):
         self.send({"jsonrpc": "2.0", "method": method, "params": params})
@@ -92,6 +103,16 @@ class Server:
             if message.get("id") == self.next_id:
                 return message
 
+    def request_raw(self, method, params):
+        """The answer's bytes, unparsed: the time is the server's, not the
+        time Python takes to parse a long reply."""
+        self.next_id += 1
+        self.send({"jsonrpc": "2.0", "id": self.next_id, "method": method, "params": params})
+        while True:
+            body = self.receive_raw()
+            if b'"id":%d,' % self.next_id in body[:64]:
+                return body
+
     def diagnostics(self):
         while True:
             message = self.receive()
@@ -103,6 +124,17 @@ class Server:
             if line.startswith("VmHWM:"):
                 return int(line.split()[1])
         return 0
+
+    def added_peak_rss(self, action):
+        """The peak RSS while `action` runs, above the RSS before it."""
+        status = pathlib.Path(f"/proc/{self.process.pid}/status")
+        # Writing 5 resets the peak to the present RSS.
+        pathlib.Path(f"/proc/{self.process.pid}/clear_refs").write_text("5")
+        fields = dict(line.split(":", 1) for line in status.read_text().splitlines())
+        before = int(fields["VmRSS"].split()[0])
+        action()
+        fields = dict(line.split(":", 1) for line in status.read_text().splitlines())
+        return (int(fields["VmHWM"].split()[0]) - before) * 1024
 
     def close(self):
         self.request("shutdown", None)
@@ -187,6 +219,84 @@ def formatting_row(binaries, work, rng, runs):
           f"{verdict(ratio, 2)})")
 
 
+def timed(action, runs):
+    times = []
+    for _ in range(runs):
+        start = time.perf_counter()
+        action()
+        times.append(time.perf_counter() - start)
+    return min(times)
+
+
+def ranged_changes(server, uri, version, count, rng, lines):
+    """`count` edits at random lines in one didChange, which leave the
+    document as it was: one replaces a line's first character by itself;
+    more come in pairs that put a space before a line and take it away, so
+    that each moves the rest of the text."""
+    changes = []
+    if count == 1:
+        line = rng.randrange(len(lines))
+        first = lines[line][:1]
+        changes.append({"range": {"start": {"line": line, "character": 0},
+                                  "end": {"line": line, "character": len(first)}},
+                        "text": first})
+    for _ in range(count // 2):
+        line = rng.randrange(len(lines))
+        start = {"line": line, "character": 0}
+        changes.append({"range": {"start": start, "end": start}, "text": " "})
+        changes.append({"range": {"start": start, "end": {"line": line, "character": 1}},
+                        "text": ""})
+    message = framed({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
+        "textDocument": {"uri": uri, "version": version}, "contentChanges": changes}})
+    start = time.perf_counter()
+    server.send_framed(message)
+    server.diagnostics()
+    return time.perf_counter() - start
+
+
+def heavy_rows(binaries, work, rng, size_mb, runs):
+    path = work / f"heavy_{size_mb}.track"
+    path.write_text(corpus.soundtrack(rng, int(size_mb * 1_000_000)))
+    subprocess.run([str(binaries["voromel"]), str(path)], check=True)
+    text = path.read_text()
+    size = len(text.encode())
+    lines = text.split("\n")
+    tool = timed(lambda: subprocess.run([str(binaries["voromel"]), str(path)], check=True), runs)
+    server = Server(binaries["voromel-lsp"])
+    uri = "file:///heavy.track"
+    open_document(server, uri, text)
+    document = {"textDocument": {"uri": uri}}
+
+    def tokens():
+        answer = server.request_raw("textDocument/semanticTokens/full", document)
+        if b'"error"' in answer[:64]:
+            raise SystemExit(f"semanticTokens/full failed: {answer[:300]}")
+
+    # The first request, before freed memory stays with the process.
+    added = server.added_peak_rss(tokens)
+    full = timed(tokens, runs)
+    middle = len(lines) // 2
+    window = dict(document, range={"start": {"line": middle, "character": 0},
+                                   "end": {"line": middle + 100, "character": 0}})
+    ranged = timed(lambda: server.request_raw("textDocument/semanticTokens/range", window), runs)
+    symbols = timed(lambda: server.request_raw("textDocument/documentSymbol", document), runs)
+    one = min(ranged_changes(server, uri, 2 + run, 1, rng, lines) for run in range(runs))
+    many = min(ranged_changes(server, uri, 2 + runs + run, 1000, rng, lines)
+               for run in range(runs))
+    server.close()
+    print(f"heavy {size_mb:>4} MB: voromel's check {tool * 1000:8.1f} ms")
+    print(f"    semanticTokens/full  {full * 1000:8.1f} ms, ratio {full / tool:.2f} (must <= 4, "
+          f"target <= 1: {verdict(full / tool, 4, 1)})")
+    print(f"    semanticTokens/full  added peak RSS {added / 1e6:.1f} MB, {added / size:.2f} x the "
+          f"file (must <= 3: {verdict(added / size, 3)})")
+    range_note = f"(must <= 20 ms: {verdict(ranged * 1000, 20)})" if size_mb >= 10 else ""
+    print(f"    semanticTokens/range 100 lines {ranged * 1000:8.1f} ms {range_note}")
+    print(f"    documentSymbol       {symbols * 1000:8.1f} ms, ratio {symbols / tool:.2f} "
+          f"(must <= 2: {verdict(symbols / tool, 2)})")
+    print(f"    1,000 ranged changes {many * 1000:8.1f} ms, one {one * 1000:.1f} ms, ratio "
+          f"{many / one:.2f} (must <= 5: {verdict(many / one, 5)})")
+
+
 def memory_row(binaries, rng):
     server = Server(binaries["voromel-lsp"])
     total = 0
@@ -208,7 +318,7 @@ def main():
     parser.add_argument("--build", default=str(ROOT / "build" / "lsp-bench"))
     parser.add_argument("--no-build", action="store_true")
     parser.add_argument("--rows", nargs="+", default=["diagnostics", "formatting", "memory"],
-                        choices=["diagnostics", "formatting", "memory"])
+                        choices=["diagnostics", "formatting", "memory", "heavy"])
     args = parser.parse_args()
     directory = pathlib.Path(args.build)
     if not args.no_build:
@@ -225,6 +335,9 @@ def main():
             formatting_row(binaries, work, rng, args.runs)
         if "memory" in args.rows:
             memory_row(binaries, rng)
+        if "heavy" in args.rows:
+            for size in (1, 10):
+                heavy_rows(binaries, work, rng, size, args.runs)
     finally:
         shutil.rmtree(work)
 

@@ -14,12 +14,18 @@ MetaError meta_error(MetaError::Kind kind, std::string_view text) {
   return MetaError{kind, std::string(text)};
 }
 
-// Every meta directive: its name and the field it sets.
+// Every meta directive: its name and the field it sets, in the order they
+// are written. Neither has a default.
 struct MetaDirective {
   std::string_view name;
   std::optional<std::string> Meta::*field;
+  std::string_view usage;
+  std::string_view description;
 };
-constexpr MetaDirective meta_directives[] = {{"title", &Meta::title}, {"author", &Meta::author}};
+constexpr MetaDirective meta_directives[] = {
+    {"title", &Meta::title, "@title <text>", "The title of the document."},
+    {"author", &Meta::author, "@author <text>", "Who wrote the document."},
+};
 
 Result<Ok, MetaError> read_directive(Meta& meta, std::string_view raw_line) {
   const std::string_view line = trim(raw_line);
@@ -82,10 +88,13 @@ void write_lines_of(std::string_view text, std::string& out) {
 
 }  // namespace
 
-std::vector<std::string_view> meta_directive_names() {
-  std::vector<std::string_view> names;
-  for (const MetaDirective& directive : meta_directives) names.push_back(directive.name);
-  return names;
+std::vector<Directive> meta_directives_described() {
+  std::vector<Directive> described;
+  for (const MetaDirective& directive : meta_directives) {
+    described.push_back({"Meta", "@" + std::string(directive.name), std::string(directive.usage),
+                         std::nullopt, std::string(directive.description)});
+  }
+  return described;
 }
 
 std::string MetaError::text() const {
@@ -123,8 +132,14 @@ void write_meta(std::string& out, const Meta& meta) {
   separate(out);
   out += "# Meta\n";
   if (meta.title || meta.author) out += '\n';
-  if (meta.title) out += "@title " + *meta.title + "\n";
-  if (meta.author) out += "@author " + *meta.author + "\n";
+  for (const MetaDirective& directive : meta_directives) {
+    if (!(meta.*directive.field)) continue;
+    out += '@';
+    out += directive.name;
+    out += ' ';
+    out += *(meta.*directive.field);
+    out += '\n';
+  }
   if (meta.description) {
     separate(out);
     out += "## Description\n\n";

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/directives.h>
 #include <voromel/header_format/meta.h>
 #include <voromel/header_format/result.h>
 
@@ -32,7 +33,7 @@ Result<Meta, ParseError> read_meta(std::span<const std::string_view> lines,
 // Writes the section, heading included; nothing when `meta` is empty.
 void write_meta(std::string& out, const Meta& meta);
 
-// The names of the meta directives ("title", ...), without their '@'.
-std::vector<std::string_view> meta_directive_names();
+// The meta section's directives, in the order they are written.
+std::vector<Directive> meta_directives_described();
 
 }  // namespace voromel::header_format

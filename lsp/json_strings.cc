@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 #include <cstring>
+
+#include "header_format/text.h"
 
 namespace voromel::lsp {
 
@@ -134,58 +135,7 @@ std::optional<std::string> decode_string(std::string_view body, std::size_t open
   return out;
 }
 
-// The length of the well-formed sequence at the start of `text`, 0 if there
-// is none. The second byte's range excludes overlong forms, surrogates and
-// values above U+10FFFF.
-std::size_t sequence_at(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
-
-bool is_ascii(const char* eight) {
-  std::uint64_t word;
-  std::memcpy(&word, eight, sizeof word);
-  return (word & 0x8080808080808080u) == 0;
-}
-
 }  // namespace
-
-bool is_valid_utf8(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (text.size() - at >= 8 && is_ascii(text.data() + at)) {
-      at += 8;
-    } else if (static_cast<unsigned char>(text[at]) < 0x80) {
-      ++at;
-    } else {
-      const std::size_t length = sequence_at(text.substr(at));
-      if (length == 0) return false;
-      at += length;
-    }
-  }
-  return true;
-}
 
 void append_json_string(std::string& out, std::string_view text) {
   constexpr char hex[] = "0123456789abcdef";
@@ -194,9 +144,10 @@ void append_json_string(std::string& out, std::string_view text) {
   while (at < text.size()) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte >= 0x80) {
-      const std::size_t length = sequence_at(text.substr(at));
-      out.append(length ? text.substr(at, length) : std::string_view("\uFFFD"));
-      at += length ? length : 1;
+      const auto sequence = header_format::next_utf8_sequence(text, at);
+      out.append(sequence.well_formed ? text.substr(at, sequence.length)
+                                      : std::string_view("\uFFFD"));
+      at += sequence.length;
       continue;
     }
     if (byte == '"' || byte == '\\') {

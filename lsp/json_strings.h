@@ -19,10 +19,6 @@ struct SplitBody {
   std::vector<std::string> placeholders;
 };
 
-// Whether `text` is well-formed UTF-8: no stray or missing continuation
-// byte, no overlong form, no surrogate, nothing above U+10FFFF.
-bool is_valid_utf8(std::string_view text);
-
 // Appends `text` to `out` as a JSON string literal; a byte that is not part
 // of well-formed UTF-8 is written as U+FFFD.
 void append_json_string(std::string& out, std::string_view text);

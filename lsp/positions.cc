@@ -78,14 +78,18 @@ std::size_t LineIndex::offset_of(Position position) const {
 Position LineIndex::position_of(std::size_t offset) const {
   offset = std::min(offset, text_.size());
   const std::size_t line = line_of(offset);
-  std::size_t at = starts_[line];
+  return {line, units_between(starts_[line], offset)};
+}
+
+std::size_t LineIndex::units_between(std::size_t begin, std::size_t end) const {
+  std::size_t at = begin;
   std::size_t column = 0;
-  while (at < offset) {
+  while (at < end) {
     const std::size_t length = sequence_length(static_cast<unsigned char>(text_[at]));
-    column += units(std::min(length, offset - at), encoding_);
+    column += units(std::min(length, end - at), encoding_);
     at += length;
   }
-  return {line, column};
+  return column;
 }
 
 Range LineIndex::range_of(std::size_t begin, std::size_t end) const {

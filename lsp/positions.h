@@ -33,6 +33,8 @@ class LineIndex {
   // means the start of that character.
   std::size_t offset_of(Position position) const;
   Position position_of(std::size_t offset) const;
+  // The width of bytes [begin, end) of one line in the client's encoding.
+  std::size_t units_between(std::size_t begin, std::size_t end) const;
   Range range_of(std::size_t begin, std::size_t end) const;
   // The whole text of the line, without its line end.
   Range line_range(std::size_t line) const;

@@ -11,6 +11,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "header_format/text.h"
 #include "lsp/framing.h"
 #include "lsp/json_strings.h"
 #include "lsp/semantic_tokens.h"
@@ -410,7 +411,7 @@ void Server::log(std::string_view what, std::string_view why) {
 bool Server::serve(std::string_view body, std::ostream& out) {
   // JSON is UTF-8 throughout: checked here once for every string, however
   // long, before any part of the message is decoded.
-  if (!is_valid_utf8(body)) {
+  if (!header_format::is_valid_utf8(body)) {
     log("message refused", "not valid UTF-8");
     write_error(out, nullptr, ErrorCode::ParseError, "message is not valid UTF-8");
     return true;

@@ -715,7 +715,7 @@ TEST(LspNames, ColumnsAfterWideCharactersInBothEncodings) {
 
 constexpr const char* with_settings =
     "# Meta\n@ti\n# Songs\n## s\n@tempo 90\n@\n# Layers\n## l\n@volume 0.5 @p\n"
-    "# Reverb\n## r\nmi\n";
+    "# Reverb\n## r\nmi\n# Sounds\n## b\n@\n";
 
 TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
   struct Case {
@@ -738,6 +738,13 @@ TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
        {"@volume", "@pan", "@mute", "@solo", "@loop", "@tuning", "@root", "@effect"},
        12},
       {"a reverb key", 11, 2, {"room_size", "decay", "mix", "predelay"}, 0},
+      {"a sound line, in the writer's order",
+       14,
+       1,
+       {"@sample", "@voice", "@arpeggio", "@distortion", "@detune", "@vol-jitter", "@steps",
+        "@attack", "@decay", "@release", "@sustain", "@noise", "@vibrato", "@tremolo", "@slide",
+        "@filter", "@duty_sweep", "@volume"},
+       0},
       {"a song's value", 4, 8, {}, 0},
       {"a heading", 3, 2, {}, 0},
   };
@@ -760,11 +767,11 @@ TEST(LspHelp, CompletionOffersTheSettingsOfTheSection) {
 TEST(LspHelp, HoverShowsASettingsUsageAndDefault) {
   expect_json(result_of(with_settings, at("textDocument/hover", 4, 3)),
               R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
-      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nDefault: `120`"},
+      "value":"`@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]`\n\nThe tempo and the tempo it moves to, or the parameter it follows; always written.\n\nDefault: `120`"},
       "range":{"start":{"line":4,"character":0},"end":{"line":4,"character":6}}}})");
   expect_json(result_of(with_settings, at("textDocument/hover", 8, 1)),
               R"({"jsonrpc":"2.0","id":1,"result":{"contents":{"kind":"markdown",
-      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nDefault: `1`"},
+      "value":"`@volume <factor> | @volume param <name> [<scale>]`\n\nThe volume, or the parameter it follows.\n\nDefault: `1`"},
       "range":{"start":{"line":8,"character":0},"end":{"line":8,"character":7}}}})");
   expect_json(result_of(with_settings, at("textDocument/hover", 4, 8)),
               R"({"jsonrpc":"2.0","id":1,"result":null})");
@@ -789,6 +796,12 @@ TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
               R"({"jsonrpc":"2.0","id":1,"result":{"data":[
         0,0,7,0,0, 1,0,4,1,0, 1,0,6,2,0, 0,7,2,3,0, 1,0,6,2,0, 0,7,4,4,0,
         1,0,8,0,0, 1,0,7,1,0, 1,0,5,4,0, 0,6,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
+  // A name after a character of two UTF-16 units.
+  expect_json(result_of("# Layers\n## l\n\xF0\x9F\x98\x80x 0 60 1\n",
+                        request(1, "textDocument/semanticTokens/full",
+                                R"({"textDocument":{"uri":"file:///a.track"}})")),
+              R"({"jsonrpc":"2.0","id":1,"result":{"data":[
+        0,0,8,0,0, 1,0,4,1,0, 1,0,3,4,0, 0,4,1,3,0, 0,2,2,3,0, 0,3,1,3,0]}})");
   // Lines 3 to 5, the first token counted from the start of the text.
   expect_json(result_of(text, request(1, "textDocument/semanticTokens/range",
                                       R"({"textDocument":{"uri":"file:///a.track"},"range":{

@@ -8,7 +8,8 @@
 
 #include "header_format/text.h"
 #include "track/body_lines.h"
-#include "track/directive_names.h"
+#include "track/described_directives.h"
+#include "track/directive_table.h"
 #include "track/format/curves.h"
 #include "track/format/notes.h"
 #include "track/number_text.h"
@@ -26,31 +27,6 @@ using song::VoiceParameter;
 ParseError failure(std::size_t line_number, std::string message) {
   return ParseError::line(line_number, std::move(message));
 }
-
-struct NumberSetting {
-  std::string_view name;
-  float Sound::*field;
-};
-constexpr NumberSetting number_settings[] = {
-    {"noise", &Sound::noise},           {"volume", &Sound::volume},
-    {"detune", &Sound::detune},         {"sustain", &Sound::sustain},
-    {"distortion", &Sound::distortion}, {"vol-jitter", &Sound::vol_jitter},
-    {"duty_sweep", &Sound::duty_sweep},
-};
-
-struct StageSetting {
-  std::string_view name;
-  song::EnvelopeStage Sound::*field;
-};
-constexpr StageSetting stage_settings[] = {
-    {"attack", &Sound::attack}, {"decay", &Sound::decay}, {"release", &Sound::release}};
-
-struct ModulationSetting {
-  std::string_view name;
-  song::Modulation Sound::*field;
-};
-constexpr ModulationSetting modulation_settings[] = {{"vibrato", &Sound::vibrato},
-                                                     {"tremolo", &Sound::tremolo}};
 
 struct VoiceKeyword {
   std::string_view name;
@@ -229,65 +205,7 @@ LineResult<Ok> apply_sample(Sound& sound, Tokens& tokens, std::size_t line_numbe
   return Ok{};
 }
 
-// The directives whose value lands in one field of a table above.
-std::optional<LineResult<Ok>> apply_field_directive(Sound& sound, std::string_view name,
-                                                    Tokens& tokens, std::size_t line_number) {
-  for (const NumberSetting& setting : number_settings) {
-    if (name == setting.name) return apply_number(sound.*setting.field, name, tokens, line_number);
-  }
-  for (const StageSetting& setting : stage_settings) {
-    if (name == setting.name) return apply_stage(sound.*setting.field, name, tokens, line_number);
-  }
-  for (const ModulationSetting& setting : modulation_settings) {
-    if (name == setting.name)
-      return apply_modulation(sound.*setting.field, name, tokens, line_number);
-  }
-  return std::nullopt;
-}
-
-// The other directives, each with its own reader.
-struct OtherDirective {
-  std::string_view name;
-  LineResult<Ok> (*apply)(Sound& sound, Tokens& tokens, std::size_t line_number);
-};
-constexpr OtherDirective other_directives[] = {
-    {"voice", apply_voice},   {"steps", apply_steps},       {"slide", apply_slide},
-    {"filter", apply_filter}, {"arpeggio", apply_arpeggio}, {"sample", apply_sample},
-};
-
-}  // namespace
-
-LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
-                                     std::string_view arguments, std::size_t line_number) {
-  Tokens tokens(arguments);
-  if (auto applied = apply_field_directive(sound, name, tokens, line_number)) return *applied;
-  for (const OtherDirective& directive : other_directives) {
-    if (directive.name == name) return directive.apply(sound, tokens, line_number);
-  }
-  return failure(line_number, "unknown sound directive " + quoted(name));
-}
-
-std::vector<std::string_view> sound_directive_names() {
-  std::vector<std::string_view> names;
-  for (const NumberSetting& setting : number_settings) names.push_back(setting.name);
-  for (const StageSetting& setting : stage_settings) names.push_back(setting.name);
-  for (const ModulationSetting& setting : modulation_settings) names.push_back(setting.name);
-  for (const OtherDirective& directive : other_directives) names.push_back(directive.name);
-  return names;
-}
-
-LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line_number) {
-  if (!text.starts_with('@')) return apply_harmonic_line(sound, text, line_number);
-  const auto [name, rest] = header_format::split_at_first_white_space(text.substr(1));
-  return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line_number);
-}
-
-header_format::Result<Sound, header_format::ParseError> parse_sound(
-    std::span<const std::string_view> lines) {
-  return parse_body<Sound>(lines, LineErrorWrap::AtLine, apply_sound_line);
-}
-
-namespace {
+// --- Writing -----------------------------------------------------------------
 
 void append_unsigned(std::string& out, std::uint64_t value) {
   char digits[20];
@@ -333,12 +251,6 @@ void append_voice(std::string& out, const Sound& sound) {
   out += '\n';
 }
 
-void append_arpeggio(std::string& out, const song::Arpeggio& arpeggio) {
-  out += "@arpeggio";
-  append_arpeggio_values(out, arpeggio);
-  out += '\n';
-}
-
 void append_filter(std::string& out, const Sound& sound) {
   out += "@filter ";
   append_number(out, sound.filter_cutoff);
@@ -354,59 +266,249 @@ void append_filter(std::string& out, const Sound& sound) {
   out += '\n';
 }
 
-// Rows 1 to 8 of the fixed order: what the sound is made of.
-void append_sources(std::string& out, const Sound& sound) {
-  for (const song::Harmonic& harmonic : sound.harmonics) append_harmonic_line(out, harmonic);
-  for (const song::SampleZone& zone : sound.samples) append_sample(out, zone);
-  if (!sound.voice.empty()) append_voice(out, sound);
-  if (!sound.arpeggio.offsets.empty()) append_arpeggio(out, sound.arpeggio);
-  if (sound.distortion != 0) append_setting(out, "distortion", sound.distortion);
-  if (sound.detune != 0) append_setting(out, "detune", sound.detune);
-  if (sound.vol_jitter != 0) append_setting(out, "vol-jitter", sound.vol_jitter);
-  if (sound.steps != 0) {
-    out += "@steps ";
-    append_unsigned(out, sound.steps);
-    out += '\n';
+// --- The table -----------------------------------------------------------------
+
+// Each row's writer appends the directive's lines, and none where `sound`
+// holds the value of `defaults`, or, for the settings that are off at or
+// below it, a value that is not above it (not a number included).
+using SoundReader = LineResult<Ok> (*)(Sound& sound, std::string_view name, Tokens& tokens,
+                                       std::size_t line_number);
+using SoundWriter = void (*)(std::string& out, std::string_view name, const Sound& sound,
+                             const Sound& defaults);
+
+struct SoundDirective {
+  std::string_view name;
+  SoundReader read;
+  SoundWriter write;
+  DirectiveHelp<Sound> help;
+};
+
+template <LineResult<Ok> (*apply)(Sound&, Tokens&, std::size_t)>
+LineResult<Ok> read_unnamed(Sound& sound, std::string_view, Tokens& tokens,
+                            std::size_t line_number) {
+  return apply(sound, tokens, line_number);
+}
+
+template <float Sound::*field>
+LineResult<Ok> read_number(Sound& sound, std::string_view name, Tokens& tokens,
+                           std::size_t line_number) {
+  return apply_number(sound.*field, name, tokens, line_number);
+}
+
+template <float Sound::*field>
+void write_number(std::string& out, std::string_view name, const Sound& sound,
+                  const Sound& defaults) {
+  if (sound.*field != defaults.*field) append_setting(out, name, sound.*field);
+}
+
+// A level is its default within epsilon; not a number is never a default.
+template <float Sound::*field>
+void write_level(std::string& out, std::string_view name, const Sound& sound,
+                 const Sound& defaults) {
+  if (nan_or_beyond_epsilon_of(sound.*field, defaults.*field)) {
+    append_setting(out, name, sound.*field);
   }
 }
 
-// Rows 9 to 19: how it is shaped over time.
-void append_shaping(std::string& out, const Sound& sound) {
-  for (const StageSetting& setting : stage_settings) {
-    const song::EnvelopeStage& stage = sound.*setting.field;
-    if (stage.duration > 0) {
-      out += '@';
-      append_envelope(out, setting.name, stage);
-      out += '\n';
-    }
-  }
-  if (nan_or_beyond_epsilon_of(sound.sustain, 1.0f)) append_setting(out, "sustain", sound.sustain);
-  if (sound.noise != 0) append_setting(out, "noise", sound.noise);
-  for (const ModulationSetting& setting : modulation_settings) {
-    const song::Modulation& modulation = sound.*setting.field;
-    if (modulation.depth > 0) {
-      out += '@';
-      append_modulation(out, setting.name, modulation);
-      out += '\n';
-    }
-  }
-  if (sound.slide_time > 0) {
-    out += "@slide ";
-    append_number(out, sound.slide_amount);
-    out += ' ';
-    append_number(out, sound.slide_time);
-    out += '\n';
-  }
-  if (sound.filter_cutoff > 0) append_filter(out, sound);
-  if (sound.duty_sweep != 0) append_setting(out, "duty_sweep", sound.duty_sweep);
-  if (nan_or_beyond_epsilon_of(sound.volume, 1.0f)) append_setting(out, "volume", sound.volume);
+template <float Sound::*field>
+void number_value(std::string& out, const Sound& sound) {
+  append_number(out, sound.*field);
 }
+
+template <song::EnvelopeStage Sound::*field>
+LineResult<Ok> read_stage(Sound& sound, std::string_view name, Tokens& tokens,
+                          std::size_t line_number) {
+  return apply_stage(sound.*field, name, tokens, line_number);
+}
+
+template <song::EnvelopeStage Sound::*field>
+void write_stage(std::string& out, std::string_view name, const Sound& sound,
+                 const Sound& defaults) {
+  if (!((sound.*field).duration > (defaults.*field).duration)) return;
+  out += '@';
+  append_envelope(out, name, sound.*field);
+  out += '\n';
+}
+
+template <song::EnvelopeStage Sound::*field>
+void stage_value(std::string& out, const Sound& sound) {
+  append_number(out, (sound.*field).duration);
+  append_curve_suffix(out, (sound.*field).curve);
+}
+
+template <song::Modulation Sound::*field>
+LineResult<Ok> read_modulation(Sound& sound, std::string_view name, Tokens& tokens,
+                               std::size_t line_number) {
+  return apply_modulation(sound.*field, name, tokens, line_number);
+}
+
+template <song::Modulation Sound::*field>
+void write_modulation(std::string& out, std::string_view name, const Sound& sound,
+                      const Sound& defaults) {
+  if (!((sound.*field).depth > (defaults.*field).depth)) return;
+  out += '@';
+  append_modulation(out, name, sound.*field);
+  out += '\n';
+}
+
+void write_samples(std::string& out, std::string_view, const Sound& sound, const Sound&) {
+  for (const song::SampleZone& zone : sound.samples) append_sample(out, zone);
+}
+
+void write_voice(std::string& out, std::string_view, const Sound& sound, const Sound& defaults) {
+  if (sound.voice != defaults.voice) append_voice(out, sound);
+}
+
+void write_arpeggio(std::string& out, std::string_view, const Sound& sound, const Sound& defaults) {
+  if (sound.arpeggio.offsets == defaults.arpeggio.offsets) return;
+  out += "@arpeggio";
+  append_arpeggio_values(out, sound.arpeggio);
+  out += '\n';
+}
+
+void write_steps(std::string& out, std::string_view, const Sound& sound, const Sound& defaults) {
+  if (sound.steps == defaults.steps) return;
+  out += "@steps ";
+  append_unsigned(out, sound.steps);
+  out += '\n';
+}
+
+void steps_value(std::string& out, const Sound& sound) {
+  append_unsigned(out, sound.steps);
+}
+
+void write_slide(std::string& out, std::string_view, const Sound& sound, const Sound& defaults) {
+  if (!(sound.slide_time > defaults.slide_time)) return;
+  out += "@slide ";
+  append_number(out, sound.slide_amount);
+  out += ' ';
+  append_number(out, sound.slide_time);
+  out += '\n';
+}
+
+void write_filter(std::string& out, std::string_view, const Sound& sound, const Sound& defaults) {
+  if (sound.filter_cutoff > defaults.filter_cutoff) append_filter(out, sound);
+}
+
+// In the order they are written, after the harmonics: first what the sound
+// is made of, then how it is shaped over time.
+constexpr SoundDirective sound_directives[] = {
+    {"sample",
+     read_unnamed<apply_sample>,
+     write_samples,
+     {"@sample \"<file>\" [@ <low>..<high>]", nullptr,
+      "A sample file and the pitches it plays; each line adds one."}},
+    {"voice",
+     read_unnamed<apply_voice>,
+     write_voice,
+     {"@voice <preset> [<parameter> <value>]... [ensemble <singers>]", nullptr,
+      "A voice preset, its parameters and its number of singers."}},
+    {"arpeggio",
+     read_unnamed<apply_arpeggio>,
+     write_arpeggio,
+     {"@arpeggio <offset>... rate <steps per second>", nullptr, "An arpeggio over the offsets."}},
+    {"distortion",
+     read_number<&Sound::distortion>,
+     write_number<&Sound::distortion>,
+     {"@distortion <amount>", number_value<&Sound::distortion>, "The distortion."}},
+    {"detune",
+     read_number<&Sound::detune>,
+     write_number<&Sound::detune>,
+     {"@detune <amount>", number_value<&Sound::detune>, "The detuning of the partials."}},
+    {"vol-jitter",
+     read_number<&Sound::vol_jitter>,
+     write_number<&Sound::vol_jitter>,
+     {"@vol-jitter <amount>", number_value<&Sound::vol_jitter>,
+      "How much the volume varies from note to note."}},
+    {"steps",
+     read_unnamed<apply_steps>,
+     write_steps,
+     {"@steps <count>", steps_value, "The number of steps the pitch is quantised to."}},
+    {"attack",
+     read_stage<&Sound::attack>,
+     write_stage<&Sound::attack>,
+     {"@attack <duration> [<curve>]", stage_value<&Sound::attack>,
+      "The envelope's attack; none at 0 or less."}},
+    {"decay",
+     read_stage<&Sound::decay>,
+     write_stage<&Sound::decay>,
+     {"@decay <duration> [<curve>]", stage_value<&Sound::decay>,
+      "The envelope's decay; none at 0 or less."}},
+    {"release",
+     read_stage<&Sound::release>,
+     write_stage<&Sound::release>,
+     {"@release <duration> [<curve>]", stage_value<&Sound::release>,
+      "The envelope's release; none at 0 or less."}},
+    {"sustain",
+     read_number<&Sound::sustain>,
+     write_level<&Sound::sustain>,
+     {"@sustain <level>", number_value<&Sound::sustain>, "The envelope's sustain level."}},
+    {"noise",
+     read_number<&Sound::noise>,
+     write_number<&Sound::noise>,
+     {"@noise <amount>", number_value<&Sound::noise>, "The noise mixed in."}},
+    {"vibrato",
+     read_modulation<&Sound::vibrato>,
+     write_modulation<&Sound::vibrato>,
+     {"@vibrato <rate> <depth> [<wave>]", nullptr,
+      "Pitch modulation; none at a depth of 0 or less."}},
+    {"tremolo",
+     read_modulation<&Sound::tremolo>,
+     write_modulation<&Sound::tremolo>,
+     {"@tremolo <rate> <depth> [<wave>]", nullptr,
+      "Volume modulation; none at a depth of 0 or less."}},
+    {"slide",
+     read_unnamed<apply_slide>,
+     write_slide,
+     {"@slide <amount> <time>", nullptr, "A pitch slide; none at a time of 0 or less."}},
+    {"filter",
+     read_unnamed<apply_filter>,
+     write_filter,
+     {"@filter <cutoff> [<env> [<duration> [<curve>]]]", nullptr,
+      "A filter and its envelope; none at a cutoff of 0 or less."}},
+    {"duty_sweep",
+     read_number<&Sound::duty_sweep>,
+     write_number<&Sound::duty_sweep>,
+     {"@duty_sweep <amount>", number_value<&Sound::duty_sweep>,
+      "How the pulse width moves over a note."}},
+    {"volume",
+     read_number<&Sound::volume>,
+     write_level<&Sound::volume>,
+     {"@volume <factor>", number_value<&Sound::volume>, "The volume."}},
+};
 
 }  // namespace
 
+LineResult<Ok> apply_sound_directive(Sound& sound, std::string_view name,
+                                     std::string_view arguments, std::size_t line_number) {
+  Tokens tokens(arguments);
+  for (const SoundDirective& directive : sound_directives) {
+    if (directive.name == name) return directive.read(sound, name, tokens, line_number);
+  }
+  return failure(line_number, "unknown sound directive " + quoted(name));
+}
+
+std::vector<Directive> sound_directives_described(std::string_view section) {
+  return describe_rows<Sound>(section, "@", sound_directives);
+}
+
+LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t line_number) {
+  if (!text.starts_with('@')) return apply_harmonic_line(sound, text, line_number);
+  const auto [name, rest] = header_format::split_at_first_white_space(text.substr(1));
+  return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line_number);
+}
+
+header_format::Result<Sound, header_format::ParseError> parse_sound(
+    std::span<const std::string_view> lines) {
+  return parse_body<Sound>(lines, LineErrorWrap::AtLine, apply_sound_line);
+}
+
 void append_sound(std::string& out, const Sound& sound) {
-  append_sources(out, sound);
-  append_shaping(out, sound);
+  static const Sound defaults{};
+  for (const song::Harmonic& harmonic : sound.harmonics) append_harmonic_line(out, harmonic);
+  for (const SoundDirective& directive : sound_directives) {
+    directive.write(out, directive.name, sound, defaults);
+  }
 }
 
 }  // namespace voromel::track::format

@@ -9,7 +9,8 @@
 #include "header_format/text.h"
 #include "song/total_order.h"
 #include "track/body_lines.h"
-#include "track/directive_names.h"
+#include "track/described_directives.h"
+#include "track/directive_table.h"
 #include "track/format/clips.h"
 #include "track/format/effects.h"
 #include "track/format/note_curves.h"
@@ -134,56 +135,6 @@ LineResult<Ok> add_effect(Layer& layer, std::string_view value, std::size_t line
   return Ok{};
 }
 
-// Every layer directive: its name and how it changes the layer.
-struct LayerDirectiveEntry {
-  std::string_view name;
-  LineResult<Ok> (*apply)(Layer& layer, std::string_view value, std::size_t line_number);
-};
-constexpr LayerDirectiveEntry layer_directives[] = {
-    {"volume", apply_volume},
-    {"pan",
-     [](Layer& layer, std::string_view value, std::size_t line_number) {
-       return set_number(layer.pan, value, line_number, "pan");
-     }},
-    {"mute",
-     [](Layer& layer, std::string_view value, std::size_t line_number) {
-       return set_flag(layer.mute, value, line_number, "mute");
-     }},
-    {"solo",
-     [](Layer& layer, std::string_view value, std::size_t line_number) {
-       return set_flag(layer.solo, value, line_number, "solo");
-     }},
-    {"loop", apply_loop},
-    {"root",
-     [](Layer& layer, std::string_view value, std::size_t line_number) {
-       return set_number(layer.root, value, line_number, "root");
-     }},
-    {"tuning",
-     [](Layer& layer, std::string_view value, std::size_t) -> LineResult<Ok> {
-       layer.tuning = std::string(value);
-       return Ok{};
-     }},
-    {"effect", add_effect},
-};
-
-}  // namespace
-
-LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::string_view value,
-                                     std::size_t line_number) {
-  for (const LayerDirectiveEntry& directive : layer_directives) {
-    if (directive.name == name) return directive.apply(layer, value, line_number);
-  }
-  return ParseError::line(line_number, "unknown layer directive " + quoted(name));
-}
-
-std::vector<std::string_view> layer_directive_names() {
-  std::vector<std::string_view> names;
-  for (const LayerDirectiveEntry& directive : layer_directives) names.push_back(directive.name);
-  return names;
-}
-
-namespace {
-
 // Pieces of the directive line, separated by single spaces, appended to
 // the output.
 class DirectiveLine {
@@ -200,45 +151,152 @@ class DirectiveLine {
   std::size_t start_;
 };
 
-void append_volume(DirectiveLine& line, const Layer& layer) {
+// Each writer appends its directive, nothing where the layer holds the value
+// of `defaults`.
+void append_volume(DirectiveLine& line, const Layer& layer, const Layer& defaults) {
   if (layer.volume_param) {
     std::string& out = line.piece();
     out += "@volume param ";
     out += layer.volume_param->name;
     // A scale within epsilon of 1, or not a number, is left out.
-    if (number_beyond_epsilon_of(layer.volume_param->scale, 1.0f)) {
+    if (number_beyond_epsilon_of(layer.volume_param->scale, song::VolumeParam{}.scale)) {
       out += ' ';
       append_number(out, layer.volume_param->scale);
     }
-  } else if (layer.volume != 1) {
+  } else if (layer.volume != defaults.volume) {
     append_number(line.piece() += "@volume ", layer.volume);
   }
 }
 
-void append_loop(DirectiveLine& line, const Layer& layer) {
+template <float Layer::*field>
+void append_number_field(DirectiveLine& line, std::string_view directive, const Layer& layer,
+                         const Layer& defaults) {
+  if (layer.*field != defaults.*field) append_number(line.piece() += directive, layer.*field);
+}
+
+template <float Layer::*field>
+void number_value(std::string& out, const Layer& layer) {
+  append_number(out, layer.*field);
+}
+
+template <bool Layer::*field>
+void flag_value(std::string& out, const Layer& layer) {
+  out += layer.*field ? "true" : "false";
+}
+
+template <bool Layer::*field>
+void append_flag(DirectiveLine& line, std::string_view directive, const Layer& layer,
+                 const Layer& defaults) {
+  if (layer.*field == defaults.*field) return;
+  std::string& out = line.piece();
+  out += directive;
+  flag_value<field>(out, layer);
+}
+
+void append_loop(DirectiveLine& line, const Layer& layer, const Layer& defaults) {
   if (!layer.loop_length) return;
   std::string& out = line.piece();
   out += "@loop ";
   append_number(out, *layer.loop_length);
-  if (layer.loop_skip != 0) {
+  if (layer.loop_skip != defaults.loop_skip) {
     out += " skip ";
     append_number(out, layer.loop_skip);
   }
 }
 
-}  // namespace
-
-void append_layer_directives(std::string& out, const Layer& layer) {
-  DirectiveLine line(out);
-  append_volume(line, layer);
-  if (layer.pan != 0) append_number(line.piece() += "@pan ", layer.pan);
-  if (layer.mute) line.piece() += "@mute true";
-  if (layer.solo) line.piece() += "@solo true";
-  append_loop(line, layer);
+void append_tuning(DirectiveLine& line, const Layer& layer, const Layer&) {
   if (layer.tuning) line.piece() += "@tuning " + *layer.tuning;
-  if (layer.root != 440) append_number(line.piece() += "@root ", layer.root);
+}
+
+void append_effects(DirectiveLine& line, const Layer& layer, const Layer&) {
   for (const song::Effect& effect : layer.effects) {
     format::append_effect(line.piece() += "@effect ", effect);
+  }
+}
+
+// Every layer directive: how it is read and written.
+struct LayerDirectiveEntry {
+  std::string_view name;
+  LineResult<Ok> (*apply)(Layer& layer, std::string_view value, std::size_t line_number);
+  void (*write)(DirectiveLine& line, const Layer& layer, const Layer& defaults);
+  DirectiveHelp<Layer> help;
+};
+
+// In the order they are written.
+constexpr LayerDirectiveEntry layer_directives[] = {
+    {"volume",
+     apply_volume,
+     append_volume,
+     {"@volume <factor> | @volume param <name> [<scale>]", number_value<&Layer::volume>,
+      "The volume, or the parameter it follows."}},
+    {"pan",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_number(layer.pan, value, line_number, "pan");
+     },
+     [](DirectiveLine& line, const Layer& layer, const Layer& defaults) {
+       append_number_field<&Layer::pan>(line, "@pan ", layer, defaults);
+     },
+     {"@pan <position>", number_value<&Layer::pan>, "The stereo position."}},
+    {"mute",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_flag(layer.mute, value, line_number, "mute");
+     },
+     [](DirectiveLine& line, const Layer& layer, const Layer& defaults) {
+       append_flag<&Layer::mute>(line, "@mute ", layer, defaults);
+     },
+     {"@mute <flag>", flag_value<&Layer::mute>, "Whether the layer is muted."}},
+    {"solo",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_flag(layer.solo, value, line_number, "solo");
+     },
+     [](DirectiveLine& line, const Layer& layer, const Layer& defaults) {
+       append_flag<&Layer::solo>(line, "@solo ", layer, defaults);
+     },
+     {"@solo <flag>", flag_value<&Layer::solo>, "Whether the layer plays alone."}},
+    {"loop",
+     apply_loop,
+     append_loop,
+     {"@loop <length> [skip <skip>]", nullptr, "Loops the layer, skipping a start."}},
+    {"tuning",
+     [](Layer& layer, std::string_view value, std::size_t) -> LineResult<Ok> {
+       layer.tuning = std::string(value);
+       return Ok{};
+     },
+     append_tuning,
+     {"@tuning <tuning name>", nullptr, "The tuning the layer plays in."}},
+    {"root",
+     [](Layer& layer, std::string_view value, std::size_t line_number) {
+       return set_number(layer.root, value, line_number, "root");
+     },
+     [](DirectiveLine& line, const Layer& layer, const Layer& defaults) {
+       append_number_field<&Layer::root>(line, "@root ", layer, defaults);
+     },
+     {"@root <frequency>", number_value<&Layer::root>, "The root frequency."}},
+    {"effect",
+     add_effect,
+     append_effects,
+     {"@effect <type> <values>", nullptr, "An effect of the layer's chain, kept in order."}},
+};
+
+}  // namespace
+
+LineResult<Ok> apply_layer_directive(Layer& layer, std::string_view name, std::string_view value,
+                                     std::size_t line_number) {
+  for (const LayerDirectiveEntry& directive : layer_directives) {
+    if (directive.name == name) return directive.apply(layer, value, line_number);
+  }
+  return ParseError::line(line_number, "unknown layer directive " + quoted(name));
+}
+
+std::vector<Directive> layer_directives_described(std::string_view section) {
+  return describe_rows<Layer>(section, "@", layer_directives);
+}
+
+void append_layer_directives(std::string& out, const Layer& layer) {
+  static const Layer defaults{};
+  DirectiveLine line(out);
+  for (const LayerDirectiveEntry& directive : layer_directives) {
+    directive.write(line, layer, defaults);
   }
 }
 

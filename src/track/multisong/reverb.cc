@@ -2,7 +2,8 @@
 
 #include "header_format/text.h"
 #include "track/body_lines.h"
-#include "track/directive_names.h"
+#include "track/described_directives.h"
+#include "track/directive_table.h"
 #include "track/number_text.h"
 #include "track/scalars.h"
 
@@ -22,18 +23,37 @@ float clamp_to_non_negative(float value) {
   return value >= 0 ? value : 0;
 }
 
+template <float ReverbPreset::*field>
+void setting_value(std::string& out, const ReverbPreset& preset) {
+  append_plain_number(out, preset.*field);
+}
+
 struct ReverbSetting {
-  std::string_view key;
+  std::string_view name;
   float ReverbPreset::*field;
   float (*clamp)(float);
+  DirectiveHelp<ReverbPreset> help;
 };
 
-// In the order they are written.
+// In the order they are written; all four are written, defaults included.
 constexpr ReverbSetting reverb_settings[] = {
-    {"room_size", &ReverbPreset::room_size, clamp_to_unit},
-    {"decay", &ReverbPreset::decay, clamp_to_unit},
-    {"mix", &ReverbPreset::mix, clamp_to_unit},
-    {"predelay", &ReverbPreset::predelay, clamp_to_non_negative},
+    {"room_size",
+     &ReverbPreset::room_size,
+     clamp_to_unit,
+     {"room_size <0 to 1>", setting_value<&ReverbPreset::room_size>, "The size of the room."}},
+    {"decay",
+     &ReverbPreset::decay,
+     clamp_to_unit,
+     {"decay <0 to 1>", setting_value<&ReverbPreset::decay>, "How long the reverb lasts."}},
+    {"mix",
+     &ReverbPreset::mix,
+     clamp_to_unit,
+     {"mix <0 to 1>", setting_value<&ReverbPreset::mix>, "How much of the reverb is heard."}},
+    {"predelay",
+     &ReverbPreset::predelay,
+     clamp_to_non_negative,
+     {"predelay <seconds, 0 or more>", setting_value<&ReverbPreset::predelay>,
+      "The delay before the reverb sets in."}},
 };
 
 // The value is read before the key is looked at, so a line with a bad key
@@ -47,7 +67,7 @@ LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::strin
     return ParseError::line(line_number, "invalid reverb value '" + std::string(value_text) + "'");
   }
   for (const ReverbSetting& setting : reverb_settings) {
-    if (setting.key != key) continue;
+    if (setting.name != key) continue;
     preset.*setting.field = setting.clamp(value.value());
     return header_format::Ok{};
   }
@@ -61,15 +81,13 @@ header_format::Result<ReverbPreset, header_format::ParseError> ReverbSection::pa
   return parse_body<ReverbPreset>(lines, LineErrorWrap::Boxed, apply_reverb_line);
 }
 
-std::vector<std::string_view> reverb_setting_names() {
-  std::vector<std::string_view> names;
-  for (const ReverbSetting& setting : reverb_settings) names.push_back(setting.key);
-  return names;
+std::vector<Directive> reverb_settings_described(std::string_view section) {
+  return describe_rows<ReverbPreset>(section, "", reverb_settings);
 }
 
 void ReverbSection::serialize(const ReverbPreset& preset, std::string& out) {
   for (const ReverbSetting& setting : reverb_settings) {
-    out += setting.key;
+    out += setting.name;
     out += ' ';
     append_plain_number(out, preset.*setting.field);
     out += '\n';

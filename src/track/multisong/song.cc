@@ -12,7 +12,8 @@
 #include "header_format/text.h"
 #include "song/total_order.h"
 #include "track/body_lines.h"
-#include "track/directive_names.h"
+#include "track/described_directives.h"
+#include "track/directive_table.h"
 #include "track/format/jumps.h"
 #include "track/number_text.h"
 #include "track/repeated_names.h"
@@ -279,11 +280,13 @@ class SongReader {
 
 // --- Writing ----------------------------------------------------------------
 
-void append_tempo(std::string& out, const Song& song) {
+// Each writer appends its directive's lines, none where the song holds the
+// value of `defaults`; the tempo is always written.
+void append_tempo(std::string& out, const Song& song, const Song& defaults) {
   if (song.tempo_param) {
     out += "@tempo param ";
     out += song.tempo_param->name;
-    if (number_beyond_epsilon_of(song.tempo_param->scale, 1.0f)) {
+    if (number_beyond_epsilon_of(song.tempo_param->scale, TempoParam{}.scale)) {
       out += ' ';
       append_plain_number(out, song.tempo_param->scale);
     }
@@ -292,19 +295,33 @@ void append_tempo(std::string& out, const Song& song) {
   }
   out += "@tempo ";
   append_plain_number(out, song.tempo);
-  if (number_beyond_epsilon_of(song.tempo_ratio, 1.0f)) {
+  if (number_beyond_epsilon_of(song.tempo_ratio, defaults.tempo_ratio)) {
     out += ' ';
     append_plain_number(out, written_end_tempo(song.tempo, song.tempo_ratio));
   }
   out += '\n';
 }
 
-void append_settings(std::string& out, const Song& song) {
-  if (song.beats_per_bar != 4 || song.beat_unit != 4) {
-    out += "@signature " + std::to_string(song.beats_per_bar) + ' ' +
-           std::to_string(song.beat_unit) + '\n';
-  }
+void tempo_value(std::string& out, const Song& song) {
+  append_plain_number(out, song.tempo);
+}
+
+void signature_value(std::string& out, const Song& song) {
+  out += std::to_string(song.beats_per_bar) + ' ' + std::to_string(song.beat_unit);
+}
+
+void append_signature(std::string& out, const Song& song, const Song& defaults) {
+  if (song.beats_per_bar == defaults.beats_per_bar && song.beat_unit == defaults.beat_unit) return;
+  out += "@signature ";
+  signature_value(out, song);
+  out += '\n';
+}
+
+void append_seed(std::string& out, const Song& song, const Song&) {
   if (song.seed) out += "@seed " + std::to_string(*song.seed) + '\n';
+}
+
+void append_params(std::string& out, const Song& song, const Song&) {
   for (const auto& [name, default_value] : song.params) {
     out += "@param ";
     out += name;
@@ -312,11 +329,16 @@ void append_settings(std::string& out, const Song& song) {
     append_plain_number(out, default_value);
     out += '\n';
   }
-  if (song.length) {
-    out += "@length ";
-    append_plain_number(out, *song.length);
-    out += '\n';
-  }
+}
+
+void append_length(std::string& out, const Song& song, const Song&) {
+  if (!song.length) return;
+  out += "@length ";
+  append_plain_number(out, *song.length);
+  out += '\n';
+}
+
+void append_layers(std::string& out, const Song& song, const Song&) {
   for (const std::string& layer : song.layers) out += "@layer " + layer + '\n';
 }
 
@@ -328,7 +350,7 @@ void append_position(std::string& out, const SongPosition& position) {
   }
 }
 
-void append_timeline(std::string& out, const Song& song) {
+void append_markers(std::string& out, const Song& song, const Song&) {
   for (const Marker& marker : song.markers) {
     out += "@marker ";
     append_plain_number(out, marker.beat);
@@ -336,11 +358,17 @@ void append_timeline(std::string& out, const Song& song) {
     out += marker.name;
     out += '\n';
   }
+}
+
+void append_jumps(std::string& out, const Song& song, const Song&) {
   for (const Jump& jump : song.jumps) {
     out += "@jump " + jump.target;
     format::append_jump_clauses(out, jump);
     out += '\n';
   }
+}
+
+void append_jump_ats(std::string& out, const Song& song, const Song&) {
   for (const JumpAt& jump_at : song.jump_ats) {
     out += "@jump-at ";
     append_position(out, jump_at.position);
@@ -350,48 +378,83 @@ void append_timeline(std::string& out, const Song& song) {
   }
 }
 
-}  // namespace
+// A song never holds an import.
+void append_nothing(std::string&, const Song&, const Song&) {}
 
-namespace {
+// --- The table ----------------------------------------------------------------
 
-// Every song directive: its name and its reader.
-struct SongDirectiveReader {
+struct SongDirectiveRow {
   std::string_view name;
   LineResult<SongDirective> (*read)(std::string_view value, std::size_t line_number);
+  void (*write)(std::string& out, const Song& song, const Song& defaults);
+  DirectiveHelp<Song> help;
 };
-constexpr SongDirectiveReader song_directives[] = {
-    {"tempo", parse_tempo},
-    {"signature", parse_signature},
-    {"seed", parse_seed},
-    {"param", parse_param},
-    {"length", parse_length},
+
+LineResult<SongDirective> parse_layer(std::string_view value, std::size_t) {
+  return SongDirective(LayerDirective{std::string(value)});
+}
+
+LineResult<SongDirective> parse_import(std::string_view, std::size_t) {
+  return SongDirective(ImportDirective{});
+}
+
+// In the order they are written.
+constexpr SongDirectiveRow song_directives[] = {
+    {"tempo",
+     parse_tempo,
+     append_tempo,
+     {"@tempo <bpm> [<end bpm>] | @tempo param <name> [<scale>]", tempo_value,
+      "The tempo and the tempo it moves to, or the parameter it follows; always written."}},
+    {"signature",
+     parse_signature,
+     append_signature,
+     {"@signature <beats per bar> [<beat unit>]", signature_value, "The time signature."}},
+    {"seed",
+     parse_seed,
+     append_seed,
+     {"@seed <whole number>", nullptr, "The random seed, from 0 to 4294967295."}},
+    {"param",
+     parse_param,
+     append_params,
+     {"@param <name> [<default>]", nullptr,
+      "A parameter of the song and its default value (0 when left out)."}},
+    {"length",
+     parse_length,
+     append_length,
+     {"@length <beats>", nullptr, "The length of the song."}},
     {"layer",
-     [](std::string_view value, std::size_t) -> LineResult<SongDirective> {
-       return SongDirective(LayerDirective{std::string(value)});
-     }},
-    {"marker", parse_marker},
-    {"jump", parse_jump},
-    {"jump-at", parse_jump_at},
-    {"import",
-     [](std::string_view, std::size_t) -> LineResult<SongDirective> {
-       return SongDirective(ImportDirective{});
-     }},
+     parse_layer,
+     append_layers,
+     {"@layer <layer name>", nullptr, "A layer the song plays; one line for each."}},
+    {"marker",
+     parse_marker,
+     append_markers,
+     {"@marker <beat> <name>", nullptr, "A named position; written in order of beat."}},
+    {"jump",
+     parse_jump,
+     append_jumps,
+     {"@jump <target> [<clauses>]", nullptr, "A jump to a marker or a beat."}},
+    {"jump-at",
+     parse_jump_at,
+     append_jump_ats,
+     {"@jump-at <beat or marker> <target> [<clauses>]", nullptr,
+      "A jump taken at a beat or a marker."}},
+    // Read only to be refused: not a setting of a song.
+    {"import", parse_import, append_nothing, {}},
 };
 
 }  // namespace
 
 LineResult<SongDirective> parse_song_directive(std::string_view name, std::string_view value,
                                                std::size_t line_number) {
-  for (const SongDirectiveReader& directive : song_directives) {
+  for (const SongDirectiveRow& directive : song_directives) {
     if (directive.name == name) return directive.read(value, line_number);
   }
   return ParseError::line(line_number, "unknown global directive " + quoted(name));
 }
 
-std::vector<std::string_view> song_directive_names() {
-  std::vector<std::string_view> names;
-  for (const SongDirectiveReader& directive : song_directives) names.push_back(directive.name);
-  return names;
+std::vector<Directive> song_directives_described(std::string_view section) {
+  return describe_rows<Song>(section, "@", song_directives);
 }
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
@@ -414,9 +477,8 @@ LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
 }
 
 void append_song(std::string& out, const Song& song) {
-  append_tempo(out, song);
-  append_settings(out, song);
-  append_timeline(out, song);
+  static const Song defaults{};
+  for (const SongDirectiveRow& directive : song_directives) directive.write(out, song, defaults);
 }
 
 float written_end_tempo(float tempo, float ratio) {
