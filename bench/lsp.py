@@ -47,7 +47,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 def build(directory):
     subprocess.run(["cmake", "-S", str(ROOT), "-B", str(directory), "-DCMAKE_BUILD_TYPE=Release",
-                    "-DBUILD_TESTING=OFF", "-DVOROMEL_LSP_BENCH=ON"],
+                    "-DBUILD_TESTING=OFF", "-DVOROMEL_LSP=ON", "-DVOROMEL_LSP_BENCH=ON"],
                    check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", str(directory), "-j2", "--target", "voromel",
                     "voromel-lsp", "lsp_read_time"], check=True, stdout=subprocess.DEVNULL)

@@ -3,8 +3,8 @@
 side by side with mawk ('{$1=$1}1', which reads and splits every line), and
 with a baseline build of the tool when one is given: median wall times over
 several runs, alternated so that all see the same machine, the ratios to
-mawk, MB/s and peak memory (GNU time). Exits with 1 when the tool misses a
-must. mawk is run by that name; without it the script refuses to run.
+mawk, MB/s, peak memory, minor page faults and system time (GNU time).
+Exits with 1 when the tool misses a must. mawk is run by that name; without it the script refuses to run.
 
 Rows:
   canonical   a soundtrack of SIZE MB that is already canonical (nothing written)
@@ -15,8 +15,9 @@ Rows:
               time(4n) / time(n) and peak memory / file size
 
 Musts: canonical and small files time/mawk <= 0.9, untidy time/mawk <= 2.2,
-peak RSS <= 3 x the file (canonical, untidy); shapes time(4n)/time(n) <= 5
-and peak RSS <= 6 x the file.
+peak RSS <= 1.2 x the file (canonical) and <= 3 x (untidy), at most 1,000
+minor page faults (canonical); shapes time(4n)/time(n) <= 5 and peak RSS
+<= 6 x the file.
 
 Usage: bench/run.py [--size MB] [--files N] [--file-kb KB] [--shape MB]
                     [--runs N] [--seed N] [--tool PATH] [--baseline TOOL]
@@ -39,9 +40,13 @@ import corpus  # noqa: E402
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
+# What measure() gives, in this order.
+WALL, RSS, CPU, FAULTS, SYSTEM = range(5)
+
+
 def measure(command, before=None):
-    """(wall seconds, peak RSS in KB, CPU seconds) of one run; `before`
-    prepares it untimed."""
+    """(wall seconds, peak RSS in KB, CPU seconds, minor page faults, system
+    seconds) of one run; `before` prepares it untimed."""
     if before:
         before()
     with tempfile.NamedTemporaryFile() as report:
@@ -55,18 +60,20 @@ def measure(command, before=None):
         for line in pathlib.Path(report.name).read_text().splitlines():
             name, _, value = line.strip().rpartition(": ")
             fields[name] = value
+        system = float(fields["System time (seconds)"])
         return (wall, int(fields["Maximum resident set size (kbytes)"]),
-                float(fields["User time (seconds)"]) + float(fields["System time (seconds)"]))
+                float(fields["User time (seconds)"]) + system,
+                int(fields["Minor (reclaiming a frame) page faults"]), system)
 
 
 def alternated(runs, commands):
-    """Median (wall, RSS, CPU) of each command, the commands run in turn run
+    """Median of each measure() field for each command, the commands run in turn run
     after run so that all of them see the same machine."""
     samples = [[] for _ in commands]
     for _ in range(runs):
         for taken, command in zip(samples, commands):
             taken.append(command())
-    median = lambda taken: tuple(statistics.median(s[i] for s in taken) for i in range(3))
+    median = lambda taken: tuple(statistics.median(s[i] for s in taken) for i in range(SYSTEM + 1))
     return [median(taken) for taken in samples]
 
 
@@ -105,18 +112,23 @@ class Musts:
     def __init__(self):
         self.missed = []
 
-    def check(self, what, value, must, target):
+    def check(self, what, value, must, target, digits=2):
         result = verdict(value, must, target)
         if result == "MISSED":
-            self.missed.append(f"{what} {value:.2f} > {must}")
-        return f"{value:5.2f} (must <= {must}, target <= {target}: {result})"
+            self.missed.append(f"{what} {value:.{digits}f} > {must}")
+        return f"{value:5.{digits}f} (must <= {must}, target <= {target}: {result})"
 
 
-def row(musts, name, measured, size, must, target, rss_must=None):
+def faults_and_system(result):
+    return f"{result[FAULTS]} minor faults, system {result[SYSTEM]:.3f} s"
+
+
+def row(musts, name, measured, size, must, target, rss_must=None, faults_must=None):
     """One line per build: its time and memory, and its ratios to mawk; the
     musts are the tool's, the baseline's ratios are shown beside them."""
     *builds, mawk = measured
-    print(f"{name}: mawk {mawk[0]:6.3f} s, peak {mawk[1] / 1024:5.1f} MB, CPU {mawk[2]:.2f} s")
+    print(f"{name}: mawk {mawk[0]:6.3f} s, peak {mawk[1] / 1024:5.1f} MB, CPU {mawk[2]:.2f} s, "
+          f"{faults_and_system(mawk)}")
     for (label, _), result in zip(BUILDS, builds):
         ratio = result[0] / mawk[0]
         rss = result[1] * 1024
@@ -127,9 +139,14 @@ def row(musts, name, measured, size, must, target, rss_must=None):
         if rss_must and is_tool:
             rss_text = "RSS/file " + musts.check(f"{name}: peak RSS/file", rss / size, rss_must,
                                                  rss_must / 2)
+        faults_text = faults_and_system(result)
+        if faults_must and is_tool:
+            checked = musts.check(f"{name}: minor faults", result[FAULTS], faults_must,
+                                  faults_must, digits=0)
+            faults_text = f"minor faults {checked}, system {result[SYSTEM]:.3f} s"
         print(f"  {label:9} {result[0]:7.3f} s {mb(size) / result[0]:7.1f} MB/s "
               f"peak {rss / 1e6:7.1f} MB ({rss_text}) | time/mawk {time_text}; "
-              f"CPU/mawk {result[2] / max(mawk[2], 0.01):.2f}")
+              f"CPU/mawk {result[2] / max(mawk[2], 0.01):.2f}; {faults_text}")
 
 
 # (label, path) of the builds timed: the tool, and the baseline when given.
@@ -214,7 +231,8 @@ def main():
         runs.append(lambda: measure(mawk_command(mawk, mawk_paths or paths)))
         return alternated(args.runs, runs)
 
-    row(musts, "canonical soundtrack, nothing written", timed([big]), size, 0.9, 0.6, rss_must=3)
+    row(musts, "canonical soundtrack, nothing written", timed([big]), size, 0.9, 0.5, rss_must=1.2,
+        faults_must=1000)
 
     fresh = lambda: shutil.copyfile(untidy_master, untidy)
     row(musts, "untidy copy, all rewritten", timed([untidy], fresh, [untidy_master]),
@@ -249,7 +267,8 @@ def main():
             print(f"    {label:9} {t1[0]:6.3f} s, {t4[0]:6.3f} s: time(4n)/time(n) {growth_text}; "
                   f"peak {t1[1] / 1024:6.1f} / {t4[1] / 1024:6.1f} MB, RSS/file at 4n "
                   f"{rss_text}; time/mawk at 4n {t4[0] / a4[0]:5.2f}; CPU time(4n)/time(n) "
-                  f"{t4[2] / max(t1[2], 0.01):4.2f}")
+                  f"{t4[2] / max(t1[2], 0.01):4.2f}; at 4n {faults_and_system(t4)} (mawk "
+                  f"{faults_and_system(a4)})")
 
     if args.work or args.keep_corpus:
         print(f"corpora kept in {work}")

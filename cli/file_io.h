@@ -16,9 +16,28 @@ struct SystemError {
 // The system's description of an error number followed by " (os error N)".
 SystemError os_error(int number);
 
+// The bytes of a file, read whole.
+class FileText {
+ public:
+  FileText() = default;
+  FileText(FileText&& other) noexcept;
+  FileText& operator=(FileText&& other) noexcept;
+  FileText(const FileText&) = delete;
+  FileText& operator=(const FileText&) = delete;
+  ~FileText();
+
+  std::string_view view() const { return {data_, size_}; }
+
+ private:
+  friend header_format::Result<FileText, SystemError> read_file(int fd, std::size_t expected);
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
 // The whole content of a regular file, which must be valid UTF-8. Anything
 // but a regular file is refused without blocking on it.
-header_format::Result<std::string, SystemError> read_text_file(const std::string& path);
+header_format::Result<FileText, SystemError> read_text_file(const std::string& path);
 
 // Replaces the content of an existing file without ever leaving it damaged:
 // the text goes to a new temporary file beside it, which gets the original's

@@ -14,7 +14,7 @@ std::string display_path(std::string_view path) {
   return lossy_utf8(path);
 }
 
-Result<std::string, FileFailure> read_step(const std::string& path) {
+Result<FileText, FileFailure> read_step(const std::string& path) {
   auto text = read_text_file(path);
   if (!text) return FileFailure{"Reading " + display_path(path) + ": " + text.error().text};
   return std::move(text).value();

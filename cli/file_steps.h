@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "canonical_text.h"
+#include "cli/file_io.h"
 #include "voromel/header_format/result.h"
 #include "voromel/voromel.h"
 
@@ -34,7 +35,7 @@ using Formatter = Result<CanonicalText, Error> (*)(std::string_view text);
 std::string display_path(std::string_view path);
 
 // "Reading {}: {}"
-header_format::Result<std::string, FileFailure> read_step(const std::string& path);
+header_format::Result<FileText, FileFailure> read_step(const std::string& path);
 
 // "Parsing {}: {}" for a text that does not read, "Refusing {}: {}" for one
 // the tool will not write, "Upgrading {}: {}" for one it cannot lift.

@@ -17,7 +17,7 @@ Result<std::optional<std::string>, FileFailure> canonical_step(const std::string
                                                                Formatter format) {
   auto text = read_step(path);
   if (!text) return text.error();
-  auto form = format(text.value());
+  auto form = format(text.value().view());
   if (!form) return failure(path, form.error());
   if (const auto& refusal = form.value().refusal) return failure(path, *refusal);
   if (form.value().same_as_input) return std::optional<std::string>();

@@ -50,7 +50,7 @@ Result<std::optional<std::string>, FileFailure> upgraded_step(const std::string&
                                                               const std::string& song_name) {
   auto text = read_step(path);
   if (!text) return text.error();
-  auto upgraded = voromel::upgrade(std::move(text).value(), song_name);
+  auto upgraded = voromel::upgrade(text.value().view(), song_name);
   if (!upgraded) return failure(path, upgraded.error());
   return std::move(upgraded).value();
 }

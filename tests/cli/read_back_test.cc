@@ -92,19 +92,30 @@ TEST(ReadBack, AZeroLengthPitchSegmentSettlesInOneRewrite) {
 }
 
 // Positions that run far backwards lose digits to cancellation, and no
-// text gives such a trajectory back: the note is refused at its curve line.
-TEST(ReadBack, APitchCurveThatNeverSettlesIsRefusedAtItsLine) {
-  const std::string curve =
+// text gives such a trajectory back; segments that cancel to a duration of
+// 0 would be written as another movement. The note is refused at the line
+// that sets its pitch movement.
+TEST(ReadBack, APitchMovementNoTextGivesBackIsRefusedAtItsLine) {
+  const std::string refusal =
+      ": the pitch movement of this note cannot be written so that it reads back the same: use x "
+      "values rising from 0 to 1, finite offsets and a duration above 0\n";
+  const std::string backwards =
       "0 60 83.425\n  pitch 74 -.5e-1 linear, -0.00012896182 148433500607357091053568, 1.4e-45 "
       "-2.5931212e-36\n";
-  testing::expect_refused("# Motifs\n\n## x\n" + curve,
-                          "Refusing a.track: line 5: the pitch movement of this note cannot be "
-                          "written so that it reads back the same: use x values rising from 0 to "
-                          "1, finite offsets and a duration above 0\n");
-  testing::expect_refused("# Layers\n\n## x\n\nlead " + curve,
-                          "Refusing a.track: line 6: the pitch movement of this note cannot be "
-                          "written so that it reads back the same: use x values rising from 0 to "
-                          "1, finite offsets and a duration above 0\n");
+  const std::string cancelling = "0 60 1\n  pitch 0 0, 1e30 1, 1 0\n";
+  struct Case {
+    std::string text;
+    int line;
+  } cases[] = {
+      {"# Motifs\n\n## x\n" + backwards, 5},
+      {"# Layers\n\n## x\n\nlead " + backwards, 6},
+      {"# Layers\n\n## x\ns " + cancelling, 5},
+      {"# Motifs\n\n## x\n" + cancelling, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    testing::expect_refused(c.text, "Refusing a.track: line " + std::to_string(c.line) + refusal);
+  }
 }
 
 }  // namespace

@@ -458,6 +458,9 @@ struct Settling {
 // the written text is chosen for the trajectory, read back, and chosen
 // again for what was read, until the two agree: the text then reads back to
 // the very trajectory it was chosen for, and a second rewrite keeps it.
+// That costs a note that moves forward at most a last bit. Any other note
+// settles only on the very trajectory that was read: a text that reads back
+// to another one may have lost the whole movement.
 Settling settle(const Note& note) {
   if (!has_pitch_movement(note.segments, note.last_segment)) {
     return {{total_duration(note), {}}, true};
@@ -465,12 +468,14 @@ Settling settle(const Note& note) {
   // Only a note that moves forward, which always settles, is searched beyond
   // the first window: for the others a wider search would change which of
   // them settle and which are refused.
-  const std::size_t windows = is_forward(note) ? std::size(duration_windows) : 1;
+  const bool forward = is_forward(note);
+  const std::size_t windows = forward ? std::size(duration_windows) : 1;
   Trajectory trajectory{note.segments, note.last_segment};
   WrittenPitch written = choose_written(trajectory, windows);
   for (int round = 1; round < settling_rounds; ++round) {
     Trajectory read = read_back(written);
     if (same_bits(read, trajectory)) return {std::move(written), true};
+    if (!forward) break;
     trajectory = std::move(read);
     written = choose_written(trajectory, windows);
   }

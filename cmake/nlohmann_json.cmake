@@ -1,0 +1,33 @@
+# nlohmann-json for voromel-lsp, asked for with VOROMEL_LSP=ON: the installed
+# one, else this pinned release, downloaded here so that a failure to get it
+# stops the configuration with a message that says what to do.
+find_package(nlohmann_json 3.10 QUIET GLOBAL)
+if(nlohmann_json_FOUND)
+  return()
+endif()
+set(voromel_json_url https://github.com/nlohmann/json/releases/download/v3.11.2/json.tar.xz)
+set(voromel_json_hash SHA256=8c4b26bf4b422252e13f332bc5e388ec0ab5c3443d24399acb675e68278d341f)
+set(voromel_json_archive ${PROJECT_BINARY_DIR}/_deps/nlohmann_json-3.11.2.tar.xz)
+if(NOT EXISTS ${voromel_json_archive})
+  file(DOWNLOAD ${voromel_json_url} ${voromel_json_archive}.part STATUS status)
+  list(GET status 0 code)
+  if(code EQUAL 0)
+    file(SHA256 ${voromel_json_archive}.part actual)
+    if(NOT voromel_json_hash STREQUAL "SHA256=${actual}")
+      set(status "1;the download's SHA-256 is ${actual}, not the pinned one")
+      set(code 1)
+    endif()
+  endif()
+  if(NOT code EQUAL 0)
+    file(REMOVE ${voromel_json_archive}.part)
+    list(GET status 1 reason)
+    string(REPLACE "\"" "" reason "${reason}")
+    message(FATAL_ERROR "VOROMEL_LSP is ON, but nlohmann-json 3.10 or later is not installed "
+      "and its download from ${voromel_json_url} failed: ${reason}. Install it "
+      "(apt-get install nlohmann-json3-dev on Debian) or configure with -DVOROMEL_LSP=OFF.")
+  endif()
+  file(RENAME ${voromel_json_archive}.part ${voromel_json_archive})
+endif()
+include(FetchContent)
+FetchContent_Declare(nlohmann_json URL ${voromel_json_archive} URL_HASH ${voromel_json_hash})
+FetchContent_MakeAvailable(nlohmann_json)
