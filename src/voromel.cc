@@ -1,6 +1,5 @@
 #include "voromel/voromel.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "canonical_text.h"
@@ -8,6 +7,7 @@
 #include "header_format/text.h"
 #include "placed_errors.h"
 #include "track/multisong/canonical_form.h"
+#include "track/multisong/read_back.h"
 #include "track/multisong/section_kinds.h"
 #include "track/multisong/write_memo.h"
 #include "track/multisong/written_model.h"
@@ -38,32 +38,18 @@ Error unreadable_written(const Error& error) {
   return refusal(where + " would not read back: " + error.message());
 }
 
-// The tool's own check before it writes: the text reads and is canonical.
-Result<Ok, Error> check_canonical(std::string_view text) {
-  auto reread = canonical_text(text);
-  if (!reread) return unreadable_written(reread.error());
-  if (reread.value().same_as_input) return Ok{};
-  // The first line that reading and writing again changes.
-  const std::string& again = reread.value().text;
-  const auto differs = std::mismatch(text.begin(), text.end(), again.begin(), again.end()).first;
-  const std::size_t at = differs - text.begin();
-  const std::size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;
-  const std::size_t end = std::min(text.find('\n', start), text.size());
-  const std::size_t line = std::count(text.begin(), text.begin() + start, '\n') + 1;
-  return refusal("the written text would not read back the same: its line " + std::to_string(line) +
-                 ", '" + std::string(text.substr(start, end - start)) +
-                 "', reads back as something else");
-}
-
-// Whether the written text reads back as it was written: the tool's own
-// check before it writes a file. A model read from a text may be written
-// differently (sorted, or without settings that mean nothing, such as a
-// loop skip without a loop), so the text is what is compared.
-Result<Ok, Error> check_read_back(const std::string& text) {
-  if (!header_format::is_valid_utf8(text)) {
-    return refusal("the written text would not be valid UTF-8");
-  }
-  return check_canonical(text);
+// The model as its canonical text reads back, so that a document read and
+// written unchanged is never refused: a value the text gives but the
+// writer leaves out (a loop skip without a loop, a skip of -0) reads as
+// it is written. A document whose write would lose text keeps what it read,
+// for `check` to refuse; so do the lines before the first heading.
+TrackDocument settled(TrackDocument model, std::string_view text) {
+  auto written = track::multisong::write_document(model);
+  if (written.text == text || written.refusals.first()) return model;
+  auto reread = track::multisong::parse_track_document(written.text);
+  if (!reread) return model;
+  reread.value().leading_lines = std::move(model.leading_lines);
+  return std::move(reread).value();
 }
 
 }  // namespace
@@ -72,14 +58,23 @@ Result<Document, Error> Document::read(std::string_view text) {
   if (auto checked = check_utf8(text); !checked) return std::move(checked).error();
   auto model = track::multisong::parse_track_document(text);
   if (!model) return read_error(model.error(), text);
-  return Document(std::move(model).value());
+  return Document(settled(std::move(model).value(), text));
 }
 
 Result<std::string, Error> Document::write() const {
   auto written = track::multisong::write_document(model_);
   if (auto reason = written.refusals.first()) return refusal_error(std::move(*reason), {});
   if (auto field = track::multisong::unwritable_field(model_)) return refusal(std::move(*field));
-  if (auto checked = check_read_back(written.text); !checked) return std::move(checked).error();
+  if (auto list = track::multisong::unordered_list(model_)) return refusal(std::move(*list));
+  if (!header_format::is_valid_utf8(written.text)) {
+    return refusal("the written text would not be valid UTF-8");
+  }
+  // What makes the text true to the model: it reads back to the same model.
+  auto reread = track::multisong::parse_track_document(written.text);
+  if (!reread) return unreadable_written(read_error(reread.error(), written.text));
+  if (auto difference = track::multisong::first_difference(model_, reread.value())) {
+    return refusal(std::move(*difference));
+  }
   return std::move(written.text);
 }
 

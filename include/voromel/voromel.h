@@ -13,8 +13,8 @@
 // them back in canonical form. Errors are values: every call that can fail
 // returns a `Result` holding either its value or an `Error`. Reading the
 // value of a `Result` that holds an error (or the error of one that holds a
-// value) is a precondition violation, asserted in debug builds: check
-// `has_value()` first.
+// value) is a precondition violation, which stops the program with a message
+// in every build type: check `has_value()` first.
 namespace voromel {
 
 using header_format::Ok;
@@ -25,7 +25,9 @@ using header_format::Result;
 // is a `song::Song`) and the unknown sections. It owns all of its text, so a
 // copy stands on its own. `sections.songs.find("main")` finds a block by
 // name. The model is plain data: it is read and written only through
-// `Document`, so that what is written always reads back the same.
+// `Document`, so that what is written always reads back the same. Its
+// values compare with ==, field by field, floats by their bits as the text
+// writes them: a NaN equals the same NaN, and -0 differs from 0.
 using track::multisong::TrackDocument;
 using track::multisong::TrackSections;
 
@@ -111,7 +113,11 @@ class Error {
 class Document {
  public:
   // Reads a whole document. A text that is not valid UTF-8 is unreadable; a
-  // text whose note pitch movement no text gives back is refused here.
+  // text whose note pitch movement no text gives back is refused here. The
+  // model holds the values as the canonical text gives them back (a value
+  // that the text gives but the canonical text leaves out, such as a loop
+  // skip without a loop, reads as left out), so that `write` gives back a
+  // document read and left unchanged.
   static Result<Document, Error> read(std::string_view text);
   // A document of a model built or changed by the caller.
   static Document from_model(TrackDocument model) { return Document(std::move(model)); }
@@ -119,10 +125,14 @@ class Document {
   TrackDocument& model() { return model_; }
   const TrackDocument& model() const { return model_; }
 
-  // The document in canonical form. Refused, with a message that names the
-  // field and the problem, when the text would drop part of the model, keep
-  // text that nothing reads (what `check` finds), or not read back to the
-  // same model.
+  // The document in canonical form: a text that reads back to a model equal
+  // to this one (the text is read back and compared to make sure). Refused
+  // otherwise, with a message that names the first field that differs by
+  // its path and says why: "jump 1 of '## main' in '# Songs': condition
+  // parameter 'random' would read back as the built-in source". Also
+  // refused: text that nothing reads (what `check` finds), and notes,
+  // markers, parameters or subtitles out of the order the text writes them
+  // in ("notes of '## bass' in '# Layers' must be in start order").
   Result<std::string, Error> write() const;
 
   // The refusals the tool's default mode applies before it rewrites a file:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "track/multisong/tuning.h"
+
 namespace voromel::song {
 
 float equal_step_ratio(std::uint64_t i, std::uint64_t n) {
@@ -10,7 +12,7 @@ float equal_step_ratio(std::uint64_t i, std::uint64_t n) {
 }
 
 Tuning Tuning::equal(std::uint64_t steps) {
-  const std::uint64_t n = std::max<std::uint64_t>(steps, 1);
+  const std::uint64_t n = std::clamp<std::uint64_t>(steps, 1, track::multisong::max_equal_steps);
   Tuning tuning;
   tuning.ratios.reserve(n);
   for (std::uint64_t i = 0; i < n; ++i) tuning.ratios.push_back(equal_step_ratio(i, n));

@@ -26,6 +26,9 @@ TEST(Tuning, EqualComputesEveryRatioInFloats) {
     EXPECT_EQ(tuning.ratios, c.ratios);
     EXPECT_EQ(tuning.period, 2.0f);
   }
+  // No more steps than an "equal" line reads.
+  EXPECT_EQ(Tuning::equal(70000).ratios.size(), 65536u);
+  EXPECT_EQ(Tuning::equal(70000).ratios.at(1), equal_step_ratio(1, 65536));
 }
 
 }  // namespace

@@ -26,11 +26,16 @@ struct Document {
   // Whether the text began with a byte-order mark. It belongs to no line:
   // it is read past and written back in front of everything.
   bool has_byte_order_mark = false;
-  // Lines before the first heading, carried verbatim.
+  // Lines before the first heading, carried verbatim. Blank lines at the
+  // start of a text are read past, so a write refuses a first line that is
+  // blank. The empty line written after them, which separates them from the
+  // first heading, reads back as the last of them; a write does not count
+  // it as a difference.
   std::vector<std::string> leading_lines;
   // The last "# Meta" section; a later one replaces an earlier one entirely.
   Meta meta;
-  // How many "# Meta" sections the text had.
+  // How many "# Meta" sections the text had. A write refuses more than one,
+  // since only the last is kept; 0 and 1 are the same to it.
   std::size_t meta_sections = 0;
   Set sections;
   std::vector<UnknownSection> unknown;

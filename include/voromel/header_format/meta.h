@@ -22,7 +22,8 @@ struct Meta {
   // May contain '\n'.
   std::optional<std::string> description;
   std::vector<std::string> tags;
-  // The first sub-block of the Tags and Description blocks, in file order.
+  // The first sub-block of the Tags and Description blocks, in file order,
+  // which nothing reads: a write refuses a meta that has one.
   std::optional<UnreadSubBlock> unread_sub_block;
 
   // Whether it sets nothing, so that it is not written at all.

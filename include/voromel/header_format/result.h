@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -13,7 +14,8 @@ struct Ok {};
 // Either a value or an error. Errors are values; nothing is thrown or
 // printed below the driver. Reading the value of a result that holds an
 // error, or the error of one that holds a value, is a fault of the caller:
-// check `has_value()` first (debug builds assert it).
+// check `has_value()` first. Such a read stops the program with a message
+// saying so, in every build type.
 template <class T, class E>
 class [[nodiscard]] Result {
   static_assert(!std::is_same_v<T, E>, "a result needs distinct value and error types");
@@ -34,14 +36,20 @@ class [[nodiscard]] Result {
   E&& error() && { return std::move(*error_pointer()); }
 
  private:
-  // Unchecked in release builds, so that nothing is thrown.
+  // Nothing is thrown: a read of the wrong side stops the program.
   T* value_pointer() const {
-    assert(has_value() && "the value of a result that holds an error");
+    if (!has_value()) stop("voromel: the value of a Result that holds an error was read");
     return const_cast<T*>(std::get_if<0>(&state_));
   }
   E* error_pointer() const {
-    assert(!has_value() && "the error of a result that holds a value");
+    if (has_value()) stop("voromel: the error of a Result that holds a value was read");
     return const_cast<E*>(std::get_if<1>(&state_));
+  }
+
+  [[noreturn]] static void stop(const char* message) {
+    std::fputs(message, stderr);
+    std::fputs(" (check has_value() first)\n", stderr);
+    std::abort();
   }
 
   std::variant<T, E> state_;

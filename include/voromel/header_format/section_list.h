@@ -13,14 +13,15 @@ struct Named {
   std::string name;
   Value value;
   // The heading of the block's first sub-block ("### x"), which nothing
-  // reads; remembered so that a rewrite can refuse to drop it.
+  // reads; remembered so that a write refuses to drop it.
   std::optional<std::string> unread_sub_block;
 
   friend bool operator==(const Named&, const Named&) = default;
 };
 
-// One known section: its own lines before the first block, and its blocks,
-// whose values are `Value`s.
+// One known section: its own lines before the first block, which nothing
+// reads (a write refuses a section that has any), and its blocks, whose
+// values are `Value`s.
 template <class Value>
 struct SectionList {
   std::vector<std::string> lines;

@@ -6,41 +6,44 @@
 
 namespace voromel::song {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // One processor of a layer's effect chain. The kinds are listed in the order
 // of their keywords; every field is stored as read, after the clamps of its
 // kind.
 struct Effect {
   struct Lowpass {
     float cutoff = 0;
-    friend bool operator==(const Lowpass&, const Lowpass&) = default;
+    friend bool operator==(const Lowpass&, const Lowpass&);
   };
   struct Highpass {
     float cutoff = 0;
-    friend bool operator==(const Highpass&, const Highpass&) = default;
+    friend bool operator==(const Highpass&, const Highpass&);
   };
   // A filter whose cutoff follows a song parameter between the two bounds.
   struct LowpassParam {
     std::string name;
     float max_cutoff = 0;
     float min_cutoff = 0;
-    friend bool operator==(const LowpassParam&, const LowpassParam&) = default;
+    friend bool operator==(const LowpassParam&, const LowpassParam&);
   };
   struct HighpassParam {
     std::string name;
     float max_cutoff = 0;
     float min_cutoff = 0;
-    friend bool operator==(const HighpassParam&, const HighpassParam&) = default;
+    friend bool operator==(const HighpassParam&, const HighpassParam&);
   };
   struct Echo {
     float delay = 0;
     float feedback = 0;
     float mix = 0;
-    friend bool operator==(const Echo&, const Echo&) = default;
+    friend bool operator==(const Echo&, const Echo&);
   };
   struct Tremolo {
     float rate = 0;
     float depth = 0;
-    friend bool operator==(const Tremolo&, const Tremolo&) = default;
+    friend bool operator==(const Tremolo&, const Tremolo&);
   };
   // 1 to 16.
   struct Bitcrusher {
@@ -53,7 +56,7 @@ struct Effect {
     float ratio = 1;
     float attack = 0.005f;
     float release = 0.1f;
-    friend bool operator==(const Compressor&, const Compressor&) = default;
+    friend bool operator==(const Compressor&, const Compressor&);
   };
   // Both frequencies at least 1.
   struct Eq {
@@ -61,14 +64,14 @@ struct Effect {
     float high_db = 0;
     float low_freq = 300;
     float high_freq = 3000;
-    friend bool operator==(const Eq&, const Eq&) = default;
+    friend bool operator==(const Eq&, const Eq&);
   };
   // Beats at least 0.
   struct DelaySync {
     float beats = 0;
     float feedback = 0;
     float mix = 0;
-    friend bool operator==(const DelaySync&, const DelaySync&) = default;
+    friend bool operator==(const DelaySync&, const DelaySync&);
   };
   // Room size, decay and mix 0 to 1, predelay at least 0.
   struct Reverb {
@@ -76,7 +79,7 @@ struct Effect {
     float decay = 0;
     float mix = 0;
     float predelay = 0.01f;
-    friend bool operator==(const Reverb&, const Reverb&) = default;
+    friend bool operator==(const Reverb&, const Reverb&);
   };
   // A reverb given by the name of a preset.
   struct ReverbPresetName {

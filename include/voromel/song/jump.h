@@ -7,6 +7,9 @@
 
 namespace voromel::song {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // A place on a song's timeline: a beat, or the name of one of its markers.
 struct SongPosition {
   std::variant<float, std::string> place;
@@ -17,7 +20,7 @@ struct SongPosition {
   const float* beat() const { return std::get_if<float>(&place); }
   const std::string* marker() const { return std::get_if<std::string>(&place); }
 
-  friend bool operator==(const SongPosition&, const SongPosition&) = default;
+  friend bool operator==(const SongPosition&, const SongPosition&);
 };
 
 // What a jump does to the tempo: nothing, set it, or carry it over scaled.
@@ -31,7 +34,7 @@ struct TempoChange {
   static TempoChange absolute(float tempo) { return {Kind::Absolute, tempo}; }
   static TempoChange carry_factor(float factor) { return {Kind::CarryFactor, factor}; }
 
-  friend bool operator==(const TempoChange&, const TempoChange&) = default;
+  friend bool operator==(const TempoChange&, const TempoChange&);
 };
 
 // A transition played on the way: a motif through a sound.
@@ -57,7 +60,7 @@ struct JumpCondition {
   // For `Plays` a whole number.
   float value = 0;
 
-  friend bool operator==(const JumpCondition&, const JumpCondition&) = default;
+  friend bool operator==(const JumpCondition&, const JumpCondition&);
 };
 
 // A jump to a target (a marker name, or a beat written as a number).
@@ -68,7 +71,7 @@ struct Jump {
   std::optional<JumpTransition> transition;
   std::optional<JumpCondition> condition;
 
-  friend bool operator==(const Jump&, const Jump&) = default;
+  friend bool operator==(const Jump&, const Jump&);
 };
 
 // A jump taken when the song reaches `position`.

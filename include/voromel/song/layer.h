@@ -9,17 +9,21 @@
 
 namespace voromel::song {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // A layer volume that follows a parameter, multiplied by `scale`.
 struct VolumeParam {
   std::string name;
   float scale = 1;
 
-  friend bool operator==(const VolumeParam&, const VolumeParam&) = default;
+  friend bool operator==(const VolumeParam&, const VolumeParam&);
 };
 
 // One line of music: its playback settings, effects, notes and placements.
 struct Layer {
-  // Sorted by start (total order, stable) once the layer is read.
+  // In order of start (the total order of floats; equal starts keep their
+  // order): sorted when read, and a write refuses them out of order.
   std::vector<Note> notes;
   std::vector<MotifInstance> motif_instances;
   std::vector<SubtrackInstance> subtrack_instances;
@@ -36,7 +40,7 @@ struct Layer {
   bool mute = false;
   bool solo = false;
 
-  friend bool operator==(const Layer&, const Layer&) = default;
+  friend bool operator==(const Layer&, const Layer&);
 };
 
 }  // namespace voromel::song

@@ -11,6 +11,9 @@
 
 namespace voromel::song {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // One piece of a note's pitch trajectory: the pitch changes by `pitch_delta`
 // over `duration`, shaped by `curve`.
 struct NoteSegment {
@@ -18,7 +21,7 @@ struct NoteSegment {
   float duration = 0;
   Curve curve;
 
-  friend bool operator==(const NoteSegment&, const NoteSegment&) = default;
+  friend bool operator==(const NoteSegment&, const NoteSegment&);
 };
 
 // Offsets stepped through at `rate` steps per second; no offsets means no
@@ -27,7 +30,7 @@ struct Arpeggio {
   std::vector<float> offsets;
   float rate = 0;
 
-  friend bool operator==(const Arpeggio&, const Arpeggio&) = default;
+  friend bool operator==(const Arpeggio&, const Arpeggio&);
 };
 
 // One note of a layer or a motif. The duration is not stored on its own: it
@@ -42,11 +45,12 @@ struct Note {
   float start = 0;
   NoteSegment last_segment;
   float volume = 1;
-  // Both members are set from the "repeat" option; the writer writes the larger.
-  std::pair<std::uint32_t, std::uint32_t> repeat{0, 0};
+  // The count of the "repeat" option. A count of 1 or less is written as no
+  // option, which reads back as 0.
+  std::uint32_t repeat = 0;
   bool text_apostrophe = false;
 
-  friend bool operator==(const Note&, const Note&) = default;
+  friend bool operator==(const Note&, const Note&);
 };
 
 // A range of the placed notes: the first index and the number of notes.
@@ -70,7 +74,7 @@ struct NoteOverride {
   std::optional<std::string> text;
   std::optional<std::vector<WavePoint>> pitch_curve;
 
-  friend bool operator==(const NoteOverride&, const NoteOverride&) = default;
+  friend bool operator==(const NoteOverride&, const NoteOverride&);
 };
 
 // A motif placed at `start`, its notes played by `sound`.
@@ -83,7 +87,7 @@ struct MotifInstance {
   std::vector<NoteOverride> overrides;
   std::optional<Trim> trim;
 
-  friend bool operator==(const MotifInstance&, const MotifInstance&) = default;
+  friend bool operator==(const MotifInstance&, const MotifInstance&);
 };
 
 // A subtrack placed at `start`. The qualifier is one word kept verbatim.
@@ -96,7 +100,7 @@ struct SubtrackInstance {
   std::vector<NoteOverride> overrides;
   std::optional<Trim> trim;
 
-  friend bool operator==(const SubtrackInstance&, const SubtrackInstance&) = default;
+  friend bool operator==(const SubtrackInstance&, const SubtrackInstance&);
 };
 
 }  // namespace voromel::song

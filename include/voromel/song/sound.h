@@ -10,6 +10,9 @@
 
 namespace voromel::song {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // One partial of a sound: a named wave at a multiple of the played pitch.
 struct Harmonic {
   std::string wave;
@@ -18,7 +21,7 @@ struct Harmonic {
   // Pulse width within 0 to 1; 0 means not set.
   float duty = 0;
 
-  friend bool operator==(const Harmonic&, const Harmonic&) = default;
+  friend bool operator==(const Harmonic&, const Harmonic&);
 };
 
 // One sample file and the range it answers for; the whole line without a
@@ -28,7 +31,7 @@ struct SampleZone {
   float low = -std::numeric_limits<float>::infinity();
   float high = std::numeric_limits<float>::infinity();
 
-  friend bool operator==(const SampleZone&, const SampleZone&) = default;
+  friend bool operator==(const SampleZone&, const SampleZone&);
 };
 
 enum class VoiceParameter { FormantShift, Tilt, Breathiness, Vibrato };
@@ -38,7 +41,7 @@ struct VoiceOverride {
   VoiceParameter parameter = VoiceParameter::FormantShift;
   float value = 0;
 
-  friend bool operator==(const VoiceOverride&, const VoiceOverride&) = default;
+  friend bool operator==(const VoiceOverride&, const VoiceOverride&);
 };
 
 // A stage of an envelope; a duration of 0 or less means the stage is absent.
@@ -46,7 +49,7 @@ struct EnvelopeStage {
   float duration = 0;
   Curve curve;
 
-  friend bool operator==(const EnvelopeStage&, const EnvelopeStage&) = default;
+  friend bool operator==(const EnvelopeStage&, const EnvelopeStage&);
 };
 
 // A low-frequency oscillator; a depth of 0 or less means none. An empty
@@ -56,7 +59,7 @@ struct Modulation {
   float rate = 0;
   float depth = 0;
 
-  friend bool operator==(const Modulation&, const Modulation&) = default;
+  friend bool operator==(const Modulation&, const Modulation&);
 };
 
 // A synthesizer or sampler voice that layers play their notes with.
@@ -86,7 +89,7 @@ struct Sound {
   float duty_sweep = 0;
   float volume = 1;
 
-  friend bool operator==(const Sound&, const Sound&) = default;
+  friend bool operator==(const Sound&, const Sound&);
 };
 
 }  // namespace voromel::song

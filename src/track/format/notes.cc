@@ -152,7 +152,7 @@ LineResult<Ok> read_repeat(Tokens& tokens, std::size_t line_number, NoteOptions&
   const auto count = parse_count(*token);
   if (!count)
     return ParseError::line(line_number, "invalid repeat count '" + std::string(*token) + "'");
-  options.repeat = {*count, *count};
+  options.repeat = *count;
   return Ok{};
 }
 
@@ -313,8 +313,7 @@ void append_note_tail(std::string& out, const song::Note& note) {
   const WrittenPitch pitch = written_pitch(note);
   append_number(out, pitch.duration);
   append_note_options(out, note.volume, pitch.points, note.volume_curve, note.text,
-                      note.text_apostrophe, note.arpeggio,
-                      std::max(note.repeat.first, note.repeat.second));
+                      note.text_apostrophe, note.arpeggio, note.repeat);
 }
 
 }  // namespace

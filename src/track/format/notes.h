@@ -46,7 +46,7 @@ struct NoteOptions {
   std::string text;
   song::Arpeggio arpeggio;
   float volume = 1;
-  std::pair<std::uint32_t, std::uint32_t> repeat{0, 0};
+  std::uint32_t repeat = 0;
   bool text_apostrophe = false;
 };
 

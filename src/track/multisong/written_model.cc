@@ -1,12 +1,17 @@
 #include "track/multisong/written_model.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "header_format/text.h"
+#include "track/format/notes.h"
+#include "track/multisong/read_back.h"
 #include "track/multisong/section_kinds.h"
+#include "track/number_text.h"
 #include "track/scalars.h"
 
 namespace voromel::track::multisong {
@@ -15,23 +20,6 @@ namespace {
 
 using header_format::SectionList;
 using Problem = std::optional<std::string>;
-
-// A text in single quotes, its line ends shown as escapes so that the
-// message stays on one line.
-std::string shown(std::string_view text) {
-  std::string out = "'";
-  for (const char c : text) {
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else {
-      out += c;
-    }
-  }
-  out += '\'';
-  return out;
-}
 
 // Lines are cut at '\n' alone; a carriage return inside a line is kept.
 Problem line_end(std::string_view text) {
@@ -73,7 +61,7 @@ std::string fault(std::string_view field, std::string_view text, std::string_vie
                   const std::string& problem) {
   std::string message(field);
   message += ' ';
-  message += shown(text);
+  message += shown_text(text);
   message += where;
   message += ' ';
   message += problem;
@@ -94,6 +82,61 @@ const Item* repeated(const std::vector<Item>& items, Name name) {
     seen.push_back(text);
   }
   return nullptr;
+}
+
+// "jump 1 of '## main' in '# Songs': ..."
+std::string jump_fault(std::string_view label, std::size_t index, std::string_view name,
+                       std::string_view title, std::string_view problem) {
+  return std::string(label) + ' ' + std::to_string(index + 1) + " of '## " + std::string(name) +
+         "' in '# " + std::string(title) + "': " + std::string(problem);
+}
+
+// A plays count is a whole number that the text's unsigned count gives.
+bool is_plays_count(float value) {
+  return value >= 0 && !std::signbit(value) && value <= 4294967296.0f &&
+         static_cast<float>(static_cast<std::uint64_t>(value)) == value;
+}
+
+Problem condition_problem(const song::JumpCondition& condition) {
+  using Source = song::JumpCondition::Source;
+  if (condition.source == Source::Parameter &&
+      (condition.parameter == "plays" || condition.parameter == "random")) {
+    return "condition parameter " + shown_text(condition.parameter) +
+           " would read back as the built-in source";
+  }
+  if (condition.source == Source::Parameter) {
+    if (auto problem = token_problem(condition.parameter)) {
+      return "condition parameter " + shown_text(condition.parameter) + ' ' + *problem;
+    }
+  }
+  if (condition.source != Source::Parameter && !condition.parameter.empty()) {
+    return "condition parameter " + shown_text(condition.parameter) +
+           " is set for a built-in source, which reads no name";
+  }
+  if (condition.source == Source::Plays && !is_plays_count(condition.value)) {
+    return "plays condition value " + shown_text(number_text(condition.value)) +
+           " is not a whole number from 0 to 4294967295, which is all the text can give";
+  }
+  return std::nullopt;
+}
+
+template <class Jump>
+Problem jumps_problem(const std::vector<Jump>& jumps, std::string_view label,
+                      std::string_view name) {
+  for (std::size_t i = 0; i < jumps.size(); ++i) {
+    const Jump& jump = jumps[i];
+    Problem problem;
+    if constexpr (std::is_same_v<Jump, song::JumpAt>) {
+      const std::string* marker = jump.position.marker();
+      if (marker && is_number(*marker)) {
+        problem = "position marker " + shown_text(*marker) +
+                  " is a number, which would read back as a beat";
+      }
+    }
+    if (!problem && jump.condition) problem = condition_problem(*jump.condition);
+    if (problem) return jump_fault(label, i, name, SongSection::title, *problem);
+  }
+  return std::nullopt;
 }
 
 Problem song_problem(const song::Song& song, const std::string& where) {
@@ -130,16 +173,35 @@ Problem song_problem(const song::Song& song, const std::string& where) {
   return std::nullopt;
 }
 
+Problem jumps_problem(const song::Song& song, std::string_view name) {
+  if (auto problem = jumps_problem(song.jumps, "jump", name)) return problem;
+  return jumps_problem(song.jump_ats, "jump-at", name);
+}
+
+// The first token of a note line says what the line is.
+Problem note_sound_problem(std::string_view sound) {
+  if (auto problem = token_problem(sound)) return problem;
+  if (sound.starts_with('@')) return "starts with '@', which would read back as a directive";
+  switch (format::classify_line_start(sound)) {
+    case format::LineStart::Motif:
+      return "is a keyword, which would read back as a motif placement";
+    case format::LineStart::Subtrack:
+      return "is a keyword, which would read back as a subtrack placement";
+    case format::LineStart::AudioClip:
+      return "names an audio file, which would read back as an audio clip";
+    case format::LineStart::Heading:
+      return "starts with '#', which would read back as a heading";
+    case format::LineStart::Sound:
+      break;
+  }
+  return std::nullopt;
+}
+
 Problem layer_problem(const song::Layer& layer, const std::string& where) {
   for (const song::Note& note : layer.notes) {
-    Problem problem = token_problem(note.sound);
-    if (!problem && note.sound.starts_with('@')) {
-      problem = "starts with '@', which would read back as a directive";
+    if (auto problem = note_sound_problem(note.sound)) {
+      return fault("note sound", note.sound, where, *problem);
     }
-    if (!problem && note.sound.starts_with('#')) {
-      problem = "starts with '#', which would read back as a heading";
-    }
-    if (problem) return fault("note sound", note.sound, where, *problem);
     if (auto text_problem = line_end(note.text)) {
       return fault("note text", note.text, where, *text_problem);
     }
@@ -188,6 +250,7 @@ Problem list_problem(const SectionList<typename Kind::Value>& list) {
     Problem problem;
     if constexpr (std::is_same_v<typename Kind::Value, song::Song>) {
       problem = song_problem(item.value, where);
+      if (!problem) problem = jumps_problem(item.value, item.name);
     } else if constexpr (std::is_same_v<typename Kind::Value, song::Layer>) {
       problem = layer_problem(item.value, where);
     } else if constexpr (std::is_same_v<typename Kind::Value, Motif>) {
@@ -234,6 +297,11 @@ Problem meta_problem(const header_format::Meta& meta) {
 }  // namespace
 
 std::optional<std::string> unwritable_field(const TrackDocument& document) {
+  // Blank lines at the start of a text are read past.
+  if (!document.leading_lines.empty() && header_format::is_blank(document.leading_lines.front())) {
+    return fault("line", document.leading_lines.front(), " before the first heading",
+                 "is blank and comes first, which would be dropped");
+  }
   for (const std::string& line : document.leading_lines) {
     if (auto problem = kept_line_problem(line)) {
       return fault("line", line, " before the first heading", *problem);

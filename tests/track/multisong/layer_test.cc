@@ -322,6 +322,14 @@ class LayerMaker : testing::Picker {
   }
 };
 
+// The notes and placements a body reads as.
+std::size_t notes_in(std::string_view body) {
+  const auto layer = LayerSection::parse(lines_of(body));
+  if (!layer) return 0;
+  const song::Layer& read = layer.value();
+  return read.notes.size() + read.motif_instances.size() + read.subtrack_instances.size();
+}
+
 TEST(LayerBody, RandomBodiesRoundTrip) {
   LayerMaker maker(7);
   for (int i = 0; i < 500; ++i) {
@@ -330,6 +338,7 @@ TEST(LayerBody, RandomBodiesRoundTrip) {
     const std::string once = rewrite(body);
     ASSERT_EQ(once.rfind("error", 0), std::string::npos) << once;
     EXPECT_EQ(rewrite(once), once);
+    EXPECT_EQ(notes_in(once), notes_in(body));
   }
 }
 

@@ -192,6 +192,11 @@ class BodyMaker : testing::Picker {
   }
 };
 
+std::size_t notes_in(std::string_view body) {
+  const auto motif = MotifSection::parse(lines_of(body));
+  return motif ? motif.value().notes.size() : 0;
+}
+
 TEST(MotifBody, RandomBodiesRoundTrip) {
   BodyMaker maker(20240607);
   for (int i = 0; i < 500; ++i) {
@@ -200,6 +205,7 @@ TEST(MotifBody, RandomBodiesRoundTrip) {
     const std::string once = rewrite(body);
     ASSERT_EQ(once.rfind("error", 0), std::string::npos) << once;
     EXPECT_EQ(rewrite(once), once);
+    EXPECT_EQ(notes_in(once), notes_in(body));
   }
 }
 

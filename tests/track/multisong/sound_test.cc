@@ -195,6 +195,8 @@ TEST(SoundSection, GeneratedBodiesRoundTrip) {
     const auto second = SoundSection::parse(lines_of(text));
     ASSERT_TRUE(second.has_value()) << text << second.error().text();
     EXPECT_EQ(serialized(second.value()), text);
+    EXPECT_EQ(second.value().harmonics.size(), first.value().harmonics.size());
+    EXPECT_EQ(second.value().samples.size(), first.value().samples.size());
   }
 }
 
@@ -310,6 +312,8 @@ TEST(SoundSection, RandomBodiesRoundTrip) {
     const auto second = SoundSection::parse(lines_of(text));
     ASSERT_TRUE(second.has_value()) << text << second.error().text();
     EXPECT_EQ(serialized(second.value()), text);
+    EXPECT_EQ(second.value().harmonics.size(), first.value().harmonics.size());
+    EXPECT_EQ(second.value().samples.size(), first.value().samples.size());
   }
 }
 

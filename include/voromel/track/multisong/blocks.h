@@ -12,6 +12,9 @@
 // song's values.
 namespace voromel::track::multisong {
 
+// Values compare field by field with ==, floats by their bits, as the
+// text writes them: a NaN equals the same NaN, and -0 differs from 0.
+
 // A reusable phrase of notes without sound names.
 struct Motif {
   // In the order of the body; never sorted.
@@ -27,7 +30,8 @@ struct Wave {
   friend bool operator==(const Wave&, const Wave&) = default;
 };
 
-// Timed lines of text, sorted by beat after reading.
+// Timed lines of text, in beat order (total order; equal beats keep their
+// order): sorted when read, and a write refuses them out of order.
 struct SubtitleTrack {
   std::vector<song::Subtitle> subtitles;
 
@@ -38,7 +42,7 @@ struct SubtitleTrack {
 struct Snapshot {
   std::map<std::string, float> values;
 
-  friend bool operator==(const Snapshot&, const Snapshot&) = default;
+  friend bool operator==(const Snapshot&, const Snapshot&);
 };
 
 struct ReverbPreset {
@@ -51,7 +55,7 @@ struct ReverbPreset {
   // 0 or more.
   float predelay = 0.01f;
 
-  friend bool operator==(const ReverbPreset&, const ReverbPreset&) = default;
+  friend bool operator==(const ReverbPreset&, const ReverbPreset&);
 };
 
 }  // namespace voromel::track::multisong
