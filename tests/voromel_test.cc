@@ -348,11 +348,6 @@ TEST(OwningDocument, WriteRefusesWhatWouldNotReadBack) {
        "'1'"},
       {"pan of -0", demo, [](TrackDocument& m) { m.sections.layers.items.at(0).value.pan = -0.0f; },
        "'## bass' in '# Layers': pan '-0' would read back as '0'"},
-      {"leading blank line", demo,
-       [](TrackDocument& m) {
-         m.leading_lines = {"", "x"};
-       },
-       "line '' before the first heading is blank and comes first, which would be dropped"},
       {"notes out of order", demo,
        [&](TrackDocument& m) {
          song::Note early = note(m);

@@ -297,11 +297,6 @@ Problem meta_problem(const header_format::Meta& meta) {
 }  // namespace
 
 std::optional<std::string> unwritable_field(const TrackDocument& document) {
-  // Blank lines at the start of a text are read past.
-  if (!document.leading_lines.empty() && header_format::is_blank(document.leading_lines.front())) {
-    return fault("line", document.leading_lines.front(), " before the first heading",
-                 "is blank and comes first, which would be dropped");
-  }
   for (const std::string& line : document.leading_lines) {
     if (auto problem = kept_line_problem(line)) {
       return fault("line", line, " before the first heading", *problem);
