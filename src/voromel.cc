@@ -93,7 +93,8 @@ Result<std::optional<Document>, Error> Document::upgrade(std::string_view song_n
   if (auto reason = track::multisong::write_document(lifted).refusals.first_lost_text()) {
     return refusal_error(std::move(*reason), {});
   }
-  return std::optional<Document>(Document(std::move(lifted)));
+  // As for a read: the lifted model is what its written text reads back to.
+  return std::optional<Document>(Document(settled(std::move(lifted), {})));
 }
 
 Result<CanonicalText, Error> canonical_text(std::string_view text) {
