@@ -10,7 +10,7 @@
 
 namespace {
 
-using voromel::track::multisong::TrackDocument;
+using voromel::TrackDocument;
 
 struct Kind {
   std::string_view title;

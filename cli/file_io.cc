@@ -19,8 +19,8 @@
 
 namespace voromel::cli {
 
-using header_format::Ok;
-using header_format::Result;
+using voromel::Ok;
+using voromel::Result;
 
 namespace {
 

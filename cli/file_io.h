@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "voromel/header_format/result.h"
+#include <voromel/result.h>
 
 namespace voromel::cli {
 
@@ -29,7 +29,7 @@ class FileText {
   std::string_view view() const { return {data_, size_}; }
 
  private:
-  friend header_format::Result<FileText, SystemError> read_file(int fd, std::size_t expected);
+  friend voromel::Result<FileText, SystemError> read_file(int fd, std::size_t expected);
   char* data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
@@ -37,7 +37,7 @@ class FileText {
 
 // The whole content of a regular file, which must be valid UTF-8. Anything
 // but a regular file is refused without blocking on it.
-header_format::Result<FileText, SystemError> read_text_file(const std::string& path);
+voromel::Result<FileText, SystemError> read_text_file(const std::string& path);
 
 // Replaces the content of an existing file without ever leaving it damaged:
 // the text goes to a new temporary file beside it, which gets the original's
@@ -46,8 +46,8 @@ header_format::Result<FileText, SystemError> read_text_file(const std::string& p
 // and the link stays. A file the user may not write is refused, even where
 // the directory would allow the rename. On failure the original is untouched
 // and the temporary file removed.
-header_format::Result<header_format::Ok, SystemError> replace_file(const std::string& path,
-                                                                   std::string_view text);
+voromel::Result<voromel::Ok, SystemError> replace_file(const std::string& path,
+                                                       std::string_view text);
 
 // Why a new file could not be made: something is already at the path (a
 // symbolic link counts, dangling or not), or the system's error.
@@ -59,7 +59,8 @@ struct CreateFailure {
 // Creates a file that must not exist yet and writes the whole text to it,
 // with the permission bits of the file at `permissions_from` (the umask
 // still applies). On a failure after creating it, the partial file is removed.
-header_format::Result<header_format::Ok, CreateFailure> create_new_file(
-    const std::string& path, std::string_view text, const std::string& permissions_from);
+voromel::Result<voromel::Ok, CreateFailure> create_new_file(const std::string& path,
+                                                            std::string_view text,
+                                                            const std::string& permissions_from);
 
 }  // namespace voromel::cli

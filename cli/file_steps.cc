@@ -7,8 +7,8 @@
 
 namespace voromel::cli {
 
-using header_format::Ok;
-using header_format::Result;
+using voromel::Ok;
+using voromel::Result;
 
 std::string display_path(std::string_view path) {
   return lossy_utf8(path);

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/result.h>
 #include "canonical_text.h"
 #include "cli/file_io.h"
-#include "voromel/header_format/result.h"
 #include "voromel/voromel.h"
 
 // The steps both modes take for one file, each turning its failure into the
@@ -24,7 +24,7 @@ struct FileFailure {
   std::string message;
 };
 
-using FileOutcome = header_format::Result<FileDone, FileFailure>;
+using FileOutcome = voromel::Result<FileDone, FileFailure>;
 
 // How the tool reads a text and writes it in canonical form. The tool always
 // uses `voromel::canonical_text`; tests substitute a faulty one to see the read-back
@@ -35,7 +35,7 @@ using Formatter = Result<CanonicalText, Error> (*)(std::string_view text);
 std::string display_path(std::string_view path);
 
 // "Reading {}: {}"
-header_format::Result<FileText, FileFailure> read_step(const std::string& path);
+voromel::Result<FileText, FileFailure> read_step(const std::string& path);
 
 // "Parsing {}: {}" for a text that does not read, "Refusing {}: {}" for one
 // the tool will not write, "Upgrading {}: {}" for one it cannot lift.
@@ -47,8 +47,8 @@ FileFailure refusing(std::string_view path, std::string_view reason);
 // The last step before anything is written: the text must read and be
 // canonical already, as `format` sees it. Otherwise "Refusing {}: internal
 // error: ..." with the path as typed.
-header_format::Result<header_format::Ok, FileFailure> read_back_step(const std::string& path,
-                                                                     std::string_view written,
-                                                                     Formatter format);
+voromel::Result<voromel::Ok, FileFailure> read_back_step(const std::string& path,
+                                                         std::string_view written,
+                                                         Formatter format);
 
 }  // namespace voromel::cli

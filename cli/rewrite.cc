@@ -6,7 +6,7 @@
 
 namespace voromel::cli {
 
-using header_format::Result;
+using voromel::Result;
 
 namespace {
 

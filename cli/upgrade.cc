@@ -11,8 +11,8 @@ namespace voromel::cli {
 
 namespace {
 
-using header_format::Result;
 using track::split_file_name;
+using voromel::Result;
 
 std::string file_stem(std::string_view path) {
   return lossy_utf8(split_file_name(track::final_path_name(path)).stem);

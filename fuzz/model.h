@@ -172,8 +172,8 @@ class Fill {
 // Rarely set, and never by the zeros after the bytes run out: lines and
 // sub-blocks that nothing reads, which a write refuses.
 template <class Value>
-header_format::SectionList<Value> section_of(Bytes& bytes, Fill& fill) {
-  header_format::SectionList<Value> list;
+voromel::SectionList<Value> section_of(Bytes& bytes, Fill& fill) {
+  voromel::SectionList<Value> list;
   if (bytes.below(8) == 7) list.lines.push_back(bytes.name());
   list.items.resize(bytes.below(3));
   for (auto& item : list.items) {

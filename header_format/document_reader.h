@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include <voromel/header_format/document.h>
-#include <voromel/header_format/result.h>
+#include <voromel/model.h>
+#include <voromel/result.h>
 
 #include "header_format/meta_section.h"
 #include "header_format/parse_error.h"
@@ -39,12 +39,14 @@ void write_unknown_section(std::string& out, const UnknownSection& section);
 
 // Reads a text whose byte-order mark, if it had one, is taken off already:
 // one more at its start is part of its first line.
-template <class Set, class State>
-requires Sections<Set, State> Result<Document<Set>, ParseError> parse_unmarked_document(
+// `Doc` is a document model: a byte-order mark, leading lines, meta and
+// unknown sections as `TrackDocument` has them, and its own `sections`.
+template <class Doc, class State>
+requires Sections<decltype(Doc::sections), State> Result<Doc, ParseError> parse_unmarked_document(
     std::string_view text) {
   auto split = split_document(text);
   if (!split) return std::move(split).error();
-  Document<Set> document;
+  Doc document;
   const auto& leading_lines = split.value().leading_lines;
   document.leading_lines.assign(leading_lines.begin(), leading_lines.end());
   State state;
@@ -66,12 +68,12 @@ requires Sections<Set, State> Result<Document<Set>, ParseError> parse_unmarked_d
   return document;
 }
 
-template <class Set, class State>
-requires Sections<Set, State> Result<Document<Set>, ParseError> parse_document(
+template <class Doc, class State>
+requires Sections<decltype(Doc::sections), State> Result<Doc, ParseError> parse_document(
     std::string_view text) {
   const bool marked = text.starts_with(byte_order_mark);
   if (marked) text.remove_prefix(byte_order_mark.size());
-  auto document = parse_unmarked_document<Set, State>(text);
+  auto document = parse_unmarked_document<Doc, State>(text);
   if (document) document.value().has_byte_order_mark = marked;
   return document;
 }

@@ -137,10 +137,6 @@ std::string_view unread_sub_block_heading(std::span<const Instance> blocks, cons
   return {};
 }
 
-bool Meta::empty() const {
-  return !title && !author && !description && tags.empty();
-}
-
 void write_meta(std::string& out, const Meta& meta) {
   if (meta.empty()) return;
   separate(out);
@@ -173,3 +169,11 @@ void write_meta(std::string& out, const Meta& meta) {
 }
 
 }  // namespace voromel::header_format
+
+namespace voromel {
+
+bool Meta::empty() const {
+  return !title && !author && !description && tags.empty();
+}
+
+}  // namespace voromel

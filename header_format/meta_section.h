@@ -6,8 +6,8 @@
 #include <vector>
 
 #include <voromel/directives.h>
-#include <voromel/header_format/meta.h>
-#include <voromel/header_format/result.h>
+#include <voromel/meta.h>
+#include <voromel/result.h>
 
 #include "header_format/parse_error.h"
 #include "header_format/split.h"

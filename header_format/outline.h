@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "header_format/split.h"
-#include "voromel/header_format/result.h"
 
 // Splitting a text section by section and block by block, and writing raw
 // blocks back.

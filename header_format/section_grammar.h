@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include <voromel/header_format/result.h>
-#include <voromel/header_format/section_list.h>
+#include <voromel/result.h>
+#include <voromel/section_list.h>
 
 #include "header_format/parse_error.h"
 #include "header_format/split.h"

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
 
 namespace voromel::header_format {
 

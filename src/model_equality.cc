@@ -111,7 +111,7 @@ bool operator==(const WavePoint& a, const WavePoint& b) {
 
 }  // namespace voromel::song
 
-namespace voromel::track::multisong {
+namespace voromel {
 
 bool operator==(const Snapshot& a, const Snapshot& b) {
   return model_fields::same_fields(a, b);
@@ -120,4 +120,4 @@ bool operator==(const ReverbPreset& a, const ReverbPreset& b) {
   return model_fields::same_fields(a, b);
 }
 
-}  // namespace voromel::track::multisong
+}  // namespace voromel

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "voromel/track/multisong/track_sections.h"
+#include <voromel/model.h>
 
 // The fields of the model's values, each listed once, in the order the text
 // writes them: `fields(visit, a, b)` calls `visit(name, field of a, field of
@@ -407,30 +407,27 @@ void fields(Visit& visit, const song::Tuning& a, const song::Tuning& b) {
 }
 
 template <class Visit>
-void fields(Visit& visit, const track::multisong::Motif& a, const track::multisong::Motif& b) {
+void fields(Visit& visit, const voromel::Motif& a, const voromel::Motif& b) {
   visit("note", a.notes, b.notes);
 }
 
 template <class Visit>
-void fields(Visit& visit, const track::multisong::Wave& a, const track::multisong::Wave& b) {
+void fields(Visit& visit, const voromel::Wave& a, const voromel::Wave& b) {
   visit("point", a.points, b.points);
 }
 
 template <class Visit>
-void fields(Visit& visit, const track::multisong::SubtitleTrack& a,
-            const track::multisong::SubtitleTrack& b) {
+void fields(Visit& visit, const voromel::SubtitleTrack& a, const voromel::SubtitleTrack& b) {
   visit("subtitle", a.subtitles, b.subtitles);
 }
 
 template <class Visit>
-void fields(Visit& visit, const track::multisong::Snapshot& a,
-            const track::multisong::Snapshot& b) {
+void fields(Visit& visit, const voromel::Snapshot& a, const voromel::Snapshot& b) {
   visit("parameter", a.values, b.values);
 }
 
 template <class Visit>
-void fields(Visit& visit, const track::multisong::ReverbPreset& a,
-            const track::multisong::ReverbPreset& b) {
+void fields(Visit& visit, const voromel::ReverbPreset& a, const voromel::ReverbPreset& b) {
   visit("room size", a.room_size, b.room_size);
   visit("decay", a.decay, b.decay);
   visit("mix", a.mix, b.mix);

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include <voromel/header_format/result.h>
-#include <voromel/track/multisong/track_sections.h>
+#include <voromel/model.h>
+#include <voromel/result.h>
 #include <voromel/version.h>
 
 // Reading .track documents into their typed model, changing them and writing
@@ -16,33 +16,6 @@
 // value) is a precondition violation, which stops the program with a message
 // in every build type: check `has_value()` first.
 namespace voromel {
-
-using header_format::Ok;
-using header_format::Result;
-
-// The typed model of a whole document: the lines before the first heading,
-// the meta section, the nine known sections (`sections.songs.items[0].value`
-// is a `song::Song`) and the unknown sections. It owns all of its text, so a
-// copy stands on its own. `sections.songs.find("main")` finds a block by
-// name. The model is plain data: it is read and written only through
-// `Document`, so that what is written always reads back the same. Its
-// values compare with ==, field by field, floats by their bits as the text
-// writes them: a NaN equals the same NaN, and -0 differs from 0.
-using track::multisong::TrackDocument;
-using track::multisong::TrackSections;
-
-// The parts of the model, by the names of this interface; the values of
-// notes, layers, songs, sounds and tunings are in `voromel::song`.
-using header_format::Meta;
-using header_format::Named;
-using header_format::SectionList;
-using header_format::UnknownSection;
-using header_format::UnreadSubBlock;
-using track::multisong::Motif;
-using track::multisong::ReverbPreset;
-using track::multisong::Snapshot;
-using track::multisong::SubtitleTrack;
-using track::multisong::Wave;
 
 // The block an error was found in: its section's title and its name.
 struct BlockName {

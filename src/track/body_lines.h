@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "header_format/text.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 
 namespace voromel::track {
 
@@ -38,7 +38,7 @@ auto for_each_body_line(std::span<const std::string_view> lines, Visit&& visit)
     auto visited = visit(BodyLine{lines[index], text, index + 1});
     if (!visited) return visited;
   }
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 // How a section grammar hands a line error to the framework. Both keep the
@@ -50,15 +50,13 @@ enum class LineErrorWrap { Boxed, AtLine };
 // `apply(value, text, line_number)` returns `LineResult<Ok>`; the first error
 // ends the reading and no value is returned.
 template <class Value, class Apply>
-header_format::Result<Value, header_format::ParseError> parse_body(
+voromel::Result<Value, header_format::ParseError> parse_body(
     std::span<const std::string_view> lines, LineErrorWrap wrap, Apply&& apply) {
   Value value;
   auto read = for_each_body_line(
-      lines,
-      [&](const BodyLine& line)
-          -> header_format::Result<header_format::Ok, header_format::ParseError> {
-        const LineResult<header_format::Ok> applied = apply(value, line.text, line.line_number);
-        if (applied) return header_format::Ok{};
+      lines, [&](const BodyLine& line) -> voromel::Result<voromel::Ok, header_format::ParseError> {
+        const LineResult<voromel::Ok> applied = apply(value, line.text, line.line_number);
+        if (applied) return voromel::Ok{};
         if (wrap == LineErrorWrap::Boxed) {
           return header_format::ParseError::boxed(applied.error()).at(line.text);
         }

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <variant>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
 
 namespace voromel::track {
 
@@ -57,6 +57,6 @@ inline std::string quoted(std::string_view text) {
 
 // Results of the line grammars.
 template <class T>
-using LineResult = header_format::Result<T, ParseError>;
+using LineResult = voromel::Result<T, ParseError>;
 
 }  // namespace voromel::track

@@ -16,11 +16,11 @@
 namespace voromel::track {
 
 using DocumentError = header_format::ParseError;
-using header_format::Result;
+using voromel::Result;
 
 namespace {
 
-using multisong::TrackDocument;
+using voromel::TrackDocument;
 
 // The sound directives a one-line definition could carry; any other first
 // word (even of a newer directive) is read as a harmonic.
@@ -32,8 +32,8 @@ DocumentError document_error(std::string message) {
   return DocumentError::boxed(ParseError::document(std::move(message)));
 }
 
-Result<header_format::Ok, DocumentError> refuse_pre_0_13_headers(const TrackDocument& document) {
-  for (const header_format::UnknownSection& section : document.unknown) {
+Result<voromel::Ok, DocumentError> refuse_pre_0_13_headers(const TrackDocument& document) {
+  for (const voromel::UnknownSection& section : document.unknown) {
     if (header_format::contains_white_space(section.title)) {
       return document_error("'# " + section.title +
                             "' is a pre-0.13 header carrying its name, older than this upgrade "
@@ -41,7 +41,7 @@ Result<header_format::Ok, DocumentError> refuse_pre_0_13_headers(const TrackDocu
                             "header by hand first");
     }
   }
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 std::vector<std::string> sound_body_lines(std::string_view entries) {

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/model.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
-#include "voromel/track/multisong/track_sections.h"
 
 // Lifting a document written before format 0.20 into the current layout: its
 // single song was described by '@' lines above the first heading, and sounds
@@ -14,8 +14,8 @@ namespace voromel::track {
 
 // Converts the document in place. Answers whether there was anything to
 // upgrade. On failure the document may be half converted; drop it.
-header_format::Result<bool, header_format::ParseError> upgrade_pre_0_20(
-    multisong::TrackDocument& document, std::string_view song_name);
+voromel::Result<bool, header_format::ParseError> upgrade_pre_0_20(voromel::TrackDocument& document,
+                                                                  std::string_view song_name);
 
 // The sound body line for one entry of a one-line sound definition: a sound
 // directive name gets its '@', anything else stays a harmonic line.

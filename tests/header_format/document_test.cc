@@ -60,7 +60,17 @@ Result<Claim, ParseError> claim_section(TestSections& sections, std::string_view
   return Claim::NotMine;
 }
 
-const auto parse_test_document = parse_document<TestSections, ReadState>;
+// A document of the toy sections, shaped as the reader wants one.
+struct TestDocument {
+  bool has_byte_order_mark = false;
+  std::vector<std::string> leading_lines;
+  Meta meta;
+  std::size_t meta_sections = 0;
+  TestSections sections;
+  std::vector<UnknownSection> unknown;
+};
+
+const auto parse_test_document = parse_document<TestDocument, ReadState>;
 
 TEST(Document, CountsMetaSections) {
   auto document = parse_test_document("# Meta\n@title A\n# Other\n# Meta\n@title B\n");

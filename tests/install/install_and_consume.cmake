@@ -58,11 +58,12 @@ if(NOT top STREQUAL "voromel" OR headers)
 endif()
 
 # The installed headers are the model and the interface: no grammar, writer,
-# memo or error type of the library's own reading shows through.
+# memo or error type of the library's own reading shows through, and every
+# name is in namespace voromel (the values of songs in voromel::song).
 file(GLOB_RECURSE installed ${prefix}/include/*.h)
 foreach(header IN LISTS installed)
   file(STRINGS ${header} internals
-    REGEX "ParseError|MetaError|EqualRatioBudget|WriteMemo|try_parse_into|parse_with|Section::|Outline")
+    REGEX "ParseError|MetaError|EqualRatioBudget|WriteMemo|try_parse_into|parse_with|Section::|Outline|header_format|multisong")
   if(internals)
     message(FATAL_ERROR "${header} shows the library's internals: ${internals}")
   endif()

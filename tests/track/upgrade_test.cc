@@ -10,7 +10,7 @@ namespace voromel::track {
 namespace {
 
 using multisong::parse_track_document;
-using multisong::TrackDocument;
+using voromel::TrackDocument;
 
 struct Upgraded {
   bool ok;
@@ -23,7 +23,7 @@ Upgraded upgrade(const std::string& text, const std::string& song_name = "demo")
   EXPECT_TRUE(document.has_value()) << document.error().text();
   auto result = upgrade_pre_0_20(document.value(), song_name);
   if (!result) return {false, false, result.error().text()};
-  return {true, result.value(), serialize_document(document.value())};
+  return {true, result.value(), multisong::serialize_document(document.value())};
 }
 
 TEST(SoundEntryLine, DirectiveNamesGetTheirAt) {

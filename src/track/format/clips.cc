@@ -16,8 +16,8 @@ namespace voromel::track::format {
 
 namespace {
 
-using header_format::Ok;
 using header_format::Tokens;
+using voromel::Ok;
 
 // "transpose <value>" or "tuning <name>", shared by both placements.
 // Answers whether the token started such a clause.

@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include <voromel/result.h>
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/note.h"
 
 // Clip lines of a layer (a note, or a motif or subtrack placement) and the
@@ -43,10 +43,9 @@ std::optional<PlainNoteHead> read_plain_note_head(std::string_view trimmed);
 
 // "note <index> <fields>" appends an override; "trim <from> <count>" sets
 // the trim. Both are left unchanged on error.
-LineResult<header_format::Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,
-                                                       std::optional<song::Trim>& trim,
-                                                       std::string_view line,
-                                                       std::size_t line_number);
+LineResult<voromel::Ok> apply_placement_override(std::vector<song::NoteOverride>& overrides,
+                                                 std::optional<song::Trim>& trim,
+                                                 std::string_view line, std::size_t line_number);
 
 // An unsigned 64-bit integer: an optional '+' and ASCII digits.
 LineResult<std::uint64_t> parse_index(std::string_view token, std::size_t line_number,

@@ -53,8 +53,8 @@ LineResult<Harmonic> parse_wave_form(std::string_view keyword, Tokens& tokens,
   return harmonic;
 }
 
-LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::string_view first,
-                                                  std::size_t line_number) {
+LineResult<voromel::Ok> name_and_multiplier(Harmonic& harmonic, std::string_view first,
+                                            std::size_t line_number) {
   const std::size_t at = first.find('@');
   if (at != std::string_view::npos) {
     auto multiplier = parse_float(first.substr(at + 1), line_number, "multiplier");
@@ -62,7 +62,7 @@ LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::strin
     harmonic.wave = renamed_wave(first.substr(0, at));
     if (harmonic.wave == first.substr(0, at)) NameLog::use(NameKind::Wave, first.substr(0, at));
     harmonic.multiplier = multiplier.value();
-    return header_format::Ok{};
+    return voromel::Ok{};
   }
   harmonic.wave = std::string(first);
   for (const Alias& alias : aliases) {
@@ -72,7 +72,7 @@ LineResult<header_format::Ok> name_and_multiplier(Harmonic& harmonic, std::strin
     }
   }
   if (harmonic.wave == first) NameLog::use(NameKind::Wave, first);
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 LineResult<float> parse_duty(Tokens& tokens, std::size_t line_number) {
@@ -151,12 +151,12 @@ LineResult<Harmonic> parse_harmonic(std::string_view line, std::size_t line_numb
   return parse_short_form(*first, tokens, line_number);
 }
 
-LineResult<header_format::Ok> apply_harmonic_line(song::Sound& sound, std::string_view line,
-                                                  std::size_t line_number) {
+LineResult<voromel::Ok> apply_harmonic_line(song::Sound& sound, std::string_view line,
+                                            std::size_t line_number) {
   auto harmonic = parse_harmonic(line, line_number);
   if (!harmonic) return harmonic.error();
   sound.harmonics.push_back(std::move(harmonic).value());
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 void append_harmonic_line(std::string& out, const Harmonic& harmonic) {

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/result.h>
 #include "header_format/text.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/sound.h"
 
 // The small value grammars a sound body is built from: harmonic lines,
@@ -18,8 +18,8 @@ namespace voromel::track::format {
 // fifth, octave and square, or "wave[@<multiplier>] <name> <weight>".
 LineResult<song::Harmonic> parse_harmonic(std::string_view line, std::size_t line_number);
 // Parses one harmonic line and appends it to the sound's harmonics.
-LineResult<header_format::Ok> apply_harmonic_line(song::Sound& sound, std::string_view line,
-                                                  std::size_t line_number);
+LineResult<voromel::Ok> apply_harmonic_line(song::Sound& sound, std::string_view line,
+                                            std::size_t line_number);
 // The line of one harmonic, ending in '\n', in a form that reads back to the
 // same harmonic.
 void append_harmonic_line(std::string& out, const song::Harmonic& harmonic);

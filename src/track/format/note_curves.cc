@@ -35,8 +35,8 @@ float total_duration(const Note& note) {
   return duration_sum(note.segments) + note.last_segment.duration;
 }
 
-LineResult<header_format::Ok> apply_note_curve(Note& note, std::string_view line,
-                                               std::size_t line_number) {
+LineResult<voromel::Ok> apply_note_curve(Note& note, std::string_view line,
+                                         std::size_t line_number) {
   const auto [keyword, point_text] = header_format::split_at_first_white_space(line);
   if (!point_text) return ParseError::line(line_number, "note curve needs points");
   // The points are read before the keyword is looked at.
@@ -49,7 +49,7 @@ LineResult<header_format::Ok> apply_note_curve(Note& note, std::string_view line
   } else {
     return ParseError::line(line_number, "unknown note curve '" + std::string(keyword) + "'");
   }
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 void set_pitch_curve(Note& note, const std::vector<WavePoint>& points) {
@@ -497,9 +497,9 @@ std::string UnsettledPitch::text() const {
          "x values rising from 0 to 1, finite offsets and a duration above 0";
 }
 
-header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
+voromel::Result<voromel::Ok, header_format::ParseError> check_pitch_settles(
     const Note& note, std::size_t line_number) {
-  if (pitch_settles(note)) return header_format::Ok{};
+  if (pitch_settles(note)) return voromel::Ok{};
   return header_format::ParseError::at_line(line_number, UnsettledPitch{});
 }
 

@@ -25,8 +25,8 @@ float duration_sum(const std::vector<song::NoteSegment>& segments);
 float total_duration(const song::Note& note);
 
 // "pitch <points>" or "volume <points>"; the note is unchanged on error.
-LineResult<header_format::Ok> apply_note_curve(song::Note& note, std::string_view line,
-                                               std::size_t line_number);
+LineResult<voromel::Ok> apply_note_curve(song::Note& note, std::string_view line,
+                                         std::size_t line_number);
 
 // Replaces the trajectory by the one the points describe over the note's
 // current total duration.
@@ -65,7 +65,7 @@ struct UnsettledPitch {
 };
 
 // Refuses the note at body line `line_number` when its pitch does not settle.
-header_format::Result<header_format::Ok, header_format::ParseError> check_pitch_settles(
+voromel::Result<voromel::Ok, header_format::ParseError> check_pitch_settles(
     const song::Note& note, std::size_t line_number);
 
 }  // namespace voromel::track::format

@@ -15,10 +15,10 @@ namespace voromel::track::format {
 namespace {
 
 using header_format::equals_ignoring_ascii_case;
-using header_format::Ok;
 using header_format::Tokens;
 using song::Curve;
 using song::WavePoint;
+using voromel::Ok;
 
 constexpr std::string_view arpeggio_needs_rate = "arpeggio needs 'rate <steps per second>'";
 

@@ -61,18 +61,17 @@ LineResult<song::Note> parse_note_fields(header_format::Tokens& tokens, std::siz
                                          std::string_view missing_prefix);
 // The same, read into `note`, every member of which it sets; on error the
 // note is left half read.
-LineResult<header_format::Ok> read_note_fields(header_format::Tokens& tokens,
-                                               std::size_t line_number,
-                                               std::string_view missing_prefix, song::Note& note);
+LineResult<voromel::Ok> read_note_fields(header_format::Tokens& tokens, std::size_t line_number,
+                                         std::string_view missing_prefix, song::Note& note);
 // What follows the start and pitch: the duration and the options, read into
 // `note`, every member of which but the sound, start and pitch it sets.
-LineResult<header_format::Ok> read_note_tail(header_format::Tokens& tokens, std::size_t line_number,
-                                             std::string_view missing_prefix, song::Note& note);
+LineResult<voromel::Ok> read_note_tail(header_format::Tokens& tokens, std::size_t line_number,
+                                       std::string_view missing_prefix, song::Note& note);
 
 // A layer note line whose first token, the sound, is `sound`, read into
 // `note` as `read_note_fields` does.
-LineResult<header_format::Ok> read_note_line(std::string_view sound, header_format::Tokens& tokens,
-                                             std::size_t line_number, song::Note& note);
+LineResult<voromel::Ok> read_note_line(std::string_view sound, header_format::Tokens& tokens,
+                                       std::size_t line_number, song::Note& note);
 
 // The note line without line end, then any curve lines, each after "\n  ".
 void append_note(std::string& out, const song::Note& note);

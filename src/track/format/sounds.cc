@@ -19,10 +19,10 @@ namespace voromel::track::format {
 
 namespace {
 
-using header_format::Ok;
 using header_format::Tokens;
 using song::Sound;
 using song::VoiceParameter;
+using voromel::Ok;
 
 ParseError failure(std::size_t line_number, std::string message) {
   return ParseError::line(line_number, std::move(message));
@@ -498,7 +498,7 @@ LineResult<Ok> apply_sound_line(Sound& sound, std::string_view text, std::size_t
   return apply_sound_directive(sound, name, rest ? header_format::trim(*rest) : "", line_number);
 }
 
-header_format::Result<Sound, header_format::ParseError> parse_sound(
+voromel::Result<Sound, header_format::ParseError> parse_sound(
     std::span<const std::string_view> lines) {
   return parse_body<Sound>(lines, LineErrorWrap::AtLine, apply_sound_line);
 }

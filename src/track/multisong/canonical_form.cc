@@ -14,11 +14,11 @@
 namespace voromel::track::multisong {
 
 using header_format::Instance;
-using header_format::Ok;
 using header_format::ParseError;
-using header_format::Result;
 using header_format::SectionReader;
 using header_format::SectionText;
+using voromel::Ok;
+using voromel::Result;
 
 // The canonical text is usually about as long as the input: room for that
 // and a little more spares copying it while it grows, even within one large
@@ -71,7 +71,7 @@ class Writer {
   Result<Ok, ParseError> run() {
     for (const std::string_view line : source_.leading_lines()) append_line(line);
     out_.settle();
-    if (auto written = source_.with_meta([&](const header_format::Meta& meta) { write(meta); });
+    if (auto written = source_.with_meta([&](const voromel::Meta& meta) { write(meta); });
         !written) {
       return written;
     }
@@ -111,7 +111,7 @@ class Writer {
     out_.settle();
   }
 
-  void write_unknown_section(const header_format::UnknownSection& section) {
+  void write_unknown_section(const voromel::UnknownSection& section) {
     header_format::write_unknown_section(out_.text(), section);
     out_.settle();
   }
@@ -127,7 +127,7 @@ class Writer {
     out_.text() += '\n';
   }
 
-  void write(const header_format::Meta& meta) {
+  void write(const voromel::Meta& meta) {
     header_format::write_meta(out_.text(), meta);
     out_.settle();
     if (const auto& unread = meta.unread_sub_block) {
@@ -194,7 +194,7 @@ class ModelSource {
 
   template <class Writer>
   void for_each_unknown(Writer& writer) const {
-    for (const header_format::UnknownSection& section : document_.unknown) {
+    for (const voromel::UnknownSection& section : document_.unknown) {
       writer.write_unknown_section(section);
     }
   }
@@ -218,7 +218,7 @@ class OutlineSource {
   // A later meta section replaces an earlier one entirely.
   template <class Use>
   Result<Ok, ParseError> with_meta(Use&& use) {
-    header_format::Meta meta;
+    voromel::Meta meta;
     for (std::size_t index = 0; index < outline_.section_count(); ++index) {
       const SectionText section = outline_.section(index);
       if (section.title != "Meta") continue;

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/model.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/multisong/section_checks.h"
-#include "voromel/header_format/result.h"
-#include "voromel/track/multisong/track_sections.h"
 
 // The canonical text of a document, written block by block: each block is
 // read, written and dropped before the next, in the order the canonical text
@@ -77,12 +77,11 @@ struct Refusals {
 
 // Reads `text` and writes it in canonical form. The error is the one of the
 // first block in file order that does not read.
-header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
-    std::string_view text);
+voromel::Result<CanonicalForm, header_format::ParseError> canonical_form(std::string_view text);
 // The same, with what earlier texts left in `memo`: it keeps only what
 // depends on nothing but itself, so that any texts may share one.
-header_format::Result<CanonicalForm, header_format::ParseError> canonical_form(
-    std::string_view text, WriteMemo& memo);
+voromel::Result<CanonicalForm, header_format::ParseError> canonical_form(std::string_view text,
+                                                                         WriteMemo& memo);
 
 // A document held in its model, written in canonical form.
 struct WrittenDocument {

@@ -23,9 +23,9 @@
 
 namespace voromel::track::multisong {
 
-using header_format::Ok;
 using header_format::Tokens;
 using song::Layer;
+using voromel::Ok;
 
 std::string LayerBodyError::text() const {
   switch (kind_) {
@@ -305,7 +305,7 @@ void append_layer_directives(std::string& out, const Layer& layer) {
 
 namespace {
 
-using BodyResult = header_format::Result<Ok, header_format::ParseError>;
+using BodyResult = voromel::Result<Ok, header_format::ParseError>;
 
 // Every directive of a line that starts with '@'.
 BodyResult apply_directive_line(Layer& layer, std::string_view trimmed, std::size_t line_number) {
@@ -563,7 +563,7 @@ void append_placements(const Layer& layer, std::string& out) {
 
 }  // namespace
 
-header_format::Result<Layer, header_format::ParseError> LayerSection::parse(
+voromel::Result<Layer, header_format::ParseError> LayerSection::parse(
     std::span<const std::string_view> lines) {
   Layer layer;
   // Nearly every line of a large layer is a note.
@@ -583,7 +583,7 @@ void LayerSection::serialize(const Layer& layer, std::string& out) {
   append_placements(layer, out);
 }
 
-header_format::Result<Ok, header_format::ParseError> LayerSection::write(
+voromel::Result<Ok, header_format::ParseError> LayerSection::write(
     std::span<const std::string_view> lines, std::string& out, WriteMemo& memo) {
   Layer layer;
   NoteLines notes(lines, &memo.note_tails);

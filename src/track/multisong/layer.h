@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/layer.h"
 
 // Layer blocks: '@' directive lines, clip lines (notes and placements), and
@@ -43,9 +43,8 @@ LineResult<ClipKind> add_clip_line(song::Layer& layer, std::string_view line,
                                    std::size_t line_number);
 
 // One directive: its name without '@' and its trimmed value.
-LineResult<header_format::Ok> apply_layer_directive(song::Layer& layer, std::string_view name,
-                                                    std::string_view value,
-                                                    std::size_t line_number);
+LineResult<voromel::Ok> apply_layer_directive(song::Layer& layer, std::string_view name,
+                                              std::string_view value, std::size_t line_number);
 
 // Every setting that differs from its default and every effect, as one line
 // of directives without line end; nothing for a layer at its defaults.
@@ -55,13 +54,13 @@ struct LayerSection {
   using Value = song::Layer;
   static constexpr std::string_view title = "Layers";
 
-  static header_format::Result<song::Layer, header_format::ParseError> parse(
+  static voromel::Result<song::Layer, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Layer& layer, std::string& out);
   // Reads a body and writes it in canonical form without holding its notes:
   // what `parse` and then `serialize` do, in the memory of the notes' text.
   static constexpr bool writes_as_read = true;
-  static header_format::Result<header_format::Ok, header_format::ParseError> write(
+  static voromel::Result<voromel::Ok, header_format::ParseError> write(
       std::span<const std::string_view> lines, std::string& out, WriteMemo& memo);
 };
 

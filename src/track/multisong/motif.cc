@@ -38,9 +38,9 @@ LineResult<song::Note> parse_motif_note(std::string_view line, std::size_t line_
 namespace {
 
 // One indented line: a curve for the last note.
-header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<song::Note>& notes,
-                                                                    std::string_view trimmed,
-                                                                    std::size_t line_number) {
+voromel::Result<voromel::Ok, ParseError> apply_indented(std::vector<song::Note>& notes,
+                                                        std::string_view trimmed,
+                                                        std::size_t line_number) {
   using Kind = MotifBodyError::Kind;
   if (!is_curve_line(trimmed))
     return ParseError::at_line(line_number, MotifBodyError(Kind::NonCurveIndent));
@@ -53,11 +53,10 @@ header_format::Result<header_format::Ok, ParseError> apply_indented(std::vector<
 
 }  // namespace
 
-header_format::Result<Motif, ParseError> MotifSection::parse(
-    std::span<const std::string_view> lines) {
+voromel::Result<Motif, ParseError> MotifSection::parse(std::span<const std::string_view> lines) {
   Motif motif;
   auto read = for_each_body_line(
-      lines, [&](const BodyLine& line) -> header_format::Result<header_format::Ok, ParseError> {
+      lines, [&](const BodyLine& line) -> voromel::Result<voromel::Ok, ParseError> {
         if (line.indented()) return apply_indented(motif.notes, line.text, line.line_number);
         auto note = parse_motif_note(line.text, line.line_number);
         if (!note) return ParseError::at_line(line.line_number, note.error());

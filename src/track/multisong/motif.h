@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/blocks.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/note.h"
-#include "voromel/track/multisong/blocks.h"
 
 // Motif blocks: reusable phrases of notes without sound names, each note
 // optionally followed by indented pitch and volume curve lines.
@@ -41,7 +41,7 @@ struct MotifSection {
   using Value = Motif;
   static constexpr std::string_view title = "Motifs";
 
-  static header_format::Result<Motif, header_format::ParseError> parse(
+  static voromel::Result<Motif, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const Motif& motif, std::string& out);
 };

@@ -16,9 +16,9 @@ namespace voromel::track::multisong {
 
 namespace {
 
-using header_format::SectionList;
 using model_fields::fields;
 using model_fields::same_value;
+using voromel::SectionList;
 
 std::string shown(std::string_view text) {
   return shown_text(text);
@@ -275,8 +275,8 @@ void compare_blocks(FirstDifference& difference, std::string_view title,
   }
 }
 
-void compare_meta(FirstDifference& difference, const header_format::Meta& given,
-                  const header_format::Meta& read) {
+void compare_meta(FirstDifference& difference, const voromel::Meta& given,
+                  const voromel::Meta& read) {
   difference.at("'# Meta'");
   difference("title", given.title, read.title);
   difference("author", given.author, read.author);

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "voromel/track/multisong/track_sections.h"
+#include <voromel/model.h>
 
 // How a written model compares with what its text reads back as.
 namespace voromel::track::multisong {

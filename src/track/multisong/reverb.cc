@@ -58,8 +58,8 @@ constexpr ReverbSetting reverb_settings[] = {
 
 // The value is read before the key is looked at, so a line with a bad key
 // and a bad value reports the value.
-LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::string_view line,
-                                                std::size_t line_number) {
+LineResult<voromel::Ok> apply_reverb_line(ReverbPreset& preset, std::string_view line,
+                                          std::size_t line_number) {
   const auto [key, rest] = header_format::split_at_first_white_space(line);
   const std::string_view value_text = rest.value_or("");
   const auto value = parse_float(header_format::trim(value_text), line_number, "reverb value");
@@ -69,14 +69,14 @@ LineResult<header_format::Ok> apply_reverb_line(ReverbPreset& preset, std::strin
   for (const ReverbSetting& setting : reverb_settings) {
     if (setting.name != key) continue;
     preset.*setting.field = setting.clamp(value.value());
-    return header_format::Ok{};
+    return voromel::Ok{};
   }
   return ParseError::line(line_number, "unknown reverb key '" + std::string(key) + "'");
 }
 
 }  // namespace
 
-header_format::Result<ReverbPreset, header_format::ParseError> ReverbSection::parse(
+voromel::Result<ReverbPreset, header_format::ParseError> ReverbSection::parse(
     std::span<const std::string_view> lines) {
   return parse_body<ReverbPreset>(lines, LineErrorWrap::Boxed, apply_reverb_line);
 }

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/blocks.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
-#include "voromel/track/multisong/blocks.h"
 
 // Reverb blocks: "<key> <value>" lines setting the four reverb settings.
 namespace voromel::track::multisong {
@@ -17,7 +17,7 @@ struct ReverbSection {
 
   // Errors carry the line number within the block and are not moved to the
   // file line.
-  static header_format::Result<ReverbPreset, header_format::ParseError> parse(
+  static voromel::Result<ReverbPreset, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   // Writes all four settings, defaults included.
   static void serialize(const ReverbPreset& preset, std::string& out);

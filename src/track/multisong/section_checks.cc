@@ -5,9 +5,9 @@
 
 namespace voromel::track::multisong {
 
-using header_format::Ok;
-using header_format::Result;
-using header_format::SectionList;
+using voromel::Ok;
+using voromel::Result;
+using voromel::SectionList;
 
 namespace {
 

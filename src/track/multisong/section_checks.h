@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/multisong/section_kinds.h"
-#include "voromel/header_format/result.h"
 
 // The refusals of a document carrying text that the rewrite would keep but
 // nothing reads, or would drop.

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "voromel/header_format/result.h"
-#include "voromel/track/multisong/track_sections.h"
+#include <voromel/model.h>
+#include <voromel/result.h>
 
 #include "header_format/document_reader.h"
 #include "header_format/parse_error.h"
@@ -66,17 +66,17 @@ using TrackReadState = EqualRatioBudget;
 
 // Claims a section whose title is one of the nine, exactly: its blocks are
 // parsed and appended after those already held, then its own lines.
-header_format::Result<header_format::Claim, header_format::ParseError> claim_section(
+voromel::Result<header_format::Claim, header_format::ParseError> claim_section(
     TrackSections& sections, std::string_view title, std::vector<std::string_view>& lines,
     std::vector<header_format::Instance>& blocks, TrackReadState& state);
 
-inline header_format::Result<TrackDocument, header_format::ParseError> parse_track_document(
+inline voromel::Result<TrackDocument, header_format::ParseError> parse_track_document(
     std::string_view text) {
-  return header_format::parse_document<TrackSections, TrackReadState>(text);
+  return header_format::parse_document<TrackDocument, TrackReadState>(text);
 }
-inline header_format::Result<TrackDocument, header_format::ParseError>
-parse_unmarked_track_document(std::string_view text) {
-  return header_format::parse_unmarked_document<TrackSections, TrackReadState>(text);
+inline voromel::Result<TrackDocument, header_format::ParseError> parse_unmarked_track_document(
+    std::string_view text) {
+  return header_format::parse_unmarked_document<TrackDocument, TrackReadState>(text);
 }
 
 // The canonical text of a document, without the checks of

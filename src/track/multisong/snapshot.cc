@@ -10,8 +10,8 @@ namespace voromel::track::multisong {
 
 namespace {
 
-LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::string_view line,
-                                                   std::size_t line_number) {
+LineResult<voromel::Ok> apply_snapshot_entry(Snapshot& snapshot, std::string_view line,
+                                             std::size_t line_number) {
   const auto [name, rest] = header_format::split_at_first_white_space(line);
   if (!rest) return ParseError::line(line_number, "snapshot entry needs '<param> <value>'");
   const auto value = parse_float(header_format::trim(*rest), line_number, "snapshot value");
@@ -20,12 +20,12 @@ LineResult<header_format::Ok> apply_snapshot_entry(Snapshot& snapshot, std::stri
   }
   NameLog::use(NameKind::Parameter, name);
   snapshot.values.insert_or_assign(std::string(name), value.value());
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 }  // namespace
 
-header_format::Result<Snapshot, header_format::ParseError> SnapshotSection::parse(
+voromel::Result<Snapshot, header_format::ParseError> SnapshotSection::parse(
     std::span<const std::string_view> lines) {
   return parse_body<Snapshot>(lines, LineErrorWrap::Boxed, apply_snapshot_entry);
 }

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/blocks.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
-#include "voromel/track/multisong/blocks.h"
 
 // Snapshot blocks: one "<param> <value>" entry per line.
 namespace voromel::track::multisong {
@@ -18,7 +18,7 @@ struct SnapshotSection {
 
   // Errors carry the line number within the block and are not moved to the
   // file line.
-  static header_format::Result<Snapshot, header_format::ParseError> parse(
+  static voromel::Result<Snapshot, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const Snapshot& snapshot, std::string& out);
 };

@@ -171,11 +171,11 @@ struct ListSizes {
 
 ListSizes count_list_directives(std::span<const std::string_view> lines) {
   ListSizes sizes;
-  (void)for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<header_format::Ok> {
+  (void)for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<voromel::Ok> {
     const std::string_view first = header_format::split_at_first_white_space(line.text).first;
     if (first == "@marker") ++sizes.markers;
     if (first == "@param") ++sizes.params;
-    return header_format::Ok{};
+    return voromel::Ok{};
   });
   return sizes;
 }
@@ -213,12 +213,12 @@ class SongReader {
         "marker " + quoted(song_.markers[*repeated].name) + " is defined twice in this song");
   }
 
-  LineResult<header_format::Ok> apply(SongDirective directive, std::size_t line_number) {
+  LineResult<voromel::Ok> apply(SongDirective directive, std::size_t line_number) {
     if (std::holds_alternative<Marker>(directive)) marker_lines_.push_back(line_number);
     const auto message =
         std::visit([this](auto&& taken) { return take(std::move(taken)); }, std::move(directive));
     if (message) return ParseError::line(line_number, *message);
-    return header_format::Ok{};
+    return voromel::Ok{};
   }
 
   Song finish() && {
@@ -467,7 +467,7 @@ std::vector<Directive> song_directives_described(std::string_view section) {
 
 LineResult<Song> parse_song_body(std::span<const std::string_view> lines) {
   SongReader reader(count_list_directives(lines));
-  auto read = for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<header_format::Ok> {
+  auto read = for_each_body_line(lines, [&](const BodyLine& line) -> LineResult<voromel::Ok> {
     const auto [first, rest] = header_format::split_at_first_white_space(line.text);
     if (!first.starts_with('@')) {
       return ParseError::line(line.line_number, "expected an '@' directive, got " + quoted(first));
@@ -517,7 +517,7 @@ float written_end_tempo(float tempo, float ratio) {
   return best ? best->value : product;
 }
 
-header_format::Result<Song, header_format::ParseError> SongSection::parse(
+voromel::Result<Song, header_format::ParseError> SongSection::parse(
     std::span<const std::string_view> lines) {
   auto song = parse_song_body(lines);
   if (!song) return header_format::ParseError::boxed(song.error());

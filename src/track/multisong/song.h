@@ -7,9 +7,9 @@
 #include <string_view>
 #include <variant>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/jump.h"
 #include "voromel/song/song.h"
 
@@ -63,7 +63,7 @@ struct SongSection {
   using Value = song::Song;
   static constexpr std::string_view title = "Songs";
 
-  static header_format::Result<song::Song, header_format::ParseError> parse(
+  static voromel::Result<song::Song, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Song& song, std::string& out);
 };

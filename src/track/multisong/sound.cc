@@ -4,7 +4,7 @@
 
 namespace voromel::track::multisong {
 
-header_format::Result<song::Sound, header_format::ParseError> SoundSection::parse(
+voromel::Result<song::Sound, header_format::ParseError> SoundSection::parse(
     std::span<const std::string_view> lines) {
   return format::parse_sound(lines);
 }

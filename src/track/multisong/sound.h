@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/sound.h"
 
 namespace voromel::track::multisong {
@@ -15,7 +15,7 @@ struct SoundSection {
   using Value = song::Sound;
   static constexpr std::string_view title = "Sounds";
 
-  static header_format::Result<song::Sound, header_format::ParseError> parse(
+  static voromel::Result<song::Sound, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Sound& sound, std::string& out);
 };

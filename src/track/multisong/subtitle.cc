@@ -19,12 +19,12 @@ void sort_by_beat(std::vector<song::Subtitle>& subtitles) {
                    });
 }
 
-LineResult<header_format::Ok> append_subtitle(SubtitleTrack& track, std::string_view line,
-                                              std::size_t line_number) {
+LineResult<voromel::Ok> append_subtitle(SubtitleTrack& track, std::string_view line,
+                                        std::size_t line_number) {
   auto subtitle = parse_subtitle_line(line, line_number);
   if (!subtitle) return std::move(subtitle).error();
   track.subtitles.push_back(std::move(subtitle).value());
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 }  // namespace
@@ -43,7 +43,7 @@ void write_subtitle_line(std::string& out, const song::Subtitle& subtitle) {
   out += subtitle.text;
 }
 
-header_format::Result<SubtitleTrack, header_format::ParseError> SubtitleSection::parse(
+voromel::Result<SubtitleTrack, header_format::ParseError> SubtitleSection::parse(
     std::span<const std::string_view> lines) {
   auto track = parse_body<SubtitleTrack>(lines, LineErrorWrap::Boxed, append_subtitle);
   if (track) sort_by_beat(track.value().subtitles);

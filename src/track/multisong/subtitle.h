@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/blocks.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/subtitle.h"
-#include "voromel/track/multisong/blocks.h"
 
 // Subtitle blocks: one "<beat> <text>" line per subtitle.
 namespace voromel::track::multisong {
@@ -27,7 +27,7 @@ struct SubtitleSection {
 
   // Errors carry the line number within the block and are not moved to the
   // file line.
-  static header_format::Result<SubtitleTrack, header_format::ParseError> parse(
+  static voromel::Result<SubtitleTrack, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const SubtitleTrack& track, std::string& out);
 };

@@ -7,8 +7,8 @@ namespace voromel::track::multisong {
 using header_format::Claim;
 using header_format::Instance;
 using header_format::ParseError;
-using header_format::Result;
-using header_format::SectionList;
+using voromel::Result;
+using voromel::SectionList;
 
 Result<Claim, ParseError> claim_section(TrackSections& sections, std::string_view title,
                                         std::vector<std::string_view>& lines,

@@ -12,8 +12,8 @@
 
 namespace voromel::track::multisong {
 
-using header_format::Ok;
 using header_format::Tokens;
+using voromel::Ok;
 
 namespace {
 
@@ -136,7 +136,7 @@ void append_tuning(std::string& out, const song::Tuning& tuning, EqualRatioBudge
   append_ratio_line(out, tuning.ratios);
 }
 
-header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
+voromel::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
     std::span<const std::string_view> lines, EqualRatioBudget& budget) {
   auto tuning = parse_body<song::Tuning>(
       lines, LineErrorWrap::AtLine,
@@ -152,7 +152,7 @@ void TuningSection::serialize(const song::Tuning& tuning, std::string& out,
   append_tuning(out, tuning, budget);
 }
 
-header_format::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
+voromel::Result<song::Tuning, header_format::ParseError> TuningSection::parse(
     std::span<const std::string_view> lines) {
   EqualRatioBudget budget;
   return parse(lines, budget);

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/tuning.h"
 
 // Tuning blocks: ratio lines, "period <ratio>" and "equal <steps>".
@@ -41,8 +41,8 @@ class EqualRatioBudget {
 };
 
 // Applies one trimmed, non-blank body line to the tuning being read.
-LineResult<header_format::Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line,
-                                                std::size_t line_number, EqualRatioBudget& budget);
+LineResult<voromel::Ok> apply_tuning_line(song::Tuning& tuning, std::string_view line,
+                                          std::size_t line_number, EqualRatioBudget& budget);
 
 // Whether the ratios are those of `Tuning::equal` for as many steps, each
 // within 1e-5 of the ratio relative to it.
@@ -57,12 +57,12 @@ struct TuningSection {
 
   // Errors are placed at their line, so the file line number goes in front
   // of the line number within the block.
-  static header_format::Result<song::Tuning, header_format::ParseError> parse(
+  static voromel::Result<song::Tuning, header_format::ParseError> parse(
       std::span<const std::string_view> lines, EqualRatioBudget& budget);
   static void serialize(const song::Tuning& tuning, std::string& out, EqualRatioBudget& budget);
 
   // A block on its own, with a fresh budget.
-  static header_format::Result<song::Tuning, header_format::ParseError> parse(
+  static voromel::Result<song::Tuning, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const song::Tuning& tuning, std::string& out);
 };

@@ -33,13 +33,13 @@ LineResult<VertexTokens> vertex_tokens(std::string_view line, std::size_t line_n
   return vertex;
 }
 
-LineResult<header_format::Ok> append_wave_point(Wave& wave, std::string_view line,
-                                                std::size_t line_number) {
+LineResult<voromel::Ok> append_wave_point(Wave& wave, std::string_view line,
+                                          std::size_t line_number) {
   const song::WavePoint* previous = wave.points.empty() ? nullptr : &wave.points.back();
   auto point = parse_wave_point(previous, line, line_number);
   if (!point) return std::move(point).error();
   wave.points.push_back(point.value());
-  return header_format::Ok{};
+  return voromel::Ok{};
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ LineResult<song::WavePoint> parse_wave_point(const song::WavePoint* previous, st
   return point;
 }
 
-header_format::Result<Wave, header_format::ParseError> WaveSection::parse(
+voromel::Result<Wave, header_format::ParseError> WaveSection::parse(
     std::span<const std::string_view> lines) {
   return parse_body<Wave>(lines, LineErrorWrap::AtLine, append_wave_point);
 }
@@ -90,18 +90,16 @@ void WaveSection::serialize(const Wave& wave, std::string& out) {
   for (const song::WavePoint& point : wave.points) append_vertex(out, point);
 }
 
-header_format::Result<header_format::Ok, header_format::ParseError> WaveSection::write(
+voromel::Result<voromel::Ok, header_format::ParseError> WaveSection::write(
     std::span<const std::string_view> lines, std::string& out, WriteMemo&) {
   std::optional<song::WavePoint> previous;
   return for_each_body_line(
-      lines,
-      [&](const BodyLine& line)
-          -> header_format::Result<header_format::Ok, header_format::ParseError> {
+      lines, [&](const BodyLine& line) -> voromel::Result<voromel::Ok, header_format::ParseError> {
         auto point = parse_wave_point(previous ? &*previous : nullptr, line.text, line.line_number);
         if (!point) return header_format::ParseError::at_line(line.line_number, point.error());
         previous = point.value();
         append_vertex(out, *previous);
-        return header_format::Ok{};
+        return voromel::Ok{};
       });
 }
 

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include <voromel/blocks.h>
+#include <voromel/result.h>
 #include "header_format/parse_error.h"
 #include "track/parse_error.h"
-#include "voromel/header_format/result.h"
 #include "voromel/song/wave_point.h"
-#include "voromel/track/multisong/blocks.h"
 
 // Wave blocks: a wave shape given vertex by vertex, one "<x> <y> [curve]"
 // line each.
@@ -30,13 +30,13 @@ struct WaveSection {
 
   // Errors are placed at their line, so the file line number goes in front
   // of the line number within the block.
-  static header_format::Result<Wave, header_format::ParseError> parse(
+  static voromel::Result<Wave, header_format::ParseError> parse(
       std::span<const std::string_view> lines);
   static void serialize(const Wave& wave, std::string& out);
   // Reads a body and writes it in canonical form, vertex by vertex: what
   // `parse` and then `serialize` do.
   static constexpr bool writes_as_read = true;
-  static header_format::Result<header_format::Ok, header_format::ParseError> write(
+  static voromel::Result<voromel::Ok, header_format::ParseError> write(
       std::span<const std::string_view> lines, std::string& out, WriteMemo& memo);
 };
 

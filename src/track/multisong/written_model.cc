@@ -18,7 +18,7 @@ namespace voromel::track::multisong {
 
 namespace {
 
-using header_format::SectionList;
+using voromel::SectionList;
 using Problem = std::optional<std::string>;
 
 // Lines are cut at '\n' alone; a carriage return inside a line is kept.
@@ -265,7 +265,7 @@ Problem list_problem(const SectionList<typename Kind::Value>& list) {
   return std::nullopt;
 }
 
-Problem meta_problem(const header_format::Meta& meta) {
+Problem meta_problem(const voromel::Meta& meta) {
   const auto value = [](std::string_view field, const std::optional<std::string>& text) -> Problem {
     if (!text) return std::nullopt;
     Problem problem = text->empty() ? Problem("is empty") : line_problem(*text);
@@ -309,7 +309,7 @@ std::optional<std::string> unwritable_field(const TrackDocument& document) {
     return problem.has_value();
   });
   if (problem) return problem;
-  for (const header_format::UnknownSection& section : document.unknown) {
+  for (const voromel::UnknownSection& section : document.unknown) {
     if (auto title = title_problem(section.title)) {
       return fault("section title", section.title, "", *title);
     }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "voromel/track/multisong/track_sections.h"
+#include <voromel/model.h>
 
 // What a model built or changed in memory must hold so that its canonical
 // text reads back to it: each name or text must stay one token or one line

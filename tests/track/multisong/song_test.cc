@@ -24,7 +24,7 @@ using song::SongPosition;
 static_assert(header_format::Section<SongSection>);
 
 // A song refers to the text it is read from, here `body` itself.
-header_format::Result<Song, header_format::ParseError> parse(std::string_view body) {
+voromel::Result<Song, header_format::ParseError> parse(std::string_view body) {
   return SongSection::parse(track::testing::split_body(body));
 }
 

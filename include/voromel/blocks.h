@@ -10,7 +10,7 @@
 
 // The values of the blocks whose kinds have no type of their own among the
 // song's values.
-namespace voromel::track::multisong {
+namespace voromel {
 
 // Values compare field by field with ==, floats by their bits, as the
 // text writes them: a NaN equals the same NaN, and -0 differs from 0.
@@ -58,4 +58,4 @@ struct ReverbPreset {
   friend bool operator==(const ReverbPreset&, const ReverbPreset&);
 };
 
-}  // namespace voromel::track::multisong
+}  // namespace voromel

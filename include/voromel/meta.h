@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace voromel::header_format {
+namespace voromel {
 
 // A sub-block inside a "## Tags" or "## Description" block: nothing reads it.
 struct UnreadSubBlock {
@@ -32,4 +32,4 @@ struct Meta {
   friend bool operator==(const Meta&, const Meta&) = default;
 };
 
-}  // namespace voromel::header_format
+}  // namespace voromel

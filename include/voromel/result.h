@@ -6,7 +6,7 @@
 #include <utility>
 #include <variant>
 
-namespace voromel::header_format {
+namespace voromel {
 
 // The value of a step that succeeded: the `T` of `Result<Ok, E>`.
 struct Ok {};
@@ -55,4 +55,4 @@ class [[nodiscard]] Result {
   std::variant<T, E> state_;
 };
 
-}  // namespace voromel::header_format
+}  // namespace voromel

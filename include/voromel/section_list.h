@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace voromel::header_format {
+namespace voromel {
 
 // One block of a typed section.
 template <class Value>
@@ -41,4 +41,4 @@ struct SectionList {
   friend bool operator==(const SectionList&, const SectionList&) = default;
 };
 
-}  // namespace voromel::header_format
+}  // namespace voromel
