@@ -65,8 +65,15 @@ class Server:
         self.process = subprocess.Popen([str(binary)], stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE)
         self.next_id = 0
+        # Every document's versions must rise; one counter for all of them.
+        self.last_version = 1
         self.request("initialize", {"capabilities": {}})
         self.notify("initialized", {})
+
+    def version(self):
+        """A version above every one sent before."""
+        self.last_version += 1
+        return self.last_version
 
     def send(self, message):
         self.send_framed(framed(message))
@@ -172,10 +179,10 @@ def diagnostics_row(binaries, work, rng, size_mb, runs):
         raise SystemExit("the benchmark document does not read")
     one_character_row(server, uri, text, path, binaries, size_mb, runs)
     times = []
-    for version in range(2, runs + 2):
+    for _ in range(runs):
         # The editor's encoding of the message is not the server's time.
         change = framed({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
-            "textDocument": {"uri": uri, "version": version},
+            "textDocument": {"uri": uri, "version": server.version()},
             "contentChanges": [{"text": text}]}})
         start = time.perf_counter()
         server.send_framed(change)
@@ -201,10 +208,10 @@ def one_character_row(server, uri, text, path, binaries, size_mb, runs):
     column = lines[line].index(" ") + 1
     original = lines[line][column]
     times = []
-    for version in range(1000, 1000 + 2 * runs):
-        new = original if version % 2 else ("1" if original != "1" else "2")
+    for run in range(2 * runs):
+        new = original if run % 2 else ("1" if original != "1" else "2")
         change = framed({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
-            "textDocument": {"uri": uri, "version": version},
+            "textDocument": {"uri": uri, "version": server.version()},
             "contentChanges": [{"range": {"start": {"line": line, "character": column},
                                           "end": {"line": line, "character": column + 1}},
                                 "text": new}]}})
@@ -262,7 +269,7 @@ def timed(action, runs):
     return min(times)
 
 
-def ranged_changes(server, uri, version, count, rng, lines):
+def ranged_changes(server, uri, count, rng, lines):
     """`count` edits at random lines in one didChange, which leave the
     document as it was: one replaces a line's first character by itself;
     more come in pairs that put a space before a line and take it away, so
@@ -281,7 +288,7 @@ def ranged_changes(server, uri, version, count, rng, lines):
         changes.append({"range": {"start": start, "end": {"line": line, "character": 1}},
                         "text": ""})
     message = framed({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {
-        "textDocument": {"uri": uri, "version": version}, "contentChanges": changes}})
+        "textDocument": {"uri": uri, "version": server.version()}, "contentChanges": changes}})
     start = time.perf_counter()
     server.send_framed(message)
     server.diagnostics()
@@ -314,9 +321,8 @@ def heavy_rows(binaries, work, rng, size_mb, runs):
                                    "end": {"line": middle + 100, "character": 0}})
     ranged = timed(lambda: server.request_raw("textDocument/semanticTokens/range", window), runs)
     symbols = timed(lambda: server.request_raw("textDocument/documentSymbol", document), runs)
-    one = min(ranged_changes(server, uri, 2 + run, 1, rng, lines) for run in range(runs))
-    many = min(ranged_changes(server, uri, 2 + runs + run, 1000, rng, lines)
-               for run in range(runs))
+    one = min(ranged_changes(server, uri, 1, rng, lines) for _ in range(runs))
+    many = min(ranged_changes(server, uri, 1000, rng, lines) for _ in range(runs))
     server.close()
     print(f"heavy {size_mb:>4} MB: voromel's check {tool * 1000:8.1f} ms")
     print(f"    semanticTokens/full  {full * 1000:8.1f} ms, ratio {full / tool:.2f} (must <= 4, "
