@@ -41,7 +41,11 @@ LineIndex::LineIndex(std::string_view text, PositionEncoding encoding)
 
 LineIndex::LineIndex(std::string_view text, std::vector<std::size_t> starts,
                      PositionEncoding encoding)
-    : text_(text), encoding_(encoding), starts_(std::move(starts)) {}
+    : text_(text), encoding_(encoding), owned_(std::move(starts)), starts_(owned_) {}
+
+LineIndex::LineIndex(std::string_view text, std::span<const std::size_t> starts,
+                     PositionEncoding encoding)
+    : text_(text), encoding_(encoding), starts_(starts) {}
 
 std::size_t LineIndex::line_start(std::size_t line) const {
   return line < starts_.size() ? starts_[line] : text_.size();
@@ -82,6 +86,9 @@ Position LineIndex::position_of(std::size_t offset) const {
 }
 
 std::size_t LineIndex::units_between(std::size_t begin, std::size_t end) const {
+  const std::string_view bytes = text_.substr(begin, end - begin);
+  // Most text is ASCII: a byte, a unit.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0; })) return bytes.size();
   std::size_t at = begin;
   std::size_t column = 0;
   while (at < end) {

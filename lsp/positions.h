@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,13 @@ class LineIndex {
   LineIndex(std::string_view text, PositionEncoding encoding);
   // An index of `text` whose line starts are known already.
   LineIndex(std::string_view text, std::vector<std::size_t> starts, PositionEncoding encoding);
+  // An index that borrows the line starts an open document keeps.
+  LineIndex(std::string_view text, std::span<const std::size_t> starts, PositionEncoding encoding);
+  // A copy would borrow the starts the original owns.
+  LineIndex(const LineIndex&) = delete;
+  LineIndex& operator=(const LineIndex&) = delete;
+  LineIndex(LineIndex&&) = default;
+  LineIndex& operator=(LineIndex&&) = default;
 
   // Lines as the protocol counts them: a text ending in a line feed has an
   // empty last line after it.
@@ -39,12 +47,13 @@ class LineIndex {
   // The whole text of the line, without its line end.
   Range line_range(std::size_t line) const;
 
-  std::vector<std::size_t> take_starts() && { return std::move(starts_); }
+  std::vector<std::size_t> take_starts() && { return std::move(owned_); }
 
  private:
   std::string_view text_;
   PositionEncoding encoding_;
-  std::vector<std::size_t> starts_;
+  std::vector<std::size_t> owned_;
+  std::span<const std::size_t> starts_;
 };
 
 // Where each line of `text` starts: 0 and the offset after every line feed.

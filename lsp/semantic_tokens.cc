@@ -1,6 +1,9 @@
 #include "lsp/semantic_tokens.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <tuple>
 
 #include <voromel/structure.h>
 
@@ -35,7 +38,11 @@ class TokenSource {
  public:
   TokenSource(std::string_view text, const LineIndex& index, std::size_t first_line,
               std::size_t end_line)
-      : text_(text), index_(index), first_line_(first_line), end_line_(end_line) {}
+      : text_(text),
+        index_(index),
+        first_line_(first_line),
+        end_line_(end_line),
+        near_(first_line) {}
 
   std::vector<Token> tokens_of(const Structure& structure) {
     for (const SectionPlace& section : structure.sections) {
@@ -43,9 +50,10 @@ class TokenSource {
       if (section.kind == SectionKind::Unknown) continue;
       for (const BlockPlace& block : section.blocks) add(block.heading, BlockHeading);
     }
-    const std::size_t end = std::min(end_line_, structure.lines.size());
-    for (std::size_t line = first_line_; line < end; ++line) {
-      if (structure.lines[line] == LineKind::Directive) add_directives(index_.line_start(line));
+    for (std::size_t line = first_line_; line < end_line_; ++line) {
+      const std::size_t at = line + 1 - structure.first_line;
+      if (at < structure.lines.size() && structure.lines[at] == LineKind::Directive)
+        add_directives(index_.line_start(line));
     }
     for (const TextSpan& number : structure.numbers) add(number, Number);
     for (const NamePlace& name : structure.names) {
@@ -58,12 +66,24 @@ class TokenSource {
 
  private:
   void add(TextSpan span, TokenType type) {
-    const std::size_t line = index_.line_of(span.begin);
+    const std::size_t line = line_of(span.begin);
     if (line < first_line_ || line >= end_line_) return;
     const std::size_t start = index_.line_start(line);
     tokens_.push_back({static_cast<std::uint32_t>(line),
                        static_cast<std::uint32_t>(span.begin - start),
                        static_cast<std::uint32_t>(span.end - start), type});
+  }
+
+  // Most tokens come in file order: the line of the one before is tried
+  // first, then the next.
+  std::size_t line_of(std::size_t offset) {
+    for (std::size_t line = near_; line < near_ + 2; ++line) {
+      if (index_.line_start(line) <= offset &&
+          (line + 1 >= index_.line_count() || offset < index_.line_start(line + 1))) {
+        return near_ = line;
+      }
+    }
+    return near_ = index_.line_of(offset);
   }
 
   void add_directives(std::size_t start) {
@@ -82,60 +102,111 @@ class TokenSource {
   std::size_t first_line_;
   std::size_t end_line_;
   std::vector<Token> tokens_;
+  std::size_t near_;
 };
+
+// Tokens in the protocol's relative encoding, written as JSON numbers into
+// pieces of 64 KiB.
+class Encoder {
+ public:
+  explicit Encoder(const LineIndex& index) : index_(index) {}
+
+  // Adds the tokens of lines that follow those added before.
+  void add(std::vector<Token>& tokens) {
+    // At one place, a later type wins: types are in the order they are added.
+    std::sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
+      return std::tie(a.line, a.begin, a.type) < std::tie(b.line, b.begin, b.type);
+    });
+    drop_overlaps(tokens);
+    // Columns are counted on from the previous token of the line, so that a
+    // line is walked once however many tokens it holds.
+    std::size_t line = SIZE_MAX;
+    std::size_t line_start = 0;
+    std::size_t counted_to = 0;
+    std::size_t column = 0;
+    for (const Token& next : tokens) {
+      if (next.line != line) {
+        line = next.line;
+        line_start = index_.line_start(line);
+        counted_to = line_start;
+        column = 0;
+      }
+      column += index_.units_between(counted_to, line_start + next.begin);
+      counted_to = line_start + next.begin;
+      const std::size_t length = index_.units_between(counted_to, line_start + next.end);
+      if (length == 0) continue;
+      const std::size_t line_delta = line - previous_.line;
+      append({line_delta, line_delta == 0 ? column - previous_.character : column, length,
+              static_cast<std::size_t>(next.type), 0});
+      previous_ = {line, column};
+    }
+  }
+
+  std::vector<std::string> take() && { return std::move(pieces_); }
+
+ private:
+  static constexpr std::size_t piece_size = 1 << 16;
+
+  // Tokens may not overlap: a name replaces the word at its place, and a
+  // token inside another is dropped.
+  static void drop_overlaps(std::vector<Token>& tokens) {
+    std::size_t kept = 0;
+    for (const Token& next : tokens) {
+      Token* last = kept > 0 ? &tokens[kept - 1] : nullptr;
+      if (last && last->line == next.line && next.begin < last->end) {
+        if (next.begin == last->begin) *last = next;
+        continue;
+      }
+      tokens[kept++] = next;
+    }
+    tokens.resize(kept);
+  }
+
+  void append(std::array<std::size_t, 5> values) {
+    if (pieces_.empty() || pieces_.back().size() >= piece_size) {
+      pieces_.emplace_back().reserve(piece_size + 128);
+    }
+    std::array<char, 128> digits;
+    char* end = digits.data();
+    for (const std::size_t value : values) {
+      if (!first_) *end++ = ',';
+      first_ = false;
+      if (value < 10) {
+        *end++ = static_cast<char>('0' + value);
+      } else {
+        end = std::to_chars(end, digits.data() + digits.size(), value).ptr;
+      }
+    }
+    pieces_.back().append(digits.data(), end);
+  }
+
+  const LineIndex& index_;
+  Position previous_;
+  bool first_ = true;
+  std::vector<std::string> pieces_;
+};
+
+// Lines are read in slices of about this many, each slice up to the end of
+// the blocks it reaches into, so that a block is read once.
+constexpr std::size_t slice_lines = 1024;
 
 }  // namespace
 
-std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding,
-                                           std::size_t first_line, std::size_t end_line) {
-  const LineIndex index(text, encoding);
-  std::vector<Token> tokens =
-      TokenSource(text, index, first_line, end_line)
-          .tokens_of(
-              structure_of(text, first_line + 1, end_line == SIZE_MAX ? SIZE_MAX : end_line + 1));
-  std::stable_sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
-    return a.line != b.line ? a.line < b.line : a.begin < b.begin;
-  });
-  // Tokens may not overlap: a name replaces the word at its place, and a
-  // token inside another is dropped.
-  std::size_t kept = 0;
-  for (const Token& next : tokens) {
-    Token* last = kept > 0 ? &tokens[kept - 1] : nullptr;
-    if (last && last->line == next.line && next.begin < last->end) {
-      if (next.begin == last->begin) *last = next;
-      continue;
-    }
-    tokens[kept++] = next;
+std::vector<std::string> semantic_tokens(std::string_view text, const Reading& reading,
+                                         const LineIndex& index, std::size_t first_line,
+                                         std::size_t end_line) {
+  end_line = std::min(end_line, index.line_count());
+  Encoder encoder(index);
+  for (std::size_t line = first_line; line < end_line;) {
+    const Structure structure =
+        reading.structure(line + 1, std::min(line + slice_lines, end_line) + 1);
+    const std::size_t covered = structure.first_line + structure.lines.size() - 1;
+    const std::size_t slice_end = std::min(end_line, covered > line ? covered : line + slice_lines);
+    std::vector<Token> tokens = TokenSource(text, index, line, slice_end).tokens_of(structure);
+    encoder.add(tokens);
+    line = slice_end;
   }
-  tokens.resize(kept);
-  std::vector<std::uint32_t> data;
-  data.reserve(tokens.size() * 5);
-  // Columns are counted on from the previous token of the line, so that a
-  // line is walked once however many tokens it holds.
-  Position previous;
-  std::size_t line = SIZE_MAX;
-  std::size_t line_start = 0;
-  std::size_t counted_to = 0;
-  std::size_t column = 0;
-  for (const Token& next : tokens) {
-    if (next.line != line) {
-      line = next.line;
-      line_start = index.line_start(line);
-      counted_to = line_start;
-      column = 0;
-    }
-    column += index.units_between(counted_to, line_start + next.begin);
-    counted_to = line_start + next.begin;
-    const std::size_t length = index.units_between(counted_to, line_start + next.end);
-    if (length == 0) continue;
-    const auto line_delta = static_cast<std::uint32_t>(line - previous.line);
-    const auto start_delta =
-        static_cast<std::uint32_t>(line_delta == 0 ? column - previous.character : column);
-    data.insert(data.end(),
-                {line_delta, start_delta, static_cast<std::uint32_t>(length), next.type, 0});
-    previous = {line, column};
-  }
-  return data;
+  return std::move(encoder).take();
 }
 
 }  // namespace voromel::lsp

@@ -2,10 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "lsp/protocol.h"
+#include <voromel/structure.h>
+
+#include "lsp/positions.h"
 
 namespace voromel::lsp {
 
@@ -19,11 +22,15 @@ inline constexpr std::string_view semantic_token_types[] = {
 };
 
 // `textDocument/semanticTokens/full`, and `range` for the tokens of lines
-// [first_line, end_line): the protocol's relative encoding, five integers a
-// token (line delta, start delta, length, type, modifiers), the first one
-// relative to the start of the text.
-std::vector<std::uint32_t> semantic_tokens(std::string_view text, PositionEncoding encoding,
-                                           std::size_t first_line = 0,
-                                           std::size_t end_line = SIZE_MAX);
+// [first_line, end_line), from `reading`, which has read `text`: the
+// protocol's relative encoding, five integers a token (line delta, start
+// delta, length, type, modifiers), the first one relative to the start of
+// the text, written as JSON numbers separated by commas. A long text is read
+// a slice of lines at a time, and the JSON text comes in pieces of 64 KiB,
+// so that neither the structure of the whole text nor one string as long as
+// the reply is ever held.
+std::vector<std::string> semantic_tokens(std::string_view text, const Reading& reading,
+                                         const LineIndex& index, std::size_t first_line = 0,
+                                         std::size_t end_line = SIZE_MAX);
 
 }  // namespace voromel::lsp

@@ -138,16 +138,18 @@ std::string reply_head(const json& id) {
   return R"({"jsonrpc":"2.0","id":)" + id.dump() + R"(,"result":)";
 }
 
+// The tokens' JSON text comes in pieces, which are written one after
+// another rather than joined.
 void write_semantic_tokens(std::ostream& out, const json& id,
-                           const std::vector<std::uint32_t>& data) {
-  std::string body = reply_head(id) + R"({"data":[)";
-  body.reserve(body.size() + data.size() * 3 + 3);
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    if (i > 0) body += ',';
-    append_number(body, data[i]);
-  }
-  body += "]}}";
-  write_frame(out, body);
+                           const std::vector<std::string>& data) {
+  const std::string head = reply_head(id) + R"({"data":[)";
+  const std::string_view tail = "]}}";
+  std::size_t length = head.size() + tail.size();
+  for (const std::string& piece : data) length += piece.size();
+  out << "Content-Length: " << length << "\r\n\r\n" << head;
+  for (const std::string& piece : data) out << piece;
+  out << tail;
+  out.flush();
 }
 
 void append_position(std::string& out, const Position& position) {

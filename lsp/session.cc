@@ -70,7 +70,8 @@ Reply<std::vector<TextEdit>> Session::formatting(const std::string& uri) const {
 Reply<std::vector<DocumentSymbol>> Session::document_symbol(const std::string& uri) const {
   const OpenDocument* open = document(uri);
   if (!open) return not_open(uri);
-  return document_symbols(open->text, encoding_);
+  const LineIndex index(open->text, std::span<const std::size_t>(open->line_starts), encoding_);
+  return document_symbols(open->text, index);
 }
 
 Reply<std::vector<FoldingRange>> Session::folding_range(const std::string& uri) const {
@@ -110,17 +111,19 @@ Reply<std::optional<Hover>> Session::hover(const TextDocumentPosition& params) c
   return hover_at(open->text, params.position, encoding_);
 }
 
-Reply<std::vector<std::uint32_t>> Session::semantic_tokens_full(const std::string& uri) const {
+Reply<std::vector<std::string>> Session::semantic_tokens_full(const std::string& uri) const {
   const OpenDocument* open = document(uri);
   if (!open) return not_open(uri);
-  return semantic_tokens(open->text, encoding_);
+  const LineIndex index(open->text, std::span<const std::size_t>(open->line_starts), encoding_);
+  return semantic_tokens(open->text, open->reading, index);
 }
 
-Reply<std::vector<std::uint32_t>> Session::semantic_tokens_range(const std::string& uri,
-                                                                 Range range) const {
+Reply<std::vector<std::string>> Session::semantic_tokens_range(const std::string& uri,
+                                                               Range range) const {
   const OpenDocument* open = document(uri);
   if (!open) return not_open(uri);
-  return semantic_tokens(open->text, encoding_, range.start.line, range.end.line + 1);
+  const LineIndex index(open->text, std::span<const std::size_t>(open->line_starts), encoding_);
+  return semantic_tokens(open->text, open->reading, index, range.start.line, range.end.line + 1);
 }
 
 }  // namespace voromel::lsp

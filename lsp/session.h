@@ -71,9 +71,8 @@ class Session {
   Reply<WorkspaceEdit> rename(const RenameParams& params) const;
   Reply<std::vector<CompletionItem>> completion(const TextDocumentPosition& params) const;
   Reply<std::optional<Hover>> hover(const TextDocumentPosition& params) const;
-  Reply<std::vector<std::uint32_t>> semantic_tokens_full(const std::string& uri) const;
-  Reply<std::vector<std::uint32_t>> semantic_tokens_range(const std::string& uri,
-                                                          Range range) const;
+  Reply<std::vector<std::string>> semantic_tokens_full(const std::string& uri) const;
+  Reply<std::vector<std::string>> semantic_tokens_range(const std::string& uri, Range range) const;
 
   PositionEncoding encoding() const { return encoding_; }
   // The server's copy of an open document; nothing when it is not open.

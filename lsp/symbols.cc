@@ -61,11 +61,16 @@ DocumentSymbol symbol_of(std::string_view text, const Structure& structure, Text
   return symbol;
 }
 
+// The sections, blocks and kinds of lines, without reading any block:
+// an empty range of lines to read.
+Structure places_of(std::string_view text) {
+  return structure_of(text, 1, 1);
+}
+
 }  // namespace
 
-std::vector<DocumentSymbol> document_symbols(std::string_view text, PositionEncoding encoding) {
-  const Structure structure = structure_of(text);
-  const LineIndex index(text, encoding);
+std::vector<DocumentSymbol> document_symbols(std::string_view text, const LineIndex& index) {
+  const Structure structure = places_of(text);
   std::vector<DocumentSymbol> symbols;
   for (const SectionPlace& section : structure.sections) {
     const SymbolKind kind =
@@ -87,7 +92,7 @@ std::vector<DocumentSymbol> document_symbols(std::string_view text, PositionEnco
 }
 
 std::vector<FoldingRange> folding_ranges(std::string_view text) {
-  const Structure structure = structure_of(text);
+  const Structure structure = places_of(text);
   std::vector<FoldingRange> ranges;
   auto add = [&](std::size_t line, std::size_t end_line) {
     const std::size_t last = last_line(structure, line, end_line);

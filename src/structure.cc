@@ -99,24 +99,28 @@ bool is_read(SectionKind section) {
   return section != SectionKind::Meta && section != SectionKind::Unknown;
 }
 
-// The 1-based line of any byte of a text.
+// The 1-based line of any byte of the bytes [begin, end) of a text, whose
+// first line is `first_line`.
 class LineStarts {
  public:
-  explicit LineStarts(std::string_view text) {
-    if (text.empty()) return;
-    starts_.push_back(0);
-    for (std::size_t end = text.find('\n'); end != std::string_view::npos;
-         end = text.find('\n', end + 1)) {
-      if (end + 1 < text.size()) starts_.push_back(end + 1);
+  LineStarts(std::string_view text, std::size_t begin, std::size_t end, std::size_t first_line)
+      : before_(first_line - 1) {
+    end = std::min(end, text.size());
+    if (begin >= end) return;
+    starts_.push_back(begin);
+    for (std::size_t at = text.find('\n', begin); at < end; at = text.find('\n', at + 1)) {
+      if (at + 1 < end) starts_.push_back(at + 1);
     }
   }
   std::size_t count() const { return starts_.size(); }
   std::size_t line_of(std::size_t offset) const {
-    return static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
+    return before_ +
+           static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
                                     starts_.begin());
   }
 
  private:
+  std::size_t before_;
   std::vector<std::size_t> starts_;
 };
 
@@ -124,8 +128,16 @@ class LineStarts {
 // section with its own grammar while the names it meets are noted.
 class StructureReader {
  public:
-  StructureReader(std::string_view text, std::size_t first_line, std::size_t end_line)
-      : text_(text), starts_(text), first_line_(first_line), end_line_(end_line) {
+  // Reads the blocks of `text` whose lines reach into [first_line,
+  // end_line); the kinds of lines are those of the bytes `part`, which start
+  // at line `part_line`.
+  StructureReader(std::string_view text, std::size_t first_line, std::size_t end_line,
+                  TextSpan part, std::size_t part_line)
+      : text_(text),
+        starts_(text, part.begin, part.end, part_line),
+        first_line_(first_line),
+        end_line_(end_line) {
+    structure_.first_line = part_line;
     structure_.lines.assign(starts_.count(), LineKind::Blank);
   }
 
@@ -145,30 +157,14 @@ class StructureReader {
     for (std::size_t index = 0; index < outline.value().section_count(); ++index) {
       read_section(outline.value().section(index));
     }
+    return std::move(*this).finish();
+  }
+
+  void last_section_line(std::size_t line) { structure_.sections.back().line = line; }
+
+  Structure finish() && {
     close_spans();
     return std::move(structure_);
-  }
-
- private:
-  TextSpan span(std::string_view view) const { return span_in(text_, view).value_or(TextSpan{}); }
-  std::size_t line_of(std::string_view view) const { return starts_.line_of(span(view).begin); }
-
-  void mark(std::string_view line, LineKind kind) {
-    const std::size_t number = line_of(line);
-    if (number >= 1 && number <= structure_.lines.size()) structure_.lines[number - 1] = kind;
-  }
-  void mark_body(std::string_view line, LineKind kind) {
-    if (kind != LineKind::Blank) mark(line, kind);
-  }
-
-  // Lines past a heading that skips a depth, which nothing splits.
-  void mark_rest(std::string_view rest) {
-    for (std::size_t start = 0; start < rest.size();) {
-      const std::size_t end = std::min(rest.find('\n', start), rest.size());
-      const std::string_view line = rest.substr(start, end - start);
-      mark_body(line, line.starts_with('#') ? LineKind::SubBlockHeading : body_line_kind(line));
-      start = end + 1;
-    }
   }
 
   void read_section(const SectionText& text) {
@@ -183,6 +179,28 @@ class StructureReader {
     while (auto block = reader.next_block())
       section.blocks.push_back(read_block(section.kind, *block));
     structure_.sections.push_back(std::move(section));
+  }
+
+ private:
+  TextSpan span(std::string_view view) const { return span_in(text_, view).value_or(TextSpan{}); }
+  std::size_t line_of(std::string_view view) const { return starts_.line_of(span(view).begin); }
+
+  void mark(std::string_view line, LineKind kind) {
+    const std::size_t index = line_of(line) - structure_.first_line;
+    if (index < structure_.lines.size()) structure_.lines[index] = kind;
+  }
+  void mark_body(std::string_view line, LineKind kind) {
+    if (kind != LineKind::Blank) mark(line, kind);
+  }
+
+  // Lines past a heading that skips a depth, which nothing splits.
+  void mark_rest(std::string_view rest) {
+    for (std::size_t start = 0; start < rest.size();) {
+      const std::size_t end = std::min(rest.find('\n', start), rest.size());
+      const std::string_view line = rest.substr(start, end - start);
+      mark_body(line, line.starts_with('#') ? LineKind::SubBlockHeading : body_line_kind(line));
+      start = end + 1;
+    }
   }
 
   BlockPlace read_block(SectionKind section, const Instance& block) {
@@ -232,7 +250,7 @@ class StructureReader {
   // Each section and block runs to the next heading of its depth or less.
   void close_spans() {
     auto& sections = structure_.sections;
-    const std::size_t past_end = structure_.lines.size() + 1;
+    const std::size_t past_end = structure_.first_line + structure_.lines.size();
     for (std::size_t index = 0; index < sections.size(); ++index) {
       sections[index].end_line = index + 1 < sections.size() ? sections[index + 1].line : past_end;
       close_blocks(sections[index].blocks, sections[index].end_line);
@@ -552,6 +570,53 @@ struct Reading::State {
     count_definitions(part, 1);
   }
 
+  // The structure of the parts whose lines reach into [first_line,
+  // end_line), each section's run of them read as one section.
+  Structure structure(std::size_t first_line, std::size_t end_line) const {
+    if (whole) return structure_of(text);
+    auto first =
+        std::upper_bound(parts.begin(), parts.end(), first_line,
+                         [](std::size_t line, const Part& part) { return line < part.line; });
+    if (first != parts.begin()) --first;
+    const auto last = std::partition_point(
+        first, parts.end(), [end_line](const Part& part) { return part.line < end_line; });
+    if (first == last) return {};
+    StructureReader reader(text, first_line, end_line, {first->begin, std::prev(last)->end},
+                           first->line);
+    for (auto run = first; run != last;) {
+      const auto run_end = std::find_if(std::next(run), last,
+                                        [](const Part& part) { return part.role != Role::Block; });
+      const Part& head = section_head(run);
+      reader.read_section(section_text(head, *run, *std::prev(run_end)));
+      // A run that starts past its heading still gives the heading's line.
+      reader.last_section_line(head.line);
+      run = run_end;
+    }
+    return std::move(reader).finish();
+  }
+
+  const Part& section_head(std::vector<Part>::const_iterator part) const {
+    while (part->role == Role::Block && part != parts.begin()) --part;
+    return *part;
+  }
+
+  // The section of `head` as the parts [from, to] hold it.
+  SectionText section_text(const Part& head, const Part& from, const Part& to) const {
+    const std::string_view whole_text = text;
+    std::string_view heading = whole_text.substr(head.begin, head.end - head.begin);
+    heading = heading.substr(0, std::min(heading.find('\n'), heading.size()));
+    if (heading.ends_with('\r')) heading.remove_suffix(1);
+    std::size_t begin = from.begin;
+    std::size_t line = from.line;
+    if (from.role != Role::Block) {
+      const std::size_t end = whole_text.find('\n', from.begin);
+      begin = end < from.end ? end + 1 : from.end;
+      ++line;
+    }
+    return SectionText{header_format::heading_name(heading),
+                       whole_text.substr(begin, to.end - begin), line, heading};
+  }
+
   void refuse_preamble(const Part& part) {
     SectionReader reader = split(part);
     problem = refusal_error(
@@ -614,7 +679,7 @@ Structure structure_of(std::string_view text, std::size_t first_line, std::size_
   if (unmarked.starts_with(header_format::byte_order_mark)) {
     unmarked.remove_prefix(header_format::byte_order_mark.size());
   }
-  return StructureReader(text, first_line, end_line).read(unmarked);
+  return StructureReader(text, first_line, end_line, {0, text.size()}, 1).read(unmarked);
 }
 
 Reading::Reading() : state_(std::make_unique<State>()) {}
@@ -626,6 +691,10 @@ void Reading::read(std::string_view text) {
   if (!state_->whole && state_->reread(text)) return;
   state_->text.assign(text);
   state_->rebuild();
+}
+
+Structure Reading::structure(std::size_t first_line, std::size_t end_line) const {
+  return state_->structure(first_line, end_line);
 }
 
 const std::optional<Error>& Reading::problem() const {

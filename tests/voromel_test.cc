@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -201,6 +202,19 @@ TEST(Structure, NamesWhereTheReadersReadThem) {
                                    LineKind::Content, LineKind::BlockHeading, LineKind::Content}));
 }
 
+// The names of `structure` on the 1-based lines [first, end) of `text`.
+std::vector<NamePlace> names_within(std::string_view text, const Structure& structure,
+                                    std::size_t first, std::size_t end) {
+  std::vector<NamePlace> names;
+  for (const NamePlace& name : structure.names) {
+    const auto line = static_cast<std::size_t>(
+        1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(name.span.begin),
+                       '\n'));
+    if (line >= first && line < end) names.push_back(name);
+  }
+  return names;
+}
+
 // A reading brought up to date change by change gives what a whole read of
 // each text gives.
 TEST(Structure, AReadingFollowsChangesAsAWholeReadWould) {
@@ -234,6 +248,16 @@ TEST(Structure, AReadingFollowsChangesAsAWholeReadWould) {
     Reading fresh;
     fresh.read(text);
     EXPECT_EQ(reading.undefined_uses(kinds), fresh.undefined_uses(kinds));
+    // A window of lines taken from the reading holds what a whole read holds there.
+    const std::size_t first = 1 + random() % 24;
+    const std::size_t end = first + 1 + random() % 6;
+    const Structure window = reading.structure(first, end);
+    const Structure whole_read = structure_of(text, first, end);
+    EXPECT_EQ(names_within(text, window, first, end), names_within(text, whole_read, first, end));
+    for (std::size_t line = std::max(first, window.first_line);
+         line < std::min(end, window.first_line + window.lines.size()); ++line) {
+      EXPECT_EQ(window.lines[line - window.first_line], whole_read.lines[line - 1]) << line;
+    }
   }
 }
 

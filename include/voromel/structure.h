@@ -108,8 +108,10 @@ struct SectionPlace {
 // others as they are; a heading that skips a depth ends the sections there.
 struct Structure {
   std::vector<SectionPlace> sections;
-  // The kind of every line: line n is at index n - 1.
+  // The kind of every line from `first_line` on: line n is at index
+  // n - first_line.
   std::vector<LineKind> lines;
+  std::size_t first_line = 1;
   // Every name defined or used, in file order.
   std::vector<NamePlace> names;
   // Every token read as a number, in the order read.
@@ -141,6 +143,13 @@ class Reading {
   // The error that `format` gives for the text last read; nothing when it
   // would write the text.
   const std::optional<Error>& problem() const;
+  // The structure of the text last read, as `structure_of` gives it, but
+  // only of the sections and blocks whose lines reach into the 1-based lines
+  // [first_line, end_line): `lines` holds the kinds of their lines only,
+  // and a section keeps its heading when only some of its blocks are in
+  // the range. Time in proportion to those blocks, not to the whole text. A text
+  // whose headings do not split it is read whole.
+  Structure structure(std::size_t first_line, std::size_t end_line) const;
   // The uses, among names of `kinds`, of names that nothing in the text
   // last read defines, in file order.
   std::vector<NamePlace> undefined_uses(std::span<const NameKind> kinds) const;
