@@ -11,41 +11,14 @@
 #include <string_view>
 
 #include "lsp/server.h"
+#include "tests/lsp/messages.h"
 
 namespace {
 
-std::string framed(std::string_view body) {
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
-}
-
-std::string json_string(std::string_view text) {
-  static constexpr char hex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      out += "\\u00";
-      out += hex[byte >> 4];
-      out += hex[byte & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out + '"';
-}
-
-std::string request(int id, std::string_view method, std::string_view params) {
-  return framed(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" +
-                std::string(method) + R"(","params":)" + std::string(params) + "}");
-}
-
-std::string notification(std::string_view method, std::string_view params) {
-  return framed(R"({"jsonrpc":"2.0","method":")" + std::string(method) + R"(","params":)" +
-                std::string(params) + "}");
-}
+using voromel::lsp::testing::framed;
+using voromel::lsp::testing::json_string;
+using voromel::lsp::testing::notification;
+using voromel::lsp::testing::request;
 
 constexpr std::string_view document = R"({"uri":"file:///f.track")";
 

@@ -19,8 +19,11 @@
 #include <vector>
 
 #include "lsp/server.h"
+#include "tests/lsp/messages.h"
 
 namespace {
+
+using voromel::lsp::testing::json_string;
 
 // Pieces of inserted text: characters of one to four bytes, line ends of
 // both kinds and lines of the format.
@@ -50,24 +53,6 @@ constexpr const char* pieces[] = {
     "''\n",
     "# Meta\n",
 };
-
-std::string json_string(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      constexpr char hex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += hex[(c >> 4) & 0xF];
-      out += hex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 // One coordinate as the client spells it, and what the server makes of it:
 // a number of the protocol or a refusal.

@@ -9,29 +9,11 @@
 
 namespace voromel::lsp::testing {
 
-std::string framed(std::string_view body) {
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + std::string(body);
-}
-
-std::string request(int id, std::string_view method, std::string_view params) {
-  return framed(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":")" +
-                std::string(method) + R"(","params":)" + std::string(params) + "}");
-}
-
-std::string notification(std::string_view method, std::string_view params) {
-  return framed(R"({"jsonrpc":"2.0","method":")" + std::string(method) + R"(","params":)" +
-                std::string(params) + "}");
-}
-
 std::string handshake(std::string_view capabilities) {
   return request(0, "initialize",
                  R"({"processId":null,"rootUri":null,"capabilities":)" + std::string(capabilities) +
                      "}") +
          notification("initialized", "{}");
-}
-
-std::string json_string(std::string_view text) {
-  return nlohmann::json(text).dump();
 }
 
 std::string did_open(std::string_view uri, std::string_view text) {

@@ -4,13 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/lsp/messages.h"
+
 namespace voromel::lsp::testing {
-
-// A message body with its "Content-Length" header.
-std::string framed(std::string_view body);
-
-std::string request(int id, std::string_view method, std::string_view params);
-std::string notification(std::string_view method, std::string_view params);
 
 // The initialize request and initialized notification, framed; `capabilities`
 // is the client's capabilities object.
@@ -31,8 +27,5 @@ std::vector<std::string> after_handshake(const Served& served);
 
 // Compares two JSON texts as values, printing both on a difference.
 void expect_json(std::string_view actual, std::string_view expected);
-
-// A JSON string literal of `text`.
-std::string json_string(std::string_view text);
 
 }  // namespace voromel::lsp::testing

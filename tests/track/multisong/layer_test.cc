@@ -48,10 +48,14 @@ struct Case {
   const char* written;
 };
 
+// Each body is written as given, and what is written is a fixed point.
 void check(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     EXPECT_EQ(rewrite(c.body), c.written);
+    if (!std::string_view(c.written).starts_with("error")) {
+      EXPECT_EQ(rewrite(c.written), c.written);
+    }
   }
 }
 
@@ -224,25 +228,29 @@ TEST(LayerBody, ManyNotesInReverseOrder) {
   EXPECT_EQ(written.size(), body.size());
 }
 
-TEST(LayerBody, RoundTripIsStable) {
-  const char* bodies[] = {
-      "@volume 0.5 @pan -0.25\n@loop 16\n@mute yes\nlead 0 60 1",
-      ("@volume param gain 0.5 @effect compressor 1.5 0.5 -1 @effect delay_sync -1 0.4 0.3\n"
+TEST(LayerBody, CanonicalText) {
+  check({
+      {"@volume 0.5 @pan -0.25\n@loop 16\n@mute yes\nlead 0 60 1",
+       "@volume 0.5 @pan -0.25 @mute true @loop 16\nlead 0 60 1\n"},
+      {"@volume param gain 0.5 @effect compressor 1.5 0.5 -1 @effect delay_sync -1 0.4 0.3\n"
        "lead 2 60 1 \"' la \" arpeggio 0 4 7 rate 8 repeat 3\n  volume 0 0.5, 0.5 1 ease-in, 1 0\n"
        "lead 0 62 0.5 glide -2 ease-out\nmotif hook 16 lead tuning just transpose -1\n"
        "  note 2 volume 0.5 pitch 60 skip\n  note 1 pitch-curve 0 0, 1 2 ease-in\n"
-       "  note 0 text \"''x  y\"\n  trim 0 4\nsubtrack drums 0 alt transpose 1\n  note 4 glide 1"),
-      ("@tuning a b @root 415.3 @solo on @effect lowpass param cut 8000 200 @effect reverb 2 0.5 "
-       "1.5 -3"),
-      "x 1 1 1\nx 1 1 1\n  pitch 0 0, 0.25 1, 0.75 -1, 1 0\nx -0 1 1\nx 0 1 1",
-      "subtrack s 0\nsubtrack s 0 tuning t",
-  };
-  for (const char* body : bodies) {
-    SCOPED_TRACE(body);
-    const std::string once = rewrite(body);
-    ASSERT_EQ(once.rfind("error", 0), std::string::npos) << once;
-    EXPECT_EQ(rewrite(once), once);
-  }
+       "  note 0 text \"''x  y\"\n  trim 0 4\nsubtrack drums 0 alt transpose 1\n  note 4 glide 1",
+       "@volume param gain 0.5 @effect compressor 1 1 0 0.1 @effect delay_sync 0 0.4 0.3\n"
+       "lead 0 62 0.5 glide -2 ease-out\nlead 2 60 1 \"' la \" arpeggio 0 4 7 rate 8 repeat 3\n"
+       "  volume 0 0.5, 0.5 1 ease-in, 1 0\nmotif hook 16 lead transpose -1 tuning just\n"
+       "  note 2 skip pitch 60 volume 0.5\n  note 1 pitch-curve 0 0, 1 2 ease-in\n"
+       "  note 0 text \"x y\"\n  trim 0 4\nsubtrack drums 0 alt transpose 1\n  note 4 glide 1\n"},
+      {"@tuning a b @root 415.3 @solo on @effect lowpass param cut 8000 200 @effect reverb 2 0.5 "
+       "1.5 -3",
+       "@solo true @tuning a b @root 415.3 @effect lowpass param cut 8000 200 @effect reverb 1 0.5 "
+       "1 "
+       "0\n"},
+      {"x 1 1 1\nx 1 1 1\n  pitch 0 0, 0.25 1, 0.75 -1, 1 0\nx -0 1 1\nx 0 1 1",
+       "x 0 1 1\nx 0 1 1\nx 1 1 1\nx 1 1 1\n  pitch 0 0, 0.25 1, 0.75 -1, 1 0 linear\n"},
+      {"subtrack s 0\nsubtrack s 0 tuning t", "subtrack s 0\nsubtrack s 0 tuning t\n"},
+  });
 }
 
 // Random layer bodies from a small grammar: directives, notes with exact

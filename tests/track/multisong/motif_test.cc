@@ -38,10 +38,25 @@ TEST(MotifBody, CanonicalText) {
       {"0.0 60 1 \"'la  la\" repeat 2", "0 60 1 \"'la la\" repeat 2\n"},
       {"", ""},
       {"\n  \n", ""},
+      {"0 60 3\n  pitch 0.2 1 ease-in, 0.7 -3 ease-out, 1.5 2\n  volume 0.1 0.5, 0.9 1.5 linear",
+       "0 60 4.5\n  pitch 0 1, 0.13333334 1 ease-in, 0.46666664 -3 ease-out, 1 2 linear\n"
+       "  volume 0.1 0.5, 0.9 1.5 linear\n"},
+      {"1.5 -12 0.25 arpeggio 0 3.5 7 rate 12.5 repeat 8 \" spoken  word \"",
+       "1.5 -12 0.25 \" spoken word \" arpeggio 0 3.5 7 rate 12.5 repeat 8\n"},
+      {"0 60 1 glide 0.1 ease-in vol-ramp 1.5 ease-out volume 0.3333\n  pitch 0 0, 0.1 0.1",
+       "0 60 1 volume 0.3333 vol-ramp 1.5 ease-out\n  pitch 0 0, 0.1 0.1, 1 0.1 linear\n"},
+      {"0 60 7\n  pitch 0 0, 0.1 1, 0.3 -1, 0.7 0.5 linear, 0.9 0",
+       "0 60 7\n  pitch 0 0, 0.1 1, 0.3 -1, 0.7 0.5 linear, 0.9 0, 1 0 linear\n"},
+      {"0 60 0\n  pitch 0 1, 1 2", "0 60 0\n  pitch 0 1, 0 2 linear\n"},
+      {"0 60 1\n  pitch 0.5 0, 0.5 2, 0.25 1",
+       "0 60 1\n  pitch 0 0, 0.5 0, 0.5 2, 0.25 1, 1 1 linear\n"},
+      {"nan nan nan \"'\" volume inf", "NaN NaN NaN \"'\" volume inf\n"},
+      {"-0 -0 -0\n  pitch 0 -0, 1 -0", "0 0 0\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.body);
     EXPECT_EQ(rewrite(c.body), c.written);
+    EXPECT_EQ(rewrite(c.written), c.written);
   }
 }
 
@@ -87,26 +102,6 @@ TEST(MotifBody, DocumentErrorsNameTheFileLine) {
     const auto document = parse_track_document(c.text);
     ASSERT_FALSE(document.has_value());
     EXPECT_EQ(document.error().text(), c.error);
-  }
-}
-
-TEST(MotifBody, RoundTripIsStable) {
-  const char* bodies[] = {
-      "0 60 0.5\n0.5 62 0.5 volume 0.8\n1 64 1 glide -2\n  volume 0 1, 0.5 0.2, 1 0 linear",
-      "0 60 3\n  pitch 0.2 1 ease-in, 0.7 -3 ease-out, 1.5 2\n  volume 0.1 0.5, 0.9 1.5 linear",
-      "1.5 -12 0.25 arpeggio 0 3.5 7 rate 12.5 repeat 8 \" spoken  word \"",
-      "0 60 1 glide 0.1 ease-in vol-ramp 1.5 ease-out volume 0.3333\n  pitch 0 0, 0.1 0.1",
-      "0 60 7\n  pitch 0 0, 0.1 1, 0.3 -1, 0.7 0.5 linear, 0.9 0",
-      "0 60 0\n  pitch 0 1, 1 2",
-      "0 60 1\n  pitch 0.5 0, 0.5 2, 0.25 1",
-      "nan nan nan \"'\" volume inf",
-      "-0 -0 -0\n  pitch 0 -0, 1 -0",
-  };
-  for (const char* body : bodies) {
-    SCOPED_TRACE(body);
-    const std::string once = rewrite(body);
-    ASSERT_EQ(once.rfind("error", 0), std::string::npos) << once;
-    EXPECT_EQ(rewrite(once), once);
   }
 }
 
