@@ -18,12 +18,20 @@ bool DocumentStore::replace(const std::string& uri, std::string text, long long 
   return true;
 }
 
-bool DocumentStore::edit(const std::string& uri, Range range, std::string_view text,
+bool DocumentStore::edit(const std::string& uri, std::span<const RangedEdit> edits,
                          long long version, PositionEncoding encoding) {
   const auto found = documents_.find(uri);
   if (found == documents_.end()) return false;
   OpenDocument& document = found->second;
-  replace_range(document.text, document.line_starts, range, text, encoding);
+  // A few edits move the rest of the text each; many are made in pieces.
+  constexpr std::size_t few = 2;
+  if (edits.size() <= few) {
+    for (const RangedEdit& edit : edits) {
+      replace_range(document.text, document.line_starts, edit.range, edit.text, encoding);
+    }
+  } else {
+    replace_ranges(document.text, document.line_starts, edits, encoding);
+  }
   document.version = version;
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,8 +30,8 @@ class DocumentStore {
   void open(std::string uri, std::string text, long long version);
   // Replaces the text of an open document; false when it is not open.
   bool replace(const std::string& uri, std::string text, long long version);
-  // Applies one ranged change, as a client that sends edits does.
-  bool edit(const std::string& uri, Range range, std::string_view text, long long version,
+  // Applies ranged changes in order, as a client that sends edits does.
+  bool edit(const std::string& uri, std::span<const RangedEdit> edits, long long version,
             PositionEncoding encoding);
   void close(const std::string& uri);
   const OpenDocument* find(const std::string& uri) const;

@@ -28,6 +28,96 @@ void add_line_starts(std::string_view text, std::size_t base, std::vector<std::s
   }
 }
 
+// A text cut into pieces of whole lines. Every piece but the last ends in a
+// line feed: an edit's end falls before its piece's last line feed, or in a
+// later piece, which is first joined to it.
+class PiecedText {
+ public:
+  PiecedText(std::string_view text, std::size_t piece_size) {
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t feed = text.find('\n', std::min(at + piece_size, text.size()) - 1);
+      const std::size_t end = feed == std::string_view::npos ? text.size() : feed + 1;
+      add(text.substr(at, end - at));
+      at = end;
+    }
+    if (pieces_.empty()) add({});
+  }
+
+  void replace(Range range, std::string_view replacement, PositionEncoding encoding) {
+    const auto [piece, first_line] = locate(range.start.line);
+    const std::size_t last = std::max(piece, locate(range.end.line).first);
+    join(piece, last);
+    Piece& edited = pieces_[piece];
+    const std::size_t begin =
+        offset_in(edited.text, {range.start.line - first_line, range.start.character}, encoding);
+    std::size_t end = begin;
+    if (range.end.line >= first_line) {
+      end = std::max(
+          begin,
+          offset_in(edited.text, {range.end.line - first_line, range.end.character}, encoding));
+    }
+    edited.lines = edited.lines + line_feeds(replacement) -
+                   line_feeds(std::string_view(edited.text).substr(begin, end - begin));
+    edited.text.replace(begin, end - begin, replacement);
+  }
+
+  std::string text() const {
+    std::size_t size = 0;
+    for (const Piece& piece : pieces_) size += piece.text.size();
+    std::string whole;
+    whole.reserve(size);
+    for (const Piece& piece : pieces_) whole += piece.text;
+    return whole;
+  }
+
+ private:
+  struct Piece {
+    std::string text;
+    std::size_t lines;
+  };
+
+  static std::size_t line_feeds(std::string_view text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  }
+
+  // The offset of `position` in `text` as an index of its lines gives it,
+  // from the starts of the lines up to the one after the position's only.
+  std::size_t offset_in(std::string_view text, Position position, PositionEncoding encoding) {
+    starts_.assign(1, 0);
+    for (std::size_t at = text.find('\n');
+         at != std::string_view::npos && starts_.size() <= position.line + 1;
+         at = text.find('\n', at + 1)) {
+      starts_.push_back(at + 1);
+    }
+    return LineIndex(text, std::span<const std::size_t>(starts_), encoding).offset_of(position);
+  }
+
+  void add(std::string_view text) { pieces_.push_back({std::string(text), line_feeds(text)}); }
+
+  // The piece that holds the start of line `line`, and its first line; the
+  // last piece for a line past the last.
+  std::pair<std::size_t, std::size_t> locate(std::size_t line) const {
+    std::size_t first = 0;
+    for (std::size_t piece = 0; piece + 1 < pieces_.size(); ++piece) {
+      if (line < first + pieces_[piece].lines) return {piece, first};
+      first += pieces_[piece].lines;
+    }
+    return {pieces_.size() - 1, first};
+  }
+
+  void join(std::size_t first, std::size_t last) {
+    for (std::size_t piece = first + 1; piece <= last; ++piece) {
+      pieces_[first].text += pieces_[piece].text;
+      pieces_[first].lines += pieces_[piece].lines;
+    }
+    pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first) + 1,
+                  pieces_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+  }
+
+  std::vector<Piece> pieces_;
+  std::vector<std::size_t> starts_;
+};
+
 }  // namespace
 
 std::vector<std::size_t> line_starts(std::string_view text) {
@@ -128,6 +218,15 @@ void replace_range(std::string& text, std::vector<std::size_t>& starts, Range ra
        later != starts.end(); ++later) {
     *later = *later - removed + replacement.size();
   }
+}
+
+void replace_ranges(std::string& text, std::vector<std::size_t>& starts,
+                    std::span<const RangedEdit> edits, PositionEncoding encoding,
+                    std::size_t piece_size) {
+  PiecedText pieces(text, std::max<std::size_t>(piece_size, 1));
+  for (const RangedEdit& edit : edits) pieces.replace(edit.range, edit.text, encoding);
+  text = pieces.text();
+  starts = line_starts(text);
 }
 
 }  // namespace voromel::lsp

@@ -65,4 +65,18 @@ std::vector<std::size_t> line_starts(std::string_view text);
 void replace_range(std::string& text, std::vector<std::size_t>& starts, Range range,
                    std::string_view replacement, PositionEncoding encoding);
 
+// A ranged change: `range` of the text replaced by `text`.
+struct RangedEdit {
+  Range range;
+  std::string_view text;
+};
+
+// Applies `edits` in order, as `replace_range` applies each, for a client
+// that sends many at once: the text is cut once into pieces of whole lines
+// of about `piece_size` bytes, each edit moves only the bytes of its piece,
+// and the text and its line starts are put together once at the end.
+void replace_ranges(std::string& text, std::vector<std::size_t>& starts,
+                    std::span<const RangedEdit> edits, PositionEncoding encoding,
+                    std::size_t piece_size = 4096);
+
 }  // namespace voromel::lsp

@@ -45,13 +45,21 @@ Reply<PublishDiagnostics> Session::did_change(DidChangeParams params) {
                          "version " + std::to_string(params.version) + " of " + params.uri +
                              " is not above the version held, " + std::to_string(open->version)};
   }
+  // Ranged changes in a row are applied together.
+  std::vector<RangedEdit> edits;
+  const auto apply_edits = [&] {
+    if (!edits.empty()) store_.edit(params.uri, edits, params.version, encoding_);
+    edits.clear();
+  };
   for (ContentChange& change : params.changes) {
     if (change.range) {
-      store_.edit(params.uri, *change.range, change.text, params.version, encoding_);
-    } else {
-      store_.replace(params.uri, std::move(change.text), params.version);
+      edits.push_back({*change.range, change.text});
+      continue;
     }
+    apply_edits();
+    store_.replace(params.uri, std::move(change.text), params.version);
   }
+  apply_edits();
   return publish(params.uri);
 }
 

@@ -74,6 +74,9 @@ TEST(ReplaceRange, KeepsTheLineStartsInStepWithTheText) {
        "ab\nc1\n2\nde\n"},
       {"at the end, past the last line", {{{{9, 0}, {9, 0}}, "\ng"}}, "ab\ncde\nf\ng"},
       {"an end before the start inserts at the start", {{{{1, 2}, {0, 0}}, "|"}}, "ab\ncd|e\nf"},
+      {"a line feed taken away and put back, then the last line joined",
+       {{{{0, 2}, {1, 0}}, ""}, {{{0, 2}, {0, 2}}, "\r\n"}, {{{1, 9}, {2, 1}}, "."}},
+       "ab\r\ncde."},
       {"after a character of two units",
        {{{{0, 0}, {0, 0}}, "\xF0\x9F\x98\x80"}, {{{0, 2}, {0, 3}}, "\n"}},
        "\xF0\x9F\x98\x80\nb\ncde\nf"},
@@ -87,6 +90,16 @@ TEST(ReplaceRange, KeepsTheLineStartsInStepWithTheText) {
     }
     EXPECT_EQ(edited, c.result);
     EXPECT_EQ(starts, line_starts(edited));
+    // The same edits made together, on pieces of one line and more.
+    std::vector<RangedEdit> together;
+    for (const Edit& edit : c.edits) together.push_back({edit.range, edit.replacement});
+    for (const std::size_t piece_size : {1, 4, 1 << 16}) {
+      SCOPED_TRACE(piece_size);
+      edited = "ab\ncde\nf";
+      replace_ranges(edited, starts, together, PositionEncoding::Utf16, piece_size);
+      EXPECT_EQ(edited, c.result);
+      EXPECT_EQ(starts, line_starts(edited));
+    }
   }
 }
 
