@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <numeric>
 #include <tuple>
 
 #include <voromel/structure.h>
@@ -45,6 +46,7 @@ class TokenSource {
         near_(first_line) {}
 
   std::vector<Token> tokens_of(const Structure& structure) {
+    tokens_.reserve(structure.numbers.size() + structure.names.size() + end_line_ - first_line_);
     for (const SectionPlace& section : structure.sections) {
       add(section.heading, SectionHeading);
       if (section.kind == SectionKind::Unknown) continue;
@@ -113,10 +115,7 @@ class Encoder {
 
   // Adds the tokens of lines that follow those added before.
   void add(std::vector<Token>& tokens) {
-    // At one place, a later type wins: types are in the order they are added.
-    std::sort(tokens.begin(), tokens.end(), [](const Token& a, const Token& b) {
-      return std::tie(a.line, a.begin, a.type) < std::tie(b.line, b.begin, b.type);
-    });
+    sort(tokens);
     drop_overlaps(tokens);
     // Columns are counted on from the previous token of the line, so that a
     // line is walked once however many tokens it holds.
@@ -146,6 +145,31 @@ class Encoder {
 
  private:
   static constexpr std::size_t piece_size = 1 << 16;
+
+  // By line, counted into their lines, then by place within each line,
+  // which holds a few. At one place, a later type wins: types are in the
+  // order they are added.
+  void sort(std::vector<Token>& tokens) {
+    if (tokens.empty()) return;
+    const auto [low, high] =
+        std::minmax_element(tokens.begin(), tokens.end(),
+                            [](const Token& a, const Token& b) { return a.line < b.line; });
+    const std::size_t first = low->line;
+    counts_.assign(high->line - first + 2, 0);
+    for (const Token& token : tokens) ++counts_[token.line - first + 1];
+    std::partial_sum(counts_.begin(), counts_.end(), counts_.begin());
+    sorted_.resize(tokens.size());
+    for (const Token& token : tokens) sorted_[counts_[token.line - first]++] = token;
+    for (auto line = sorted_.begin(); line != sorted_.end();) {
+      const auto next = std::find_if(line, sorted_.end(),
+                                     [&](const Token& token) { return token.line != line->line; });
+      std::sort(line, next, [](const Token& a, const Token& b) {
+        return std::tie(a.begin, a.type) < std::tie(b.begin, b.type);
+      });
+      line = next;
+    }
+    tokens.swap(sorted_);
+  }
 
   // Tokens may not overlap: a name replaces the word at its place, and a
   // token inside another is dropped.
@@ -181,6 +205,8 @@ class Encoder {
   }
 
   const LineIndex& index_;
+  std::vector<std::size_t> counts_;
+  std::vector<Token> sorted_;
   Position previous_;
   bool first_ = true;
   std::vector<std::string> pieces_;
