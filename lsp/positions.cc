@@ -137,10 +137,6 @@ LineIndex::LineIndex(std::string_view text, std::span<const std::size_t> starts,
                      PositionEncoding encoding)
     : text_(text), encoding_(encoding), starts_(starts) {}
 
-std::size_t LineIndex::line_start(std::size_t line) const {
-  return line < starts_.size() ? starts_[line] : text_.size();
-}
-
 std::size_t LineIndex::line_end(std::size_t line) const {
   if (line + 1 >= starts_.size()) return text_.size();
   std::size_t end = starts_[line + 1] - 1;

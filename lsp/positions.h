@@ -30,7 +30,9 @@ class LineIndex {
   // Lines as the protocol counts them: a text ending in a line feed has an
   // empty last line after it.
   std::size_t line_count() const { return starts_.size(); }
-  std::size_t line_start(std::size_t line) const;
+  std::size_t line_start(std::size_t line) const {
+    return line < starts_.size() ? starts_[line] : text_.size();
+  }
   // The end of the line's text, before its line feed (and a carriage return
   // directly before it).
   std::size_t line_end(std::size_t line) const;

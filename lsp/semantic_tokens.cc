@@ -111,7 +111,7 @@ class TokenSource {
 // pieces of 64 KiB.
 class Encoder {
  public:
-  explicit Encoder(const LineIndex& index) : index_(index) {}
+  Encoder(std::string_view text, const LineIndex& index) : text_(text), index_(index) {}
 
   // Adds the tokens of lines that follow those added before.
   void add(std::vector<Token>& tokens) {
@@ -123,16 +123,25 @@ class Encoder {
     std::size_t line_start = 0;
     std::size_t counted_to = 0;
     std::size_t column = 0;
+    bool ascii = false;
     for (const Token& next : tokens) {
       if (next.line != line) {
         line = next.line;
         line_start = index_.line_start(line);
         counted_to = line_start;
         column = 0;
+        // In a line of ASCII, a byte is a unit in every encoding.
+        const std::string_view bytes = text_.substr(line_start, index_.line_end(line) - line_start);
+        ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0; });
       }
-      column += index_.units_between(counted_to, line_start + next.begin);
-      counted_to = line_start + next.begin;
-      const std::size_t length = index_.units_between(counted_to, line_start + next.end);
+      std::size_t length = next.end - next.begin;
+      if (ascii) {
+        column = next.begin;
+      } else {
+        column += index_.units_between(counted_to, line_start + next.begin);
+        counted_to = line_start + next.begin;
+        length = index_.units_between(counted_to, line_start + next.end);
+      }
       if (length == 0) continue;
       const std::size_t line_delta = line - previous_.line;
       append({line_delta, line_delta == 0 ? column - previous_.character : column, length,
@@ -204,6 +213,7 @@ class Encoder {
     pieces_.back().append(digits.data(), end);
   }
 
+  std::string_view text_;
   const LineIndex& index_;
   std::vector<std::size_t> counts_;
   std::vector<Token> sorted_;
@@ -222,7 +232,7 @@ std::vector<std::string> semantic_tokens(std::string_view text, const Reading& r
                                          const LineIndex& index, std::size_t first_line,
                                          std::size_t end_line) {
   end_line = std::min(end_line, index.line_count());
-  Encoder encoder(index);
+  Encoder encoder(text, index);
   for (std::size_t line = first_line; line < end_line;) {
     const Structure structure =
         reading.structure(line + 1, std::min(line + slice_lines, end_line) + 1);
