@@ -1,6 +1,7 @@
 #include "lsp/positions.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace voromel::lsp {
 
@@ -41,6 +42,7 @@ class PiecedText {
       at = end;
     }
     if (pieces_.empty()) add({});
+    count_lines();
   }
 
   void replace(Range range, std::string_view replacement, PositionEncoding encoding) {
@@ -56,8 +58,13 @@ class PiecedText {
           begin,
           offset_in(edited.text, {range.end.line - first_line, range.end.character}, encoding));
     }
-    edited.lines = edited.lines + line_feeds(replacement) -
-                   line_feeds(std::string_view(edited.text).substr(begin, end - begin));
+    const std::size_t moved = line_feeds(replacement) -
+                              line_feeds(std::string_view(edited.text).substr(begin, end - begin));
+    edited.lines += moved;
+    // Unsigned arithmetic wraps: a count that falls is added its negation.
+    for (std::size_t at = piece + 1; at <= pieces_.size(); at += at & (~at + 1)) {
+      counts_[at] += moved;
+    }
     edited.text.replace(begin, end - begin, replacement);
   }
 
@@ -97,12 +104,30 @@ class PiecedText {
   // The piece that holds the start of line `line`, and its first line; the
   // last piece for a line past the last.
   std::pair<std::size_t, std::size_t> locate(std::size_t line) const {
+    // The most pieces from the first whose line feeds come to `line` or
+    // fewer, found down the tree of counts.
+    std::size_t pieces = 0;
     std::size_t first = 0;
-    for (std::size_t piece = 0; piece + 1 < pieces_.size(); ++piece) {
-      if (line < first + pieces_[piece].lines) return {piece, first};
-      first += pieces_[piece].lines;
+    for (std::size_t step = std::bit_floor(pieces_.size()); step > 0; step /= 2) {
+      if (pieces + step <= pieces_.size() && first + counts_[pieces + step] <= line) {
+        pieces += step;
+        first += counts_[pieces];
+      }
     }
+    if (pieces + 1 < pieces_.size()) return {pieces, first};
+    if (pieces == pieces_.size()) first -= pieces_.back().lines;
     return {pieces_.size() - 1, first};
+  }
+
+  // The line feeds of the pieces as a tree of partial sums: entry i counts
+  // those of the pieces (i - lowest bit of i, i].
+  void count_lines() {
+    counts_.assign(pieces_.size() + 1, 0);
+    for (std::size_t at = 1; at <= pieces_.size(); ++at) {
+      counts_[at] += pieces_[at - 1].lines;
+      const std::size_t parent = at + (at & (~at + 1));
+      if (parent <= pieces_.size()) counts_[parent] += counts_[at];
+    }
   }
 
   void join(std::size_t first, std::size_t last) {
@@ -110,11 +135,14 @@ class PiecedText {
       pieces_[first].text += pieces_[piece].text;
       pieces_[first].lines += pieces_[piece].lines;
     }
+    if (last == first) return;
     pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first) + 1,
                   pieces_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
+    count_lines();
   }
 
   std::vector<Piece> pieces_;
+  std::vector<std::size_t> counts_;
   std::vector<std::size_t> starts_;
 };
 

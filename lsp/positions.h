@@ -79,6 +79,6 @@ struct RangedEdit {
 // and the text and its line starts are put together once at the end.
 void replace_ranges(std::string& text, std::vector<std::size_t>& starts,
                     std::span<const RangedEdit> edits, PositionEncoding encoding,
-                    std::size_t piece_size = 4096);
+                    std::size_t piece_size = 512);
 
 }  // namespace voromel::lsp
