@@ -24,39 +24,22 @@ struct Token {
   TokenType type;
 };
 
-bool is_letter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool ends_word(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '@';
-}
-
 // The tokens of the lines [first_line, end_line), as the library reads the
-// text: headings, the '@' directives of its directive lines (a layer's line
-// may give several), the numbers and the names read.
+// text: headings, directives, numbers and names.
 class TokenSource {
  public:
-  TokenSource(std::string_view text, const LineIndex& index, std::size_t first_line,
-              std::size_t end_line)
-      : text_(text),
-        index_(index),
-        first_line_(first_line),
-        end_line_(end_line),
-        near_(first_line) {}
+  TokenSource(const LineIndex& index, std::size_t first_line, std::size_t end_line)
+      : index_(index), first_line_(first_line), end_line_(end_line), near_(first_line) {}
 
   std::vector<Token> tokens_of(const Structure& structure) {
-    tokens_.reserve(structure.numbers.size() + structure.names.size() + end_line_ - first_line_);
+    tokens_.reserve(structure.numbers.size() + structure.names.size() +
+                    structure.directives.size() + end_line_ - first_line_);
     for (const SectionPlace& section : structure.sections) {
       add(section.heading, SectionHeading);
       if (section.kind == SectionKind::Unknown) continue;
       for (const BlockPlace& block : section.blocks) add(block.heading, BlockHeading);
     }
-    for (std::size_t line = first_line_; line < end_line_; ++line) {
-      const std::size_t at = line + 1 - structure.first_line;
-      if (at < structure.lines.size() && structure.lines[at] == LineKind::Directive)
-        add_directives(index_.line_start(line));
-    }
+    for (const TextSpan& directive : structure.directives) add(directive, Keyword);
     for (const TextSpan& number : structure.numbers) add(number, Number);
     for (const NamePlace& name : structure.names) {
       if (!name.defines || name.kind == NameKind::Parameter || name.kind == NameKind::Marker) {
@@ -88,18 +71,6 @@ class TokenSource {
     return near_ = index_.line_of(offset);
   }
 
-  void add_directives(std::size_t start) {
-    const std::size_t end = std::min(text_.find('\n', start), text_.size());
-    for (std::size_t at = text_.find('@', start); at != std::string_view::npos && at + 1 < end;
-         at = text_.find('@', at + 1)) {
-      if (!is_letter(text_[at + 1])) continue;
-      std::size_t word_end = at + 1;
-      while (word_end < end && !ends_word(text_[word_end])) ++word_end;
-      add({at, word_end}, Keyword);
-    }
-  }
-
-  std::string_view text_;
   const LineIndex& index_;
   std::size_t first_line_;
   std::size_t end_line_;
@@ -238,7 +209,7 @@ std::vector<std::string> semantic_tokens(std::string_view text, const Reading& r
         reading.structure(line + 1, std::min(line + slice_lines, end_line) + 1);
     const std::size_t covered = structure.first_line + structure.lines.size() - 1;
     const std::size_t slice_end = std::min(end_line, covered > line ? covered : line + slice_lines);
-    std::vector<Token> tokens = TokenSource(text, index, line, slice_end).tokens_of(structure);
+    std::vector<Token> tokens = TokenSource(index, line, slice_end).tokens_of(structure);
     encoder.add(tokens);
     line = slice_end;
   }

@@ -14,6 +14,7 @@
 #include "track/multisong/section_checks.h"
 #include "track/multisong/section_kinds.h"
 #include "track/name_log.h"
+#include "track/scalars.h"
 
 namespace voromel {
 
@@ -186,9 +187,24 @@ class StructureReader {
   std::size_t line_of(std::string_view view) const { return starts_.line_of(span(view).begin); }
 
   void mark(std::string_view line, LineKind kind) {
-    const std::size_t index = line_of(line) - structure_.first_line;
+    const std::size_t number = line_of(line);
+    const std::size_t index = number - structure_.first_line;
     if (index < structure_.lines.size()) structure_.lines[index] = kind;
+    if (kind == LineKind::Directive && index < structure_.lines.size()) add_directive_words(line);
   }
+  // Each directive's '@' and word, up to white space or the next '@'.
+  void add_directive_words(std::string_view line) {
+    for (const std::size_t start : track::directive_starts(line)) {
+      std::size_t end = start + 1;
+      while (end < line.size() && line[end] != '@' &&
+             header_format::white_space_length_at(line, end) == 0) {
+        ++end;
+      }
+      if (const auto place = span_in(text_, line.substr(start, end - start)))
+        structure_.directives.push_back(*place);
+    }
+  }
+
   void mark_body(std::string_view line, LineKind kind) {
     if (kind != LineKind::Blank) mark(line, kind);
   }

@@ -187,6 +187,13 @@ TEST(Structure, NamesWhereTheReadersReadThem) {
     EXPECT_EQ(name.defines, expected[i].defines);
     EXPECT_EQ(text.substr(name.span.begin, name.span.end - name.span.begin), expected[i].text);
   }
+  // A directive's word ends at any white space the readers take, the
+  // no-break space included.
+  std::vector<std::string> directives;
+  for (const TextSpan& word : structure.directives)
+    directives.push_back(text.substr(word.begin, word.end - word.begin));
+  EXPECT_EQ(directives,
+            (std::vector<std::string>{"@param", "@marker", "@jump-at", "@layer", "@effect"}));
   ASSERT_EQ(structure.sections.size(), 2u);
   EXPECT_EQ(structure.sections[1].kind, SectionKind::Layers);
   EXPECT_EQ(structure.sections[1].line, 7u);

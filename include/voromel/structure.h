@@ -116,6 +116,9 @@ struct Structure {
   std::vector<NamePlace> names;
   // Every token read as a number, in the order read.
   std::vector<TextSpan> numbers;
+  // The '@' and word of every directive of every directive line ("@volume"
+  // of "@volume 1 @pan 0"), in the order the lines are met.
+  std::vector<TextSpan> directives;
 };
 
 // The structure of `text`, read by the same readers as `Document::read`. A

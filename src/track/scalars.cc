@@ -188,11 +188,16 @@ LineResult<float> parse_ratio(std::string_view text, std::size_t line_number) {
   return numerator.value() / denominator.value();
 }
 
-std::vector<std::string_view> split_directives(std::string_view line) {
+std::vector<std::size_t> directive_starts(std::string_view line) {
   std::vector<std::size_t> starts;
   for (std::size_t at = 0; at + 1 < line.size(); ++at) {
     if (line[at] == '@' && is_ascii_letter(line[at + 1])) starts.push_back(at);
   }
+  return starts;
+}
+
+std::vector<std::string_view> split_directives(std::string_view line) {
+  const std::vector<std::size_t> starts = directive_starts(line);
   std::vector<std::string_view> directives;
   for (std::size_t i = 0; i < starts.size(); ++i) {
     const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : line.size();

@@ -58,6 +58,10 @@ inline bool nan_or_epsilon_or_more_from(float x, float target) {
   return !number_within_epsilon_of(x, target);
 }
 
+// Where each directive of a line starts: every '@' followed by an ASCII
+// letter.
+std::vector<std::size_t> directive_starts(std::string_view line);
+
 // The directives of a line: the texts after every '@' that is followed by an
 // ASCII letter, up to the next such '@', trimmed, empty ones dropped.
 std::vector<std::string_view> split_directives(std::string_view line);
