@@ -31,17 +31,22 @@ void add_line_starts(std::string_view text, std::size_t base, std::vector<std::s
 
 // A text cut into pieces of whole lines. Every piece but the last ends in a
 // line feed: an edit's end falls before its piece's last line feed, or in a
-// later piece, which is first joined to it.
+// later piece, which is first joined to it. A piece no edit touched stays a
+// view of the text, and its line starts are taken over from the text's.
 class PiecedText {
  public:
-  PiecedText(std::string_view text, std::size_t piece_size) {
+  PiecedText(std::string_view text, std::span<const std::size_t> starts, std::size_t piece_size)
+      : text_(text), starts_of_text_(starts) {
+    std::size_t first_start = 0;
     for (std::size_t at = 0; at < text.size();) {
       const std::size_t feed = text.find('\n', std::min(at + piece_size, text.size()) - 1);
       const std::size_t end = feed == std::string_view::npos ? text.size() : feed + 1;
-      add(text.substr(at, end - at));
+      const std::size_t lines = line_feeds(text.substr(at, end - at));
+      pieces_.push_back({at, end - at, first_start, lines, {}, false});
+      first_start += lines;
       at = end;
     }
-    if (pieces_.empty()) add({});
+    if (pieces_.empty()) pieces_.push_back({0, 0, 0, 0, {}, true});
     count_lines();
   }
 
@@ -68,19 +73,45 @@ class PiecedText {
     edited.text.replace(begin, end - begin, replacement);
   }
 
-  std::string text() const {
+  // Puts the text and its line starts together.
+  void put_together(std::string& text, std::vector<std::size_t>& starts) const {
     std::size_t size = 0;
-    for (const Piece& piece : pieces_) size += piece.text.size();
+    std::size_t lines = 0;
+    for (const Piece& piece : pieces_) {
+      size += piece.edited ? piece.text.size() : piece.size;
+      lines += piece.lines;
+    }
     std::string whole;
     whole.reserve(size);
-    for (const Piece& piece : pieces_) whole += piece.text;
-    return whole;
+    std::vector<std::size_t> whole_starts;
+    whole_starts.reserve(lines + 1);
+    whole_starts.push_back(0);
+    for (const Piece& piece : pieces_) {
+      const std::size_t at = whole.size();
+      if (piece.edited) {
+        whole += piece.text;
+        add_line_starts(piece.text, at, whole_starts);
+        continue;
+      }
+      whole += text_.substr(piece.origin, piece.size);
+      const auto carried = starts_of_text_.subspan(piece.first_start + 1, piece.lines);
+      for (const std::size_t start : carried) whole_starts.push_back(start - piece.origin + at);
+    }
+    text = std::move(whole);
+    starts = std::move(whole_starts);
   }
 
  private:
   struct Piece {
-    std::string text;
+    // Where the piece was in the text given, how long it was, and the index
+    // of its first line's start among the text's.
+    std::size_t origin;
+    std::size_t size;
+    std::size_t first_start;
     std::size_t lines;
+    // The piece's text once an edit has touched it.
+    std::string text;
+    bool edited;
   };
 
   static std::size_t line_feeds(std::string_view text) {
@@ -99,7 +130,11 @@ class PiecedText {
     return LineIndex(text, std::span<const std::size_t>(starts_), encoding).offset_of(position);
   }
 
-  void add(std::string_view text) { pieces_.push_back({std::string(text), line_feeds(text)}); }
+  void make_editable(Piece& piece) {
+    if (piece.edited) return;
+    piece.text.assign(text_.substr(piece.origin, piece.size));
+    piece.edited = true;
+  }
 
   // The piece that holds the start of line `line`, and its first line; the
   // last piece for a line past the last.
@@ -131,7 +166,9 @@ class PiecedText {
   }
 
   void join(std::size_t first, std::size_t last) {
+    make_editable(pieces_[first]);
     for (std::size_t piece = first + 1; piece <= last; ++piece) {
+      make_editable(pieces_[piece]);
       pieces_[first].text += pieces_[piece].text;
       pieces_[first].lines += pieces_[piece].lines;
     }
@@ -141,6 +178,8 @@ class PiecedText {
     count_lines();
   }
 
+  std::string_view text_;
+  std::span<const std::size_t> starts_of_text_;
   std::vector<Piece> pieces_;
   std::vector<std::size_t> counts_;
   std::vector<std::size_t> starts_;
@@ -247,10 +286,9 @@ void replace_range(std::string& text, std::vector<std::size_t>& starts, Range ra
 void replace_ranges(std::string& text, std::vector<std::size_t>& starts,
                     std::span<const RangedEdit> edits, PositionEncoding encoding,
                     std::size_t piece_size) {
-  PiecedText pieces(text, std::max<std::size_t>(piece_size, 1));
+  PiecedText pieces(text, starts, std::max<std::size_t>(piece_size, 1));
   for (const RangedEdit& edit : edits) pieces.replace(edit.range, edit.text, encoding);
-  text = pieces.text();
-  starts = line_starts(text);
+  pieces.put_together(text, starts);
 }
 
 }  // namespace voromel::lsp
