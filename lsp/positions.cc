@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace voromel::lsp {
 
@@ -31,17 +32,23 @@ void add_line_starts(std::string_view text, std::size_t base, std::vector<std::s
 
 // A text cut into pieces of whole lines. Every piece but the last ends in a
 // line feed: an edit's end falls before its piece's last line feed, or in a
-// later piece, which is first joined to it. A piece no edit touched stays a
-// view of the text, and its line starts are taken over from the text's.
+// later piece, which is first joined to it. A piece no edit touched stays
+// where it is in the text's buffer until the pieces are put together back
+// into that buffer, and its line starts are taken over from the text's.
 class PiecedText {
  public:
   PiecedText(std::string_view text, std::span<const std::size_t> starts, std::size_t piece_size)
-      : text_(text), starts_of_text_(starts) {
+      : text_(text) {
+    // A piece ends at the first line start at least `piece_size` bytes on:
+    // the text's line starts give its ends and line counts without a scan.
     std::size_t first_start = 0;
     for (std::size_t at = 0; at < text.size();) {
-      const std::size_t feed = text.find('\n', std::min(at + piece_size, text.size()) - 1);
-      const std::size_t end = feed == std::string_view::npos ? text.size() : feed + 1;
-      const std::size_t lines = line_feeds(text.substr(at, end - at));
+      const auto next = std::lower_bound(starts.begin() + static_cast<std::ptrdiff_t>(first_start),
+                                         starts.end(), at + piece_size);
+      const bool last = next == starts.end();
+      const std::size_t end = last ? text.size() : *next;
+      const std::size_t lines =
+          static_cast<std::size_t>(next - starts.begin()) - (last ? 1 : 0) - first_start;
       pieces_.push_back({at, end - at, first_start, lines, {}, false});
       first_start += lines;
       at = end;
@@ -73,32 +80,58 @@ class PiecedText {
     edited.text.replace(begin, end - begin, replacement);
   }
 
-  // Puts the text and its line starts together.
+  // Puts the text and its line starts together in the buffers they came
+  // from: a piece no edit touched moves only when the text before it
+  // changed in length, and the buffers grow only when the text outgrows them.
   void put_together(std::string& text, std::vector<std::size_t>& starts) const {
-    std::size_t size = 0;
-    std::size_t lines = 0;
-    for (const Piece& piece : pieces_) {
-      size += piece.edited ? piece.text.size() : piece.size;
-      lines += piece.lines;
+    std::vector<std::size_t> at(pieces_.size() + 1, 0);
+    std::vector<std::size_t> first(pieces_.size() + 1, 0);
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+      const Piece& piece = pieces_[i];
+      at[i + 1] = at[i] + (piece.edited ? piece.text.size() : piece.size);
+      first[i + 1] = first[i] + piece.lines;
     }
-    std::string whole;
-    whole.reserve(size);
-    std::vector<std::size_t> whole_starts;
-    whole_starts.reserve(lines + 1);
-    whole_starts.push_back(0);
-    for (const Piece& piece : pieces_) {
-      const std::size_t at = whole.size();
-      if (piece.edited) {
-        whole += piece.text;
-        add_line_starts(piece.text, at, whole_starts);
-        continue;
+    const std::size_t size = at.back();
+    // Room to grow by an eighth before the text is copied again.
+    if (size > text.capacity()) text.reserve(size + size / 8);
+    text.resize(std::max(text.size(), size));
+    starts.resize(std::max(starts.size(), first.back() + 1));
+    char* const bytes = text.data();
+    move_untouched(
+        at, [&](std::size_t i) { return pieces_[i].origin; },
+        [&](std::size_t i) {
+          if (at[i] == pieces_[i].origin) return;
+          std::memmove(bytes + at[i], bytes + pieces_[i].origin, pieces_[i].size);
+        });
+    // A piece's starts are those after each of its line feeds.
+    move_untouched(
+        first, [&](std::size_t i) { return pieces_[i].first_start; },
+        [&](std::size_t i) {
+          const Piece& piece = pieces_[i];
+          const std::size_t from = piece.first_start + 1;
+          const std::size_t to = first[i] + 1;
+          if (to == from && at[i] == piece.origin) return;
+          const auto moved = [&](std::size_t k) {
+            starts[to + k] = starts[from + k] - piece.origin + at[i];
+          };
+          if (to <= from) {
+            for (std::size_t k = 0; k < piece.lines; ++k) moved(k);
+          } else {
+            for (std::size_t k = piece.lines; k-- > 0;) moved(k);
+          }
+        });
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+      const Piece& piece = pieces_[i];
+      if (!piece.edited) continue;
+      std::memcpy(bytes + at[i], piece.text.data(), piece.text.size());
+      std::size_t line = first[i] + 1;
+      for (std::size_t feed = piece.text.find('\n'); feed != std::string::npos;
+           feed = piece.text.find('\n', feed + 1)) {
+        starts[line++] = at[i] + feed + 1;
       }
-      whole += text_.substr(piece.origin, piece.size);
-      const auto carried = starts_of_text_.subspan(piece.first_start + 1, piece.lines);
-      for (const std::size_t start : carried) whole_starts.push_back(start - piece.origin + at);
     }
-    text = std::move(whole);
-    starts = std::move(whole_starts);
+    text.resize(size);
+    starts.resize(first.back() + 1);
   }
 
  private:
@@ -113,6 +146,21 @@ class PiecedText {
     std::string text;
     bool edited;
   };
+
+  // Calls `move` for each piece no edit touched, whose place in a buffer
+  // goes from `from(i)` to `to[i]`: first those that stay or move towards
+  // its start, in order, then those that move towards its end, from the
+  // last. Places keep their order, so no piece then writes over one not yet
+  // moved.
+  template <class From, class Move>
+  void move_untouched(const std::vector<std::size_t>& to, From from, Move move) const {
+    for (std::size_t i = 0; i < pieces_.size(); ++i) {
+      if (!pieces_[i].edited && to[i] <= from(i)) move(i);
+    }
+    for (std::size_t i = pieces_.size(); i-- > 0;) {
+      if (!pieces_[i].edited && to[i] > from(i)) move(i);
+    }
+  }
 
   static std::size_t line_feeds(std::string_view text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -179,7 +227,6 @@ class PiecedText {
   }
 
   std::string_view text_;
-  std::span<const std::size_t> starts_of_text_;
   std::vector<Piece> pieces_;
   std::vector<std::size_t> counts_;
   std::vector<std::size_t> starts_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 // The protocol's values as the handlers see them. Only the JSON edge
-// (json_edge.cc) converts them from and to messages.
+// (server.cc and message_reader.cc) converts them from and to messages.
 namespace voromel::lsp {
 
 // Columns count UTF-16 code units unless the client chose UTF-8 bytes.

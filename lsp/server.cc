@@ -15,6 +15,7 @@
 #include "header_format/text.h"
 #include "lsp/framing.h"
 #include "lsp/json_strings.h"
+#include "lsp/message_reader.h"
 #include "lsp/semantic_tokens.h"
 
 #ifndef VOROMEL_LSP_VERSION
@@ -33,16 +34,13 @@ struct BadParams {
   std::string message;
 };
 
-// The protocol's positions are unsigned 32-bit integers that fit a signed
-// one; anything else is refused rather than clamped.
 std::size_t coordinate(const json& in, const char* name) {
-  constexpr std::uint64_t limit = std::uint64_t{1} << 31;
   const auto found = in.is_object() ? in.find(name) : in.end();
   // The JSON library keeps a non-negative integer unsigned, a negative one
   // signed and one beyond 64 bits as a floating-point number.
-  if (found == in.end() || !found->is_number_unsigned() || found->get<std::uint64_t>() >= limit) {
-    throw BadParams{std::string("position '") + name + "' must be an integer from 0 to " +
-                    std::to_string(limit - 1)};
+  if (found == in.end() || !found->is_number_unsigned() ||
+      found->get<std::uint64_t>() >= coordinate_limit) {
+    throw BadParams{bad_coordinate(name)};
   }
   return static_cast<std::size_t>(found->get<std::uint64_t>());
 }
@@ -264,7 +262,7 @@ InitializeParams initialize_params(const json& params) {
   return typed;
 }
 
-DidChangeParams change_params(json& params) {
+DidChangeParams change_params(const json& params, ReadChanges& changes) {
   DidChangeParams typed;
   typed.uri = uri_of(params);
   const json& document = member(params, "textDocument");
@@ -272,17 +270,9 @@ DidChangeParams change_params(json& params) {
     throw BadParams{"'version' must be an integer"};
   }
   typed.version = document["version"].get<long long>();
-  json& changes = params["contentChanges"];
-  if (!changes.is_array()) throw BadParams{"missing 'contentChanges'"};
-  for (json& change : changes) {
-    ContentChange typed_change;
-    if (change.is_object() && change.contains("range")) {
-      typed_change.range = change["range"].get<Range>();
-    }
-    member(change, "text");
-    typed_change.text = take_string(change["text"]);
-    typed.changes.push_back(std::move(typed_change));
-  }
+  if (!changes.present) throw BadParams{"missing 'contentChanges'"};
+  if (changes.problem) throw BadParams{*changes.problem};
+  typed.changes = std::move(changes.changes);
   return typed;
 }
 
@@ -344,7 +334,8 @@ void serve_request(Session& session, bool& shut_down, const std::string& method,
 // them, need nothing: every request is answered before the next is read. A
 // notification that cannot be served gives the reason, for the log.
 std::optional<std::string> serve_notification(Session& session, const std::string& method,
-                                              json& params, std::ostream& out) {
+                                              json& params, ReadChanges& changes,
+                                              std::ostream& out) {
   auto publish_or_say_why = [&](Reply<PublishDiagnostics> published) -> std::optional<std::string> {
     if (!published) return published.error().message;
     publish(out, published.value());
@@ -359,7 +350,7 @@ std::optional<std::string> serve_notification(Session& session, const std::strin
     typed.text = take_string(document["text"]);
     publish(out, session.did_open(std::move(typed)));
   } else if (method == "textDocument/didChange") {
-    return publish_or_say_why(session.did_change(change_params(params)));
+    return publish_or_say_why(session.did_change(change_params(params, changes)));
   } else if (method == "textDocument/didClose") {
     return publish_or_say_why(session.did_close(uri_of(params)));
   }
@@ -368,41 +359,6 @@ std::optional<std::string> serve_notification(Session& session, const std::strin
 
 bool is_valid_id(const json& id) {
   return id.is_number() || id.is_string();
-}
-
-// Puts the long strings back where their placeholders are; false unless each
-// placeholder stands exactly once in the message.
-bool restore_long_strings(json& message, SplitBody& split) {
-  std::vector<int> found(split.strings.size(), 0);
-  std::vector<json*> pending{&message};
-  while (!pending.empty()) {
-    json* value = pending.back();
-    pending.pop_back();
-    if (value->is_structured()) {
-      for (json& element : *value) pending.push_back(&element);
-      continue;
-    }
-    if (!value->is_string()) continue;
-    const std::string& text = value->get_ref<const std::string&>();
-    if (text.empty() || text.front() != '\x01') continue;
-    for (std::size_t i = 0; i < split.placeholders.size(); ++i) {
-      if (text != split.placeholders[i]) continue;
-      if (++found[i] > 1) return false;
-      *value = std::move(split.strings[i]);
-      break;
-    }
-  }
-  return std::all_of(found.begin(), found.end(), [](int count) { return count == 1; });
-}
-
-// A message whose long strings are decoded apart from the JSON library, or,
-// when that does not apply, as the library reads it.
-json parse_message(std::string_view body) {
-  if (auto split = split_long_strings(body)) {
-    json message = json::parse(split->skeleton, nullptr, false);
-    if (!message.is_discarded() && restore_long_strings(message, *split)) return message;
-  }
-  return json::parse(body, nullptr, false);
 }
 
 }  // namespace
@@ -419,7 +375,8 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     write_error(out, nullptr, ErrorCode::ParseError, "message is not valid UTF-8");
     return true;
   }
-  json message = parse_message(body);
+  Message read = read_message(body);
+  json& message = read.json;
   if (message.is_discarded()) {
     write_error(out, nullptr, ErrorCode::ParseError, "message is not valid JSON");
     return true;
@@ -469,7 +426,7 @@ bool Server::serve(std::string_view body, std::ostream& out) {
     if (is_request) {
       serve_request(session_, shut_down_, method, id, params, out);
       if (method == "initialize") initialized_ = true;
-    } else if (auto why = serve_notification(session_, method, params, out)) {
+    } else if (auto why = serve_notification(session_, method, params, read.changes, out)) {
       log(method + " ignored", *why);
     }
   } catch (const BadParams& bad) {

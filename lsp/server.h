@@ -8,8 +8,8 @@
 namespace voromel::lsp {
 
 // The message loop and the JSON edge: reads framed messages, turns each into
-// a call of a session handler and writes the answers. The only file that
-// knows the JSON library.
+// a call of a session handler and writes the answers. With the message
+// reader (message_reader.h), the only code that knows the JSON library.
 class Server {
  public:
   // `log`, when given, receives a line for every message that is ignored

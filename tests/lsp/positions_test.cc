@@ -96,6 +96,7 @@ TEST(ReplaceRange, KeepsTheLineStartsInStepWithTheText) {
     for (const std::size_t piece_size : {1, 4, 1 << 16}) {
       SCOPED_TRACE(piece_size);
       edited = "ab\ncde\nf";
+      starts = line_starts(edited);
       replace_ranges(edited, starts, together, PositionEncoding::Utf16, piece_size);
       EXPECT_EQ(edited, c.result);
       EXPECT_EQ(starts, line_starts(edited));

@@ -224,6 +224,32 @@ TEST(LspLifecycle, HostileInputsAreRefused) {
            formatting_request(),
        {published_open, unchanged},
        "voromel-lsp: textDocument/didChange ignored: " + bad_line + "\n"},
+      {"a change without its text",
+       opened +
+           change_notification(R"(,"version":2)", R"({"range":{"start":{"line":0,"character":0},
+               "end":{"line":0,"character":0}}})") +
+           formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: missing 'text'\n"},
+      {"a range without its end, after a change that reads",
+       opened + change_notification(R"(,"version":2)", R"({"text":"x"},
+               {"range":{"start":{"line":0,"character":0}},"text":"x"})") +
+           formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: missing 'end'\n"},
+      {"a range that is no object",
+       opened + change_notification(R"(,"version":2)", R"({"range":[0,0],"text":"x"})") +
+           formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: 'range' must be an object\n"},
+      {"a character that is no integer, in a change",
+       opened +
+           change_notification(R"(,"version":2)", R"({"range":{"start":{"line":0,"character":0},
+               "end":{"line":0,"character":1.5}},"text":"x"})") +
+           formatting_request(),
+       {published_open, unchanged},
+       "voromel-lsp: textDocument/didChange ignored: position 'character' must be an integer "
+       "from 0 to 2147483647\n"},
       {"a change whose version is not above the document's",
        opened + change_notification(R"(,"version":1)", R"({"text":"x"})") + formatting_request(),
        {published_open, unchanged},
@@ -392,19 +418,31 @@ TEST(LspDiagnostics, FollowEveryChangeAndCloseClearsThem) {
 }
 
 TEST(LspDiagnostics, ARangedChangeEditsTheText) {
+  std::string tempos;
+  for (int i = 0; i < 500; ++i) tempos += "@tempo 90\n";
   // "@tempo x" becomes "@tempo 8" through an edit of the one character,
   // after a two-unit character on the line before.
-  const auto messages = after_handshake(serve(
-      handshake() + did_open(uri, "# Songs\n## \xF0\x9F\x98\x80\n@tempo x\n") +
-      notification("textDocument/didChange",
-                   R"({"textDocument":{"uri":"file:///a.track","version":2},"contentChanges":[
+  const auto messages = after_handshake(
+      serve(handshake() + did_open(uri, "# Songs\n## \xF0\x9F\x98\x80\n@tempo x\n") +
+            notification("textDocument/didChange",
+                         R"({"textDocument":{"uri":"file:///a.track","version":2},"contentChanges":[
                        {"range":{"start":{"line":2,"character":7},"end":{"line":2,"character":8}},
                         "text":"8"}]})") +
-      request(1, "textDocument/formatting", R"({"textDocument":{"uri":"file:///a.track"}})")));
-  ASSERT_EQ(messages.size(), 3u);
+            request(1, "textDocument/formatting", R"({"textDocument":{"uri":"file:///a.track"}})") +
+            notification("textDocument/didChange",
+                         R"({"textDocument":{"uri":"file:///a.track","version":3},"contentChanges":[
+                       {"range":{"start":{"line":3,"character":0},"end":{"line":3,"character":0}},
+                        "rangeLength":0,"text":)" +
+                             json_string(tempos + "@tempo y\n") + "}]}")));
+  ASSERT_EQ(messages.size(), 4u);
   expect_json(messages[1], published(2, "[]"));
   expect_json(messages[2], R"({"jsonrpc":"2.0","id":1,"result":[{"range":{
       "start":{"line":1,"character":0},"end":{"line":1,"character":0}},"newText":"\n"}]})");
+  // A text long enough to be decoded apart, in a change with a member the
+  // server does not use.
+  expect_json(messages[3], published(3, R"([{"range":{"start":{"line":503,"character":0},
+      "end":{"line":503,"character":8}},"severity":1,"source":"voromel",
+      "message":"line 502: invalid number for tempo: 'y'"}])"));
 }
 
 // A document's text of more than a few kilobytes is decoded apart from the
