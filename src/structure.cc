@@ -114,15 +114,26 @@ class LineStarts {
     }
   }
   std::size_t count() const { return starts_.size(); }
+  // Lines are mostly asked for in file order: the line after the one asked
+  // before is tried first.
   std::size_t line_of(std::size_t offset) const {
-    return before_ +
-           static_cast<std::size_t>(std::upper_bound(starts_.begin(), starts_.end(), offset) -
-                                    starts_.begin());
+    const auto at = [&](std::size_t index) {
+      return index < starts_.size() && starts_[index] <= offset &&
+             (index + 1 == starts_.size() || offset < starts_[index + 1]);
+    };
+    if (!at(near_) && !at(++near_)) {
+      const auto counted = static_cast<std::size_t>(
+          std::upper_bound(starts_.begin(), starts_.end(), offset) - starts_.begin());
+      near_ = counted > 0 ? counted - 1 : 0;
+      if (counted == 0) return before_;
+    }
+    return before_ + near_ + 1;
   }
 
  private:
   std::size_t before_;
   std::vector<std::size_t> starts_;
+  mutable std::size_t near_ = 0;
 };
 
 // Walks a text as `Document::read` splits it, reading each block of a known
