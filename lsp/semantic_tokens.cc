@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <exception>
 #include <numeric>
+#include <optional>
+#include <string>
+#include <thread>
 #include <tuple>
 
 #include <voromel/structure.h>
@@ -117,8 +121,26 @@ class Encoder {
       const std::size_t line_delta = line - previous_.line;
       append({line_delta, line_delta == 0 ? column - previous_.character : column, length,
               static_cast<std::size_t>(next.type), 0});
+      if (!first_line_) first_line_ = line;
       previous_ = {line, column};
     }
+  }
+
+  // Adds the tokens of `after`, an encoder of the lines that follow these
+  // which started from the top of the text: its first token's line is then
+  // counted from the last token here instead.
+  void append(Encoder&& after) {
+    if (!after.first_line_) return;
+    if (first_line_) {
+      std::string& head = after.pieces_.front();
+      const std::size_t digits = head.find(',');
+      head.replace(0, digits, std::to_string(*after.first_line_ - previous_.line));
+      head.insert(head.begin(), ',');
+    } else {
+      first_line_ = after.first_line_;
+    }
+    for (std::string& piece : after.pieces_) pieces_.push_back(std::move(piece));
+    previous_ = after.previous_;
   }
 
   std::vector<std::string> take() && { return std::move(pieces_); }
@@ -190,6 +212,7 @@ class Encoder {
   std::vector<Token> sorted_;
   Position previous_;
   bool first_ = true;
+  std::optional<std::size_t> first_line_;
   std::vector<std::string> pieces_;
 };
 
@@ -197,13 +220,9 @@ class Encoder {
 // the blocks it reaches into, so that a block is read once.
 constexpr std::size_t slice_lines = 1024;
 
-}  // namespace
-
-std::vector<std::string> semantic_tokens(std::string_view text, const Reading& reading,
-                                         const LineIndex& index, std::size_t first_line,
-                                         std::size_t end_line) {
-  end_line = std::min(end_line, index.line_count());
-  Encoder encoder(text, index);
+// The lines [first_line, end_line) into `encoder`.
+void encode_lines(Encoder& encoder, const Reading& reading, const LineIndex& index,
+                  std::size_t first_line, std::size_t end_line) {
   for (std::size_t line = first_line; line < end_line;) {
     const Structure structure =
         reading.structure(line + 1, std::min(line + slice_lines, end_line) + 1);
@@ -213,6 +232,43 @@ std::vector<std::string> semantic_tokens(std::string_view text, const Reading& r
     encoder.add(tokens);
     line = slice_end;
   }
+}
+
+// From this many lines, the second half is read on a thread of its own
+// while the first is read.
+constexpr std::size_t parallel_lines = 8 * slice_lines;
+
+}  // namespace
+
+std::vector<std::string> semantic_tokens(std::string_view text, const Reading& reading,
+                                         const LineIndex& index, std::size_t first_line,
+                                         std::size_t end_line) {
+  end_line = std::min(end_line, index.line_count());
+  Encoder encoder(text, index);
+  if (end_line <= first_line + parallel_lines || std::thread::hardware_concurrency() < 2) {
+    encode_lines(encoder, reading, index, first_line, end_line);
+    return std::move(encoder).take();
+  }
+  // The reading and the index are only read, by both threads.
+  const std::size_t middle = first_line + (end_line - first_line) / 2;
+  Encoder second(text, index);
+  std::exception_ptr failure;
+  std::thread worker([&] {
+    try {
+      encode_lines(second, reading, index, middle, end_line);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  try {
+    encode_lines(encoder, reading, index, first_line, middle);
+  } catch (...) {
+    worker.join();
+    throw;
+  }
+  worker.join();
+  if (failure) std::rethrow_exception(failure);
+  encoder.append(std::move(second));
   return std::move(encoder).take();
 }
 
