@@ -34,11 +34,13 @@ void add_line_starts(std::string_view text, std::size_t base, std::vector<std::s
 // line feed: an edit's end falls before its piece's last line feed, or in a
 // later piece, which is first joined to it. A piece no edit touched stays
 // where it is in the text's buffer until the pieces are put together back
-// into that buffer, and its line starts are taken over from the text's.
+// into that buffer, and its line starts are taken over from the text's. A
+// piece an edit touches is copied with its line starts, which each edit of
+// it keeps in step as `replace_range` does for a whole text.
 class PiecedText {
  public:
   PiecedText(std::string_view text, std::span<const std::size_t> starts, std::size_t piece_size)
-      : text_(text) {
+      : text_(text), starts_of_text_(starts) {
     // A piece ends at the first line start at least `piece_size` bytes on:
     // the text's line starts give its ends and line counts without a scan.
     std::size_t first_start = 0;
@@ -49,11 +51,11 @@ class PiecedText {
       const std::size_t end = last ? text.size() : *next;
       const std::size_t lines =
           static_cast<std::size_t>(next - starts.begin()) - (last ? 1 : 0) - first_start;
-      pieces_.push_back({at, end - at, first_start, lines, {}, false});
+      pieces_.push_back({at, end - at, first_start, lines, {}, {}, false});
       first_start += lines;
       at = end;
     }
-    if (pieces_.empty()) pieces_.push_back({0, 0, 0, 0, {}, true});
+    if (pieces_.empty()) pieces_.push_back({0, 0, 0, 0, {}, {0}, true});
     count_lines();
   }
 
@@ -62,22 +64,19 @@ class PiecedText {
     const std::size_t last = std::max(piece, locate(range.end.line).first);
     join(piece, last);
     Piece& edited = pieces_[piece];
-    const std::size_t begin =
-        offset_in(edited.text, {range.start.line - first_line, range.start.character}, encoding);
-    std::size_t end = begin;
-    if (range.end.line >= first_line) {
-      end = std::max(
-          begin,
-          offset_in(edited.text, {range.end.line - first_line, range.end.character}, encoding));
-    }
-    const std::size_t moved = line_feeds(replacement) -
-                              line_feeds(std::string_view(edited.text).substr(begin, end - begin));
-    edited.lines += moved;
+    // An end before the piece is an end before the start, which stands for
+    // the start.
+    const Range local{{range.start.line - first_line, range.start.character},
+                      range.end.line < first_line
+                          ? Position{}
+                          : Position{range.end.line - first_line, range.end.character}};
+    replace_range(edited.text, edited.starts, local, replacement, encoding);
     // Unsigned arithmetic wraps: a count that falls is added its negation.
+    const std::size_t moved = edited.starts.size() - 1 - edited.lines;
+    edited.lines += moved;
     for (std::size_t at = piece + 1; at <= pieces_.size(); at += at & (~at + 1)) {
       counts_[at] += moved;
     }
-    edited.text.replace(begin, end - begin, replacement);
   }
 
   // Puts the text and its line starts together in the buffers they came
@@ -124,11 +123,7 @@ class PiecedText {
       const Piece& piece = pieces_[i];
       if (!piece.edited) continue;
       std::memcpy(bytes + at[i], piece.text.data(), piece.text.size());
-      std::size_t line = first[i] + 1;
-      for (std::size_t feed = piece.text.find('\n'); feed != std::string::npos;
-           feed = piece.text.find('\n', feed + 1)) {
-        starts[line++] = at[i] + feed + 1;
-      }
+      for (std::size_t k = 1; k <= piece.lines; ++k) starts[first[i] + k] = at[i] + piece.starts[k];
     }
     text.resize(size);
     starts.resize(first.back() + 1);
@@ -142,8 +137,10 @@ class PiecedText {
     std::size_t size;
     std::size_t first_start;
     std::size_t lines;
-    // The piece's text once an edit has touched it.
+    // The piece's text and the starts of its lines, from 0, once an edit
+    // has touched it.
     std::string text;
+    std::vector<std::size_t> starts;
     bool edited;
   };
 
@@ -162,25 +159,12 @@ class PiecedText {
     }
   }
 
-  static std::size_t line_feeds(std::string_view text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  }
-
-  // The offset of `position` in `text` as an index of its lines gives it,
-  // from the starts of the lines up to the one after the position's only.
-  std::size_t offset_in(std::string_view text, Position position, PositionEncoding encoding) {
-    starts_.assign(1, 0);
-    for (std::size_t at = text.find('\n');
-         at != std::string_view::npos && starts_.size() <= position.line + 1;
-         at = text.find('\n', at + 1)) {
-      starts_.push_back(at + 1);
-    }
-    return LineIndex(text, std::span<const std::size_t>(starts_), encoding).offset_of(position);
-  }
-
   void make_editable(Piece& piece) {
     if (piece.edited) return;
     piece.text.assign(text_.substr(piece.origin, piece.size));
+    const auto own = starts_of_text_.subspan(piece.first_start, piece.lines + 1);
+    piece.starts.clear();
+    for (const std::size_t start : own) piece.starts.push_back(start - piece.origin);
     piece.edited = true;
   }
 
@@ -221,15 +205,16 @@ class PiecedText {
       pieces_[first].lines += pieces_[piece].lines;
     }
     if (last == first) return;
+    pieces_[first].starts = line_starts(pieces_[first].text);
     pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first) + 1,
                   pieces_.begin() + static_cast<std::ptrdiff_t>(last) + 1);
     count_lines();
   }
 
   std::string_view text_;
+  std::span<const std::size_t> starts_of_text_;
   std::vector<Piece> pieces_;
   std::vector<std::size_t> counts_;
-  std::vector<std::size_t> starts_;
 };
 
 }  // namespace
