@@ -7,6 +7,7 @@
 #include <numeric>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <tuple>
 
@@ -245,30 +246,37 @@ std::vector<std::string> semantic_tokens(std::string_view text, const Reading& r
                                          std::size_t end_line) {
   end_line = std::min(end_line, index.line_count());
   Encoder encoder(text, index);
-  if (end_line <= first_line + parallel_lines || std::thread::hardware_concurrency() < 2) {
-    encode_lines(encoder, reading, index, first_line, end_line);
-    return std::move(encoder).take();
-  }
-  // The reading and the index are only read, by both threads.
-  const std::size_t middle = first_line + (end_line - first_line) / 2;
-  Encoder second(text, index);
-  std::exception_ptr failure;
-  std::thread worker([&] {
+  if (end_line > first_line + parallel_lines && std::thread::hardware_concurrency() >= 2) {
+    // The reading and the index are only read, by both threads.
+    const std::size_t middle = first_line + (end_line - first_line) / 2;
+    Encoder second(text, index);
+    std::exception_ptr failure;
+    std::thread worker;
     try {
-      encode_lines(second, reading, index, middle, end_line);
-    } catch (...) {
-      failure = std::current_exception();
+      worker = std::thread([&] {
+        try {
+          encode_lines(second, reading, index, middle, end_line);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+      });
+    } catch (const std::system_error&) {
+      // Without a thread, the lines are read on this one.
     }
-  });
-  try {
-    encode_lines(encoder, reading, index, first_line, middle);
-  } catch (...) {
-    worker.join();
-    throw;
+    if (worker.joinable()) {
+      try {
+        encode_lines(encoder, reading, index, first_line, middle);
+      } catch (...) {
+        worker.join();
+        throw;
+      }
+      worker.join();
+      if (failure) std::rethrow_exception(failure);
+      encoder.append(std::move(second));
+      return std::move(encoder).take();
+    }
   }
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
-  encoder.append(std::move(second));
+  encode_lines(encoder, reading, index, first_line, end_line);
   return std::move(encoder).take();
 }
 
