@@ -42,11 +42,12 @@ class PiecedText {
   PiecedText(std::string_view text, std::span<const std::size_t> starts, std::size_t piece_size)
       : text_(text), starts_of_text_(starts) {
     // A piece ends at the first line start at least `piece_size` bytes on:
-    // the text's line starts give its ends and line counts without a scan.
+    // the text's line starts, walked in order, give its ends and line counts
+    // without reading the text.
     std::size_t first_start = 0;
+    auto next = starts.begin();
     for (std::size_t at = 0; at < text.size();) {
-      const auto next = std::lower_bound(starts.begin() + static_cast<std::ptrdiff_t>(first_start),
-                                         starts.end(), at + piece_size);
+      while (next != starts.end() && *next < at + piece_size) ++next;
       const bool last = next == starts.end();
       const std::size_t end = last ? text.size() : *next;
       const std::size_t lines =
