@@ -235,18 +235,15 @@ void encode_lines(Encoder& encoder, const Reading& reading, const LineIndex& ind
   }
 }
 
-// From this many lines, the second half is read on a thread of its own
-// while the first is read.
-constexpr std::size_t parallel_lines = 8 * slice_lines;
-
 }  // namespace
 
 std::vector<std::string> semantic_tokens(std::string_view text, const Reading& reading,
                                          const LineIndex& index, std::size_t first_line,
-                                         std::size_t end_line) {
+                                         std::size_t end_line, std::size_t parallel_from) {
   end_line = std::min(end_line, index.line_count());
   Encoder encoder(text, index);
-  if (end_line > first_line + parallel_lines && std::thread::hardware_concurrency() >= 2) {
+  if (end_line - std::min(first_line, end_line) >= parallel_from &&
+      std::thread::hardware_concurrency() >= 2) {
     // The reading and the index are only read, by both threads.
     const std::size_t middle = first_line + (end_line - first_line) / 2;
     Encoder second(text, index);

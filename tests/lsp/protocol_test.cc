@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
@@ -9,6 +9,8 @@
 #include <voromel/voromel.h>
 
 #include "lsp/framing.h"
+#include "lsp/positions.h"
+#include "lsp/semantic_tokens.h"
 #include "tests/lsp/server_test_support.h"
 
 namespace voromel::lsp::testing {
@@ -989,46 +991,31 @@ TEST(LspSemanticTokens, HeadingsDirectivesNumbersAndNames) {
         3,0,6,2,0, 0,7,4,4,0, 1,0,8,0,0, 1,0,7,1,0]}})");
 }
 
-// A long text is read in two halves at once: its tokens must be those of
-// its ranges of 1,000 lines, read one after another.
-TEST(LspSemanticTokens, ALongTextAsItsRangesGiveIt) {
+// A long text read in two halves at once gives the tokens that one thread
+// reads, of the whole text and of a range of its lines.
+TEST(LspSemanticTokens, ReadInHalvesAsOnOneThread) {
   std::string text = "# Layers\n";
   for (int block = 0; block < 700; ++block) {
     text += "## l" + std::to_string(block) + "\n@volume 0.5\n";
     for (int note = 0; note < 12; ++note) text += "\xC3\xA9 " + std::to_string(note) + " 60 1\n";
   }
-  std::string queries = request(0, "textDocument/semanticTokens/full",
-                                R"({"textDocument":{"uri":"file:///a.track"}})");
-  const int lines = 700 * 14 + 1;
-  for (int first = 0; first < lines; first += 1000) {
-    queries += request(first + 1, "textDocument/semanticTokens/range",
-                       R"({"textDocument":{"uri":"file:///a.track"},"range":{"start":{"line":)" +
-                           std::to_string(first) + R"(,"character":0},"end":{"line":)" +
-                           std::to_string(first + 999) + R"(,"character":0}}})");
-  }
-  // Each token as its line, column, length and type.
-  const auto tokens_of = [](const std::string& reply) {
-    const auto data = nlohmann::json::parse(reply)["result"]["data"].get<std::vector<int>>();
-    std::vector<std::array<int, 4>> tokens;
-    int line = 0;
-    int column = 0;
-    for (std::size_t at = 0; at + 5 <= data.size(); at += 5) {
-      column = data[at] == 0 ? column + data[at + 1] : data[at + 1];
-      line += data[at];
-      tokens.push_back({line, column, data[at + 2], data[at + 3]});
+  Reading reading;
+  reading.read(text);
+  const LineIndex index(text, PositionEncoding::Utf16);
+  const auto joined = [&](std::size_t first_line, std::size_t end_line, std::size_t parallel) {
+    std::string all;
+    for (const std::string& piece :
+         semantic_tokens(text, reading, index, first_line, end_line, parallel)) {
+      all += piece;
     }
-    return tokens;
+    return all;
   };
-  const auto messages = after_handshake(serve(handshake() + did_open(uri, text) + queries));
-  ASSERT_EQ(messages.size(), 12u);
-  std::vector<std::array<int, 4>> ranged;
-  for (std::size_t i = 2; i < messages.size(); ++i) {
-    for (const auto& token : tokens_of(messages[i])) ranged.push_back(token);
-  }
-  EXPECT_EQ(tokens_of(messages[1]), ranged);
+  const std::string whole = joined(0, SIZE_MAX, 1000);
+  EXPECT_EQ(whole, joined(0, SIZE_MAX, SIZE_MAX));
+  EXPECT_EQ(joined(2500, 7001, 1000), joined(2500, 7001, SIZE_MAX));
   // The section's heading; each block's heading, directive and number, and
-  // its notes' sound and three numbers.
-  EXPECT_EQ(ranged.size(), 1 + 700u * (1 + 2 + 12 * 4));
+  // its notes' sound and three numbers: five integers each.
+  EXPECT_EQ(std::count(whole.begin(), whole.end(), ','), 5 * (1 + 700 * (1 + 2 + 12 * 4)) - 1);
 }
 
 }  // namespace
