@@ -1,16 +1,13 @@
 #include "lsp/server.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <istream>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
-#include <unordered_map>
 
 #include "header_format/text.h"
 #include "lsp/framing.h"
