@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
 namespace voromel::lsp {
 namespace {
 
@@ -100,6 +105,39 @@ TEST(ReplaceRange, KeepsTheLineStartsInStepWithTheText) {
       replace_ranges(edited, starts, together, PositionEncoding::Utf16, piece_size);
       EXPECT_EQ(edited, c.result);
       EXPECT_EQ(starts, line_starts(edited));
+    }
+  }
+}
+
+// Edits made together, on pieces of several sizes, leave the text and its
+// line starts as the same edits made one by one: pieces grow, shrink, join
+// and move either way in the text's buffer.
+TEST(ReplaceRange, EditsTogetherAsOneByOne) {
+  std::mt19937 random(7);
+  const std::string_view parts[] = {"",     "a",       "\n", "bc\n", "\xC3\xA9", "\xF0\x9F\x98\x80",
+                                    "\r\n", "de\nf\ng"};
+  const auto part = [&] { return parts[random() % std::size(parts)]; };
+  for (int round = 0; round < 300; ++round) {
+    std::string original;
+    for (int i = 0; i < 40; ++i) original += part();
+    std::string one_by_one = original;
+    std::vector<std::size_t> starts = line_starts(one_by_one);
+    std::vector<RangedEdit> edits;
+    for (int i = 0; i < 12; ++i) {
+      const Position start{random() % 16, random() % 6};
+      const Position end = random() % 4 == 0 ? Position{start.line + random() % 3, random() % 6}
+                                             : Position{start.line, start.character + random() % 3};
+      edits.push_back({{start, end}, part()});
+      replace_range(one_by_one, starts, edits.back().range, edits.back().text,
+                    PositionEncoding::Utf16);
+    }
+    for (const std::size_t piece_size : {1, 3, 16}) {
+      SCOPED_TRACE(testing::Message() << "round " << round << ", pieces of " << piece_size);
+      std::string together = original;
+      starts = line_starts(together);
+      replace_ranges(together, starts, edits, PositionEncoding::Utf16, piece_size);
+      EXPECT_EQ(together, one_by_one);
+      EXPECT_EQ(starts, line_starts(together));
     }
   }
 }
