@@ -198,10 +198,10 @@ class StructureReader {
   std::size_t line_of(std::string_view view) const { return starts_.line_of(span(view).begin); }
 
   void mark(std::string_view line, LineKind kind) {
-    const std::size_t number = line_of(line);
-    const std::size_t index = number - structure_.first_line;
-    if (index < structure_.lines.size()) structure_.lines[index] = kind;
-    if (kind == LineKind::Directive && index < structure_.lines.size()) add_directive_words(line);
+    const std::size_t index = line_of(line) - structure_.first_line;
+    if (index >= structure_.lines.size()) return;
+    structure_.lines[index] = kind;
+    if (kind == LineKind::Directive) add_directive_words(line);
   }
   // Each directive's '@' and word, up to white space or the next '@'.
   void add_directive_words(std::string_view line) {
